@@ -1,0 +1,37 @@
+// The plug-in's two message boxes: the error box that reports a failed step,
+// and the OK / Cancel question asked before a destructive command.
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace kf {
+
+// A failure of the run-time layer (INI writing, lists, the clipboard). Its
+// message is ANSI text and is shown after the error box's prefix.
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// "Kestrelfind Error:  " (two blanks).
+extern const char kErrorPrefix[];
+
+// True when the user interface language is Japanese.
+bool IsJapaneseUserInterface();
+
+// Warning icon, OK only, the platform's warning caption ("警告" under a
+// Japanese user interface, "Warning" otherwise). Text: kErrorPrefix + message.
+void ShowErrorBox(HWND owner, const std::string& message);
+
+// Question icon, OK and Cancel, the platform's confirmation caption ("確認" /
+// "Confirm"). True only for OK.
+bool Confirm(HWND owner, const std::string& question);
+
+// ANSI text of the process's code page to UTF-16 and back.
+std::wstring AnsiToWide(const std::string& text);
+std::string WideToAnsi(const std::wstring& text);
+
+}  // namespace kf
