@@ -1,5 +1,7 @@
 #include "ErrorBox.h"
 
+#include <new>
+
 namespace kf {
 
 const char kErrorPrefix[] = "Kestrelfind Error:  ";
@@ -33,6 +35,23 @@ std::string WideToAnsi(const std::wstring& text) {
 void ShowErrorBox(HWND owner, const std::string& message) {
   const wchar_t* caption = IsJapaneseUserInterface() ? L"\u8B66\u544A" : L"Warning";
   MessageBoxW(owner, AnsiToWide(kErrorPrefix + message).c_str(), caption, MB_OK | MB_ICONWARNING);
+}
+
+void ShowCurrentException(HWND owner) noexcept {
+  try {
+    try {
+      throw;
+    } catch (const std::bad_alloc&) {
+      ShowErrorBox(owner, "Out of memory.");
+    } catch (const std::exception& e) {
+      ShowErrorBox(owner, e.what());
+    } catch (...) {
+      ShowErrorBox(owner, "Unexpected failure.");
+    }
+  } catch (...) {
+    // Reporting failed too (no memory left): stay silent rather than let it
+    // reach the host.
+  }
 }
 
 bool Confirm(HWND owner, const std::string& question) {

@@ -26,6 +26,10 @@ bool IsJapaneseUserInterface();
 // Japanese user interface, "Warning" otherwise). Text: kErrorPrefix + message.
 void ShowErrorBox(HWND owner, const std::string& message);
 
+// Shows the exception being handled in the error box; never throws. Call it
+// only from a catch block of an entry point that Windows or the host called.
+void ShowCurrentException(HWND owner) noexcept;
+
 // Question icon, OK and Cancel, the platform's confirmation caption ("確認" /
 // "Confirm"). True only for OK.
 bool Confirm(HWND owner, const std::string& question);

@@ -1,0 +1,7 @@
+#include "SearchMenu.h"
+
+namespace kf {
+
+void AttachSearchMenu(HMENU, int) {}
+
+}  // namespace kf

@@ -1,0 +1,130 @@
+// Load-time start-up: the host binding, the plug-in's paths and the
+// information the host shows for it.
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "Path.h"
+#include "PluginState.h"
+
+namespace kf {
+
+HINSTANCE PluginInstance = nullptr;
+TBeckyAPI* BeckyAPI = nullptr;
+std::string PluginIniPath;
+std::string EngineDir;
+bool ShowAll = false;
+TPluginInfo PluginInfo;
+
+namespace {
+
+const char kEngineFolder[] = "Kestrelfind\\";
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string TrimBlanks(const std::string& s) {
+  std::size_t first = 0, last = s.size();
+  while (first < last && IsBlank(s[first]))
+    ++first;
+  while (last > first && IsBlank(s[last - 1]))
+    --last;
+  return s.substr(first, last - first);
+}
+
+// A string value of the version resource, or "" when the key is missing.
+std::string QueryVersionString(const std::vector<char>& block, const std::string& key) {
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(block.data(), key.c_str(), &value, &length) || !value || length == 0)
+    return std::string();
+  const char* text = static_cast<const char*>(value);
+  std::size_t n = 0;
+  while (n < length && text[n] != '\0')
+    ++n;
+  return std::string(text, n);
+}
+
+}  // namespace
+
+std::string ModuleFileName(HMODULE module) {
+  // Start at the classic 260 and grow only for the rare longer path, rather
+  // than work with a silently truncated one.
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0)
+      return std::string();
+    if (n < buffer.size())
+      return std::string(buffer.data(), n);
+    if (buffer.size() >= 32768)
+      return std::string();
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+bool InitPlugin(HINSTANCE instance) {
+  try {
+    auto api = std::make_unique<TBeckyAPI>();
+    const bool bound = api->BindEntryPoints();
+    BeckyAPI = api.release();
+    if (!bound)
+      return false;
+
+    const std::string modulePath = ModuleFileName(instance);
+    if (modulePath.empty())
+      return false;
+    PluginIniPath = ChangeFileExt(modulePath, ".ini");
+    EngineDir = IncludeTrailingBackslash(ExtractFileDir(PluginIniPath)) + kEngineFolder;
+    ShowAll = false;
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+void LoadPluginInfo(HINSTANCE instance) {
+  PluginInfo = {"Becky! Hoge Hoge plug-in", "RimArts, Inc.", "1.0", "Enables Becky! to do Hoge."};
+
+  const std::string path = ModuleFileName(instance);
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  if (size == 0)
+    return;
+  std::vector<char> block(size, '\0');
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
+    return;
+
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length) || !value ||
+      length < 2 * sizeof(WORD))
+    return;
+  const WORD* translation = static_cast<const WORD*>(value);
+  char language[16];
+  wsprintfA(language, "%04X%04X", translation[0], translation[1]);
+  const std::string prefix = std::string("\\StringFileInfo\\") + language;
+
+  struct Field {
+    const char* key;
+    std::string TPluginInfo::*field;
+  };
+  const Field fields[] = {
+      {"\\ProductName", &TPluginInfo::name},
+      {"\\CompanyName", &TPluginInfo::vendor},
+      {"\\ProductVersion", &TPluginInfo::version},
+      {"\\FileDescription", &TPluginInfo::description},
+  };
+  for (const Field& f : fields) {
+    const std::string text = TrimBlanks(QueryVersionString(block, prefix + f.key));
+    if (!text.empty())
+      PluginInfo.*f.field = text;
+  }
+}
+
+void ExitPlugin() {
+  delete BeckyAPI;
+  BeckyAPI = nullptr;
+}
+
+}  // namespace kf
