@@ -1,0 +1,29 @@
+#include "HostText.h"
+
+namespace kfhost {
+
+std::wstring CodePageToWide(const std::string& text, UINT codePage) {
+  if (text.empty())
+    return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int n = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  if (n <= 0)
+    return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], n);
+  return wide;
+}
+
+std::string WideToCodePage(const std::wstring& text, UINT codePage) {
+  if (text.empty())
+    return std::string();
+  const int size = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (n <= 0)
+    return std::string();
+  std::string bytes(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), size, &bytes[0], n, nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace kfhost

@@ -1,0 +1,337 @@
+#include "Script.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "HostApi.h"
+#include "HostText.h"
+#include "MenuTree.h"
+#include "Screenshot.h"
+
+namespace kfhost {
+namespace {
+
+bool ParseInt(const std::string& text, long& value) {
+  if (text.empty())
+    return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtol(text.c_str(), &end, 10);
+  return errno == 0 && end && *end == '\0';
+}
+
+std::string Trim(const std::string& s) {
+  const size_t first = s.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos)
+    return std::string();
+  const size_t last = s.find_last_not_of(" \t\r\n");
+  return s.substr(first, last - first + 1);
+}
+
+std::string ClipboardTextUtf8(bool& hasText) {
+  hasText = false;
+  std::string text;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (OpenClipboard(nullptr))
+      break;
+    if (attempt == 19)
+      return text;
+    Sleep(10);
+  }
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = WideToUtf8(wide);
+      hasText = true;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+struct WindowList {
+  DWORD process;
+  std::vector<std::string> lines;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* list = reinterpret_cast<WindowList*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != list->process || !IsWindowVisible(hwnd))
+    return TRUE;
+  wchar_t cls[256] = L"";
+  wchar_t title[512] = L"";
+  GetClassNameW(hwnd, cls, ARRAYSIZE(cls));
+  GetWindowTextW(hwnd, title, ARRAYSIZE(title));
+  list->lines.push_back(WideToUtf8(cls) + " | " + WideToUtf8(title));
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitWords(const std::string& line) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+      ++i;
+    if (i >= line.size())
+      break;
+    std::string word;
+    if (line[i] == '"') {
+      ++i;
+      while (i < line.size() && line[i] != '"') {
+        if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '"')
+          ++i;
+        word += line[i++];
+      }
+      ++i;  // the closing quote
+    } else {
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+        word += line[i++];
+    }
+    words.push_back(word);
+  }
+  return words;
+}
+
+bool ReadUtf8File(const std::wstring& path, std::wstring& text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  std::string bytes;
+  char buffer[8192];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  CloseHandle(file);
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    bytes.erase(0, 3);
+  text = Utf8ToWide(bytes);
+  return true;
+}
+
+ScriptRunner::ScriptRunner(PluginHost& plugins, HostWindow& window, std::FILE* out, std::FILE* err)
+    : plugins_(plugins), window_(window), out_(out), err_(err) {}
+
+void ScriptRunner::Print(const std::string& utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), out_);
+  std::fputc('\n', out_);
+  std::fflush(out_);
+}
+
+bool ScriptRunner::Fail(const std::string& utf8) {
+  std::fprintf(err_, "error: line %d: %s\n", lineNumber_, utf8.c_str());
+  std::fflush(err_);
+  return false;
+}
+
+bool ScriptRunner::RunLines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    if (!RunLine(line))
+      return false;
+    if (quit_)
+      break;
+  }
+  return true;
+}
+
+bool ScriptRunner::RunFile(const std::string& utf8Path) {
+  std::wstring text;
+  if (!ReadUtf8File(Utf8ToWide(utf8Path), text))
+    return Fail("cannot read the script " + utf8Path);
+  std::vector<std::string> lines;
+  std::istringstream in(WideToUtf8(text));
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return RunLines(lines);
+}
+
+bool ScriptRunner::RunLine(const std::string& rawLine) {
+  ++lineNumber_;
+  const std::string line = Trim(rawLine);
+  if (line.empty() || line[0] == '#')
+    return true;
+  const std::vector<std::string> words = SplitWords(line);
+  const std::string& cmd = words[0];
+  const std::vector<std::string> args(words.begin() + 1, words.end());
+  const size_t gap = line.find_first_of(" \t");
+  const std::string rest = gap == std::string::npos ? std::string() : Trim(line.substr(gap));
+
+  if (cmd == "mail") return CmdMail(args);
+  if (cmd == "select") return CmdSelect(rest);
+  if (cmd == "selectrange") return CmdSelectRange(args);
+  if (cmd == "selection") {
+    Print(WideToUtf8(window_.Selection()));
+    return true;
+  }
+  if (cmd == "menu") return CmdMenu(args);
+  if (cmd == "pick") return CmdPick(args);
+  if (cmd == "setup") return CmdSetup();
+  if (cmd == "info") return CmdInfo();
+  if (cmd == "plugins") return CmdPlugins();
+  if (cmd == "commands") return CmdCommands();
+  if (cmd == "apicalls") return CmdApiCalls();
+  if (cmd == "copy") {
+    SendMessageA(window_.Handle(), WM_COMMAND, kCopySelectionCommand, 0);
+    return true;
+  }
+  if (cmd == "clipboard") return CmdClipboard();
+  if (cmd == "windows") return CmdWindows();
+  if (cmd == "wait") return CmdWait(args);
+  if (cmd == "screenshot") return CmdScreenshot(args);
+  if (cmd == "echo") {
+    Print(rest);
+    return true;
+  }
+  if (cmd == "quit") {
+    quit_ = true;
+    return true;
+  }
+  return Fail("unknown command: " + cmd);
+}
+
+bool ScriptRunner::CmdMail(const std::vector<std::string>& args) {
+  if (args.size() != 1)
+    return Fail("usage: mail FILE");
+  std::wstring text;
+  if (!ReadUtf8File(Utf8ToWide(args[0]), text))
+    return Fail("cannot read " + args[0]);
+  window_.ShowMail(text);
+  return true;
+}
+
+bool ScriptRunner::CmdSelect(const std::string& rest) {
+  std::string needle = rest;
+  if (needle.size() >= 2 && needle.front() == '"' && needle.back() == '"')
+    needle = needle.substr(1, needle.size() - 2);
+  if (needle.empty())
+    return Fail("usage: select TEXT");
+  if (!window_.SelectText(Utf8ToWide(needle)))
+    return Fail("text not found in the mail: " + needle);
+  return true;
+}
+
+bool ScriptRunner::CmdSelectRange(const std::vector<std::string>& args) {
+  long start = 0, length = 0;
+  if (args.size() != 2 || !ParseInt(args[0], start) || !ParseInt(args[1], length) || start < 0 || length < 0)
+    return Fail("usage: selectrange START LEN");
+  window_.SelectRange(static_cast<int>(start), static_cast<int>(length));
+  return true;
+}
+
+bool ScriptRunner::CmdMenu(const std::vector<std::string>& args) {
+  long type = 0;
+  if (args.size() != 1 || !ParseInt(args[0], type))
+    return Fail("usage: menu TYPE");
+  HMENU menu = window_.BuildContextMenu(static_cast<int>(type));
+  if (!menu)
+    return Fail("cannot create the menu");
+  Print("menu " + args[0] + ":");
+  std::istringstream lines(MenuToText(menu));
+  for (std::string item; std::getline(lines, item);)
+    Print("  " + item);
+  return true;
+}
+
+bool ScriptRunner::CmdPick(const std::vector<std::string>& args) {
+  long type = 0;
+  if (args.size() != 2 || !ParseInt(args[0], type))
+    return Fail("usage: pick TYPE \"Caption/Caption/...\"");
+  HMENU menu = window_.BuildContextMenu(static_cast<int>(type));
+  if (!menu)
+    return Fail("cannot create the menu");
+  const std::vector<MenuItem> items = ReadMenu(menu);
+  const MenuItem* item = FindMenuItem(items, Utf8ToAnsi(args[1]));
+  if (!item)
+    return Fail("no such menu item: " + args[1]);
+  if (item->IsPopup())
+    return Fail("menu item is a submenu: " + args[1]);
+  if (item->grayed)
+    return Fail("menu item is grayed: " + args[1]);
+  Print("picked " + args[1] + " #" + std::to_string(item->id));
+  window_.SendMenuCommand(item->id);
+  return true;
+}
+
+bool ScriptRunner::CmdSetup() {
+  for (const auto& plugin : plugins_.Plugins())
+    Print("setup " + AnsiToUtf8(plugin->Path()) + ": " + std::to_string(plugin->OnPlugInSetup(window_.Handle())));
+  return true;
+}
+
+bool ScriptRunner::CmdInfo() {
+  for (const auto& plugin : plugins_.Plugins()) {
+    const PluginInfo info = plugin->QueryInfo();
+    Print("plug-in " + AnsiToUtf8(plugin->Path()));
+    Print("  name: " + AnsiToUtf8(info.name));
+    Print("  vendor: " + AnsiToUtf8(info.vendor));
+    Print("  version: " + AnsiToUtf8(info.version));
+    Print("  description: " + AnsiToUtf8(info.description));
+    Print("  result: " + std::to_string(info.result));
+  }
+  return true;
+}
+
+bool ScriptRunner::CmdPlugins() {
+  for (const LoadRecord& record : plugins_.Records()) {
+    if (record.loaded)
+      Print("loaded " + AnsiToUtf8(record.path));
+    else
+      Print("failed " + AnsiToUtf8(record.path) + " (error " + std::to_string(record.error) + ")");
+  }
+  return true;
+}
+
+bool ScriptRunner::CmdCommands() {
+  for (const Registration& reg : Registrations())
+    Print("#" + std::to_string(reg.id) + " type " + std::to_string(reg.type) + " " + AnsiToUtf8(reg.text));
+  return true;
+}
+
+bool ScriptRunner::CmdApiCalls() {
+  Print("BKA_GetVersion: " + std::to_string(VersionCallCount()));
+  Print("BKA_RegisterCommand: " + std::to_string(Registrations().size()));
+  Print("others: " + std::to_string(OtherApiCallCount()));
+  return true;
+}
+
+bool ScriptRunner::CmdClipboard() {
+  bool hasText = false;
+  const std::string text = ClipboardTextUtf8(hasText);
+  Print(hasText ? "clipboard: " + text : "clipboard: (no text)");
+  return true;
+}
+
+bool ScriptRunner::CmdWindows() {
+  WindowList list{GetCurrentProcessId(), {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&list));
+  for (const std::string& line : list.lines)
+    Print("window " + line);
+  return true;
+}
+
+bool ScriptRunner::CmdWait(const std::vector<std::string>& args) {
+  long ms = 0;
+  if (args.size() != 1 || !ParseInt(args[0], ms) || ms < 0)
+    return Fail("usage: wait MS");
+  PumpMessages(static_cast<DWORD>(ms));
+  return true;
+}
+
+bool ScriptRunner::CmdScreenshot(const std::vector<std::string>& args) {
+  if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "window"))
+    return Fail("usage: screenshot FILE.png|FILE.bmp [window]");
+  HWND window = args.size() == 2 ? GetForegroundWindow() : nullptr;
+  if (args.size() == 2 && !window)
+    window = window_.Handle();
+  std::string error;
+  if (!SaveScreenshot(Utf8ToWide(args[0]), window, error))
+    return Fail("screenshot " + args[0] + ": " + error);
+  Print("screenshot " + args[0]);
+  return true;
+}
+
+}  // namespace kfhost

@@ -1,0 +1,81 @@
+// The host's script language, one command a line (UTF-8), so that the demo
+// and end-to-end tests drive the host like a user would:
+//
+//   mail FILE                    show a UTF-8 text file in the mail view
+//   select TEXT                  select the first occurrence of TEXT
+//   selectrange START LEN        select by character position
+//   selection                    print the selected text
+//   menu TYPE                    build that context menu and print it
+//   pick TYPE "A/B/C"            build it and pick the item at that caption path
+//   setup                        every plug-in's BKC_OnPlugInSetup
+//   info                         the plug-ins' information
+//   plugins                      which libraries loaded, which failed
+//   commands                     the commands registered so far
+//   apicalls                     how often the plug-ins called the host API
+//   copy                         send the copy command to the main window
+//   clipboard                    print the clipboard's text
+//   windows                      the visible top-level windows of the host
+//   wait MS                      pump messages for MS milliseconds
+//   screenshot FILE [window]     the screen (or the active window), .png/.bmp
+//   echo TEXT                    print TEXT
+//   quit                         stop the script
+//
+// Blank lines and lines starting with '#' are skipped. Arguments are
+// separated by blanks; double quotes group one with blanks in it.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "HostWindow.h"
+#include "PluginHost.h"
+
+namespace kfhost {
+
+class ScriptRunner {
+ public:
+  ScriptRunner(PluginHost& plugins, HostWindow& window, std::FILE* out, std::FILE* err);
+
+  // Runs one command; false (after printing the error) when it failed.
+  bool RunLine(const std::string& line);
+  // Runs the lines until the first failure or quit.
+  bool RunLines(const std::vector<std::string>& lines);
+  bool RunFile(const std::string& utf8Path);
+
+  bool QuitRequested() const { return quit_; }
+
+ private:
+  void Print(const std::string& utf8);
+  bool Fail(const std::string& utf8);
+
+  bool CmdMail(const std::vector<std::string>& args);
+  bool CmdSelect(const std::string& rest);
+  bool CmdSelectRange(const std::vector<std::string>& args);
+  bool CmdMenu(const std::vector<std::string>& args);
+  bool CmdPick(const std::vector<std::string>& args);
+  bool CmdSetup();
+  bool CmdInfo();
+  bool CmdPlugins();
+  bool CmdCommands();
+  bool CmdApiCalls();
+  bool CmdClipboard();
+  bool CmdWindows();
+  bool CmdWait(const std::vector<std::string>& args);
+  bool CmdScreenshot(const std::vector<std::string>& args);
+
+  PluginHost& plugins_;
+  HostWindow& window_;
+  std::FILE* out_;
+  std::FILE* err_;
+  int lineNumber_ = 0;
+  bool quit_ = false;
+};
+
+// Splits a command line into words; "..." groups, \" inside quotes is a quote.
+std::vector<std::string> SplitWords(const std::string& line);
+
+// Reads a UTF-8 text file (a BOM is dropped); false when it cannot be read.
+bool ReadUtf8File(const std::wstring& path, std::wstring& text);
+
+}  // namespace kfhost
