@@ -1,12 +1,59 @@
-// The "Search engines" popup that the plug-in adds to the host's menus.
+// The "Search engines" popup that the plug-in adds to the host's menus. It is
+// built afresh from the engine store for every menu, and the engine commands
+// of the latest build are kept in MenuTable for the search command.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 namespace kf {
+
+// One engine item of the current popup.
+struct Tmenu {
+  std::string Caption;   // menu text and the command's comment at the host
+  std::string FilePath;  // the engine's INI file
+  DWORD CommandId = 0;   // what the host returned when it was registered
+};
+using TArrayOfMenu = std::vector<Tmenu>;
+
+// Engine commands of the latest build: per folder in menu order, the folders
+// depth first, a folder's own engines after those of its subfolders.
+extern TArrayOfMenu MenuTable;
+// The popup of the latest build; its folder submenus belong to it.
+extern HMENU SearchMenu;
+extern UINT ShowAllCommandId;
+
+// Whether the host menu of this type gets the popup (3, 4, 11 and 12).
+bool IsSearchMenuType(int menuType);
 
 // Builds the popup afresh for the menu types 3, 4, 11 and 12 and appends it
 // to the host's menu; other types get nothing.
 void AttachSearchMenu(HMENU hostMenu, int menuType);
+
+// Replaces SearchMenu, MenuTable and ShowAllCommandId by a new build; every
+// command is registered for menuType. False when no popup could be created
+// (the warning has been shown; there is nothing to attach).
+bool BuildSearchMenu(int menuType);
+
+// Appends one popup per listed subfolder of path (ending in a backslash),
+// each filled with its own subfolders and engines. Silent on failure.
+void AddFolderMenus(const std::string& path, HMENU menu, bool showHidden, int menuType);
+
+// Appends the engines of path, sorted by name, or a greyed "No Item".
+void AddEngineItems(const std::string& path, HMENU menu, bool showHidden, int menuType);
+
+// Sorts MenuTable[first..last] (inclusive) by caption in file-name order.
+void SortMenuRange(std::size_t first, std::size_t last);
+
+// The platform's file-name order: single-byte characters folded to lower
+// case (double-byte ones left alone), then the user locale's collation.
+// Negative, 0 or positive.
+int CompareEngineNames(const std::string& a, const std::string& b);
+
+// The "Show All" command: flips ShowAll for the next build.
+void WINAPI ToggleShowAll(HWND window, LPARAM param);
 
 }  // namespace kf

@@ -1,0 +1,337 @@
+#include "Clipboard.h"
+
+#include <cstring>
+
+#include "ErrorBox.h"
+#include "Handles.h"
+
+namespace kf {
+
+namespace {
+
+const char kClipboardWindowClass[] = "KestrelfindClipboardWindow";
+
+// Registered formats whose data is a live link to an OLE object: asking for
+// them makes the source application (Office in particular) serialise or
+// re-link the object, and a copy put back without the OLE clipboard object
+// behind it only confuses a later paste.
+const char* const kOleFormatNames[] = {
+    "Link",
+    "OwnerLink",
+    "ObjectLink",
+    "Native",
+    "Embedded Object",
+    "Embed Source",
+    "Link Source",
+    "Link Source Descriptor",
+    "Object Descriptor",
+    "Ole Private Data",
+    "DataObject",
+};
+
+// Formats the system renders from each other: of each group only the first
+// one listed was put there by the program; the others come after it.
+enum class SynthesisGroup { None, Text, Bitmap, Metafile };
+
+SynthesisGroup GroupOf(UINT format) {
+  switch (format) {
+    case CF_TEXT:
+    case CF_OEMTEXT:
+    case CF_UNICODETEXT:
+      return SynthesisGroup::Text;
+    case CF_BITMAP:
+    case CF_DIB:
+    case CF_DIBV5:
+      return SynthesisGroup::Bitmap;
+    case CF_METAFILEPICT:
+    case CF_ENHMETAFILE:
+      return SynthesisGroup::Metafile;
+    default:
+      return SynthesisGroup::None;
+  }
+}
+
+// What kind of handle a format's data is.
+enum class DataKind { Global, Bitmap, MetafilePict, EnhMetafile, Palette };
+
+DataKind KindOf(UINT format) {
+  switch (format) {
+    case CF_BITMAP:
+    case CF_DSPBITMAP:
+      return DataKind::Bitmap;
+    case CF_METAFILEPICT:
+    case CF_DSPMETAFILEPICT:
+      return DataKind::MetafilePict;
+    case CF_ENHMETAFILE:
+    case CF_DSPENHMETAFILE:
+      return DataKind::EnhMetafile;
+    case CF_PALETTE:
+      return DataKind::Palette;
+    default:
+      return DataKind::Global;
+  }
+}
+
+bool IsOleFormatName(const std::string& name) {
+  for (const char* ole : kOleFormatNames) {
+    if (lstrcmpiA(name.c_str(), ole) == 0)
+      return true;
+  }
+  return false;
+}
+
+void FreeData(DataKind kind, HANDLE data) {
+  switch (kind) {
+    case DataKind::Global:
+      GlobalFree(data);
+      break;
+    case DataKind::Bitmap:
+    case DataKind::Palette:
+      DeleteObject(data);
+      break;
+    case DataKind::EnhMetafile:
+      DeleteEnhMetaFile(static_cast<HENHMETAFILE>(data));
+      break;
+    case DataKind::MetafilePict: {
+      HGLOBAL global = static_cast<HGLOBAL>(data);
+      if (auto* pict = static_cast<METAFILEPICT*>(GlobalLock(global))) {
+        DeleteMetaFile(pict->hMF);
+        GlobalUnlock(global);
+      }
+      GlobalFree(global);
+      break;
+    }
+  }
+}
+
+Error CopyFailure(UINT format) {
+  return Error("Not enough memory to save the clipboard (format " + std::to_string(format) + ").");
+}
+
+// Byte for byte, into memory the clipboard can take over.
+HANDLE CopyGlobal(HGLOBAL source) {
+  GlobalLockGuard from(source);
+  if (!from.Get())
+    return nullptr;
+  const SIZE_T size = from.Size();
+  GlobalMemory copy(GlobalAlloc(GMEM_MOVEABLE, size ? size : 1));
+  if (!copy)
+    return nullptr;
+  GlobalLockGuard to(copy.Get());
+  if (!to.Get())
+    return nullptr;
+  std::memcpy(to.Get(), from.Get(), size);
+  return copy.Detach();
+}
+
+HANDLE CopyMetafilePict(HGLOBAL source) {
+  GlobalLockGuard from(source);
+  if (!from.Get() || from.Size() < sizeof(METAFILEPICT))
+    return nullptr;
+  METAFILEPICT pict = *static_cast<const METAFILEPICT*>(from.Get());
+  HMETAFILE metafile = CopyMetaFileA(pict.hMF, nullptr);
+  if (!metafile)
+    return nullptr;
+  GlobalMemory copy(GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT)));
+  GlobalLockGuard to(copy.Get());
+  if (!to.Get()) {
+    DeleteMetaFile(metafile);
+    return nullptr;
+  }
+  pict.hMF = metafile;
+  std::memcpy(to.Get(), &pict, sizeof pict);
+  return copy.Detach();
+}
+
+HANDLE CopyPalette(HPALETTE source) {
+  WORD count = 0;
+  if (!GetObjectA(source, sizeof count, &count) || count == 0)
+    return nullptr;
+  std::vector<BYTE> buffer(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+  auto* palette = reinterpret_cast<LOGPALETTE*>(buffer.data());
+  palette->palVersion = 0x300;
+  palette->palNumEntries = count;
+  if (GetPaletteEntries(source, 0, count, palette->palPalEntry) != count)
+    return nullptr;
+  return CreatePalette(palette);
+}
+
+HANDLE CopyData(DataKind kind, HANDLE source) {
+  switch (kind) {
+    case DataKind::Global:
+      return CopyGlobal(static_cast<HGLOBAL>(source));
+    case DataKind::Bitmap:
+      return CopyImage(source, IMAGE_BITMAP, 0, 0, 0);
+    case DataKind::MetafilePict:
+      return CopyMetafilePict(static_cast<HGLOBAL>(source));
+    case DataKind::EnhMetafile:
+      return CopyEnhMetaFileA(static_cast<HENHMETAFILE>(source), nullptr);
+    case DataKind::Palette:
+      return CopyPalette(static_cast<HPALETTE>(source));
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool IsSavableClipboardFormat(UINT format) {
+  if (format >= 0xC000 && format <= 0xFFFF) {
+    char name[256];
+    const int n = GetClipboardFormatNameA(format, name, ARRAYSIZE(name));
+    return n > 0 && !IsOleFormatName(std::string(name, static_cast<std::size_t>(n)));
+  }
+  switch (format) {
+    case CF_TEXT:
+    case CF_BITMAP:
+    case CF_METAFILEPICT:
+    case CF_SYLK:
+    case CF_DIF:
+    case CF_TIFF:
+    case CF_OEMTEXT:
+    case CF_DIB:
+    case CF_PALETTE:
+    case CF_PENDATA:
+    case CF_RIFF:
+    case CF_WAVE:
+    case CF_UNICODETEXT:
+    case CF_ENHMETAFILE:
+    case CF_HDROP:
+    case CF_LOCALE:
+    case CF_DIBV5:
+    case CF_DSPTEXT:
+    case CF_DSPBITMAP:
+    case CF_DSPMETAFILEPICT:
+    case CF_DSPENHMETAFILE:
+      return true;
+    default:
+      // CF_OWNERDISPLAY and the private and GDI-object ranges hold handles
+      // that only their owner can interpret; unknown numbers likewise.
+      return false;
+  }
+}
+
+// ---------------------------------------------------------------------------
+
+ClipboardSession::ClipboardSession(HINSTANCE instance, DWORD timeoutMs) : instance_(instance) {
+  // The window needs no behaviour of its own, so the class uses the system's
+  // procedure: nothing of this library is called through it, even after unload.
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = instance;
+  wc.lpszClassName = kClipboardWindowClass;
+  if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw Error("Cannot open the clipboard: no window for it.");
+  window_ = CreateWindowExA(0, kClipboardWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                            nullptr);
+  if (!window_) {
+    UnregisterClassA(kClipboardWindowClass, instance_);
+    throw Error("Cannot open the clipboard: no window for it.");
+  }
+
+  const DWORD start = GetTickCount();
+  while (!OpenClipboard(window_)) {
+    if (GetTickCount() - start >= timeoutMs) {
+      DestroyWindow(window_);
+      UnregisterClassA(kClipboardWindowClass, instance_);
+      throw Error("Cannot open the clipboard: another program is using it.");
+    }
+    Sleep(10);
+  }
+}
+
+ClipboardSession::~ClipboardSession() {
+  CloseClipboard();
+  DestroyWindow(window_);
+  // Fails harmlessly while another session's window still uses the class.
+  UnregisterClassA(kClipboardWindowClass, instance_);
+}
+
+void ClipboardSession::Empty() {
+  if (!EmptyClipboard())
+    throw Error("Cannot empty the clipboard.");
+}
+
+std::string ClipboardSession::ReadText() const {
+  HANDLE data = GetClipboardData(CF_TEXT);
+  if (!data)
+    return std::string();
+  GlobalLockGuard lock(data);
+  if (!lock.Get())
+    return std::string();
+  const char* text = static_cast<const char*>(lock.Get());
+  const SIZE_T size = lock.Size();
+  SIZE_T n = 0;
+  while (n < size && text[n] != '\0')
+    ++n;
+  return std::string(text, n);
+}
+
+bool ClipboardSession::Put(UINT format, HANDLE data) {
+  return SetClipboardData(format, data) != nullptr;
+}
+
+// ---------------------------------------------------------------------------
+
+struct ClipboardSnapshot::Item {
+  UINT format;
+  DataKind kind;
+  HANDLE data;
+
+  Item(UINT f, DataKind k, HANDLE d) : format(f), kind(k), data(d) {}
+  ~Item() {
+    if (data)
+      FreeData(kind, data);
+  }
+  Item(const Item&) = delete;
+  Item& operator=(const Item&) = delete;
+};
+
+ClipboardSnapshot::ClipboardSnapshot() = default;
+ClipboardSnapshot::~ClipboardSnapshot() = default;
+
+void ClipboardSnapshot::Save(const ClipboardSession&) {
+  items_.clear();
+  bool groupTaken[4] = {};
+  for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+    const SynthesisGroup group = GroupOf(format);
+    if (groupTaken[static_cast<int>(group)])
+      continue;
+    if (!IsSavableClipboardFormat(format))
+      continue;
+    HANDLE source = GetClipboardData(format);
+    if (!source)
+      continue;  // its owner could not render it: there is nothing to keep
+    const DataKind kind = KindOf(format);
+    HANDLE copy = CopyData(kind, source);
+    if (!copy)
+      throw CopyFailure(format);
+    items_.push_back(std::make_unique<Item>(format, kind, copy));
+    if (group != SynthesisGroup::None)
+      groupTaken[static_cast<int>(group)] = true;
+  }
+}
+
+void ClipboardSnapshot::Restore(ClipboardSession& clipboard) {
+  clipboard.Empty();
+  int refused = 0;
+  for (const auto& item : items_) {
+    if (clipboard.Put(item->format, item->data))
+      item->data = nullptr;  // the clipboard owns it now
+    else
+      ++refused;
+  }
+  items_.clear();
+  if (refused)
+    throw Error("Could not put back " + std::to_string(refused) + " format(s) of the clipboard.");
+}
+
+bool ClipboardSnapshot::IsEmpty() const { return items_.empty(); }
+
+std::vector<UINT> ClipboardSnapshot::Formats() const {
+  std::vector<UINT> formats;
+  for (const auto& item : items_)
+    formats.push_back(item->format);
+  return formats;
+}
+
+}  // namespace kf

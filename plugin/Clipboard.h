@@ -1,0 +1,76 @@
+// The clipboard as the search command uses it: opened through a hidden window
+// of our own, and saved whole before the host's copy overwrites it, so that
+// the user gets back everything that was there (images, files, rich and
+// Unicode text), not just its plain text.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+// How long another program may keep the clipboard open before we give up.
+constexpr DWORD kClipboardOpenTimeoutMs = 500;
+
+// The clipboard, open for the life of the object. It is opened with a hidden
+// message-only window of instance's own class, so that emptying it makes us,
+// not the host's window, the clipboard's owner.
+class ClipboardSession {
+ public:
+  // Retries while another program holds the clipboard open, up to
+  // timeoutMs; then throws kf::Error.
+  explicit ClipboardSession(HINSTANCE instance, DWORD timeoutMs = kClipboardOpenTimeoutMs);
+  ~ClipboardSession();
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+
+  // Throws kf::Error when the clipboard refuses.
+  void Empty();
+  // The CF_TEXT text up to its first NUL; "" when there is none.
+  std::string ReadText() const;
+  // Hands data to the clipboard; false (data still ours) when refused.
+  bool Put(UINT format, HANDLE data);
+
+ private:
+  HWND window_ = nullptr;
+  HINSTANCE instance_;
+};
+
+// A copy of every clipboard format that can be copied and put back. Left
+// out: formats the system makes from another one on the clipboard (they come
+// back by themselves), owner-display and private handle formats whose
+// meaning only their owner knows, and the OLE link and embedding formats,
+// which make some editors serve the whole object when asked for them.
+class ClipboardSnapshot {
+ public:
+  ClipboardSnapshot();
+  ~ClipboardSnapshot();
+  ClipboardSnapshot(const ClipboardSnapshot&) = delete;
+  ClipboardSnapshot& operator=(const ClipboardSnapshot&) = delete;
+
+  // Copies the formats of the open clipboard. Throws kf::Error when one that
+  // should be kept cannot be copied (no memory): better no search than a
+  // search that loses the user's data.
+  void Save(const ClipboardSession& clipboard);
+  // Empties the clipboard and puts every saved format back, in the order
+  // saved; the saved copies go to the clipboard. Throws kf::Error naming the
+  // count of formats the clipboard refused.
+  void Restore(ClipboardSession& clipboard);
+
+  bool IsEmpty() const;
+  // The saved formats, in clipboard order.
+  std::vector<UINT> Formats() const;
+
+ private:
+  struct Item;
+  std::vector<std::unique_ptr<Item>> items_;
+};
+
+// Whether a format is worth saving at all, by its number and, for
+// registered formats, its name (the OLE formats are refused by name).
+bool IsSavableClipboardFormat(UINT format);
+
+}  // namespace kf

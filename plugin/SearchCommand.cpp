@@ -1,0 +1,126 @@
+#include "SearchCommand.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "Clipboard.h"
+#include "EngineStore.h"
+#include "ErrorBox.h"
+#include "Path.h"
+#include "PluginState.h"
+#include "SearchMenu.h"
+#include "jconvert.h"
+#include "shelltarget.h"
+#include "urlbuild.h"
+
+namespace kf {
+
+namespace {
+
+// WM_COMMAND id that makes a host window copy its selection to the clipboard.
+constexpr WPARAM kCopySelectionCommand = 57634;  // 0xE122
+
+const char kDefaultEncoding[] = "sjis";
+const char kEucEncoding[] = "euc";
+
+// How much of a refused address the error box repeats.
+constexpr std::size_t kShownAddressBytes = 200;
+
+// Error boxes belong to the host window the command came from, so that the
+// user cannot start another command behind them; a dead handle would make
+// the box fail, so then it has no owner.
+HWND ErrorOwner(HWND window) { return window && IsWindow(window) ? window : nullptr; }
+
+void OpenInShell(const std::string& tmpl, const std::string& url) {
+  // The address is made from mail text; only the engine's own template, or a
+  // plain web address, may decide what the shell starts.
+  if (!MayOpenAddress(tmpl, url, IsAnsiLeadByte))
+    throw Error("The address \"" + AbbreviateForMessage(url, kShownAddressBytes, IsAnsiLeadByte) +
+                "\" was not opened: it is not a web address.");
+  ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void RunSearch(HWND window, LPARAM param) {
+  const std::string word = CaptureSelection(window);
+  if (word.empty())
+    return;
+
+  // Only the low 16 bits carry the id; a stored id of 65536 or more never
+  // matches. The paths are copied first: the error boxes below run a message
+  // loop in which the host may rebuild the menu and with it MenuTable.
+  const DWORD id = LOWORD(static_cast<DWORD_PTR>(param));
+  std::vector<std::string> engines;
+  for (const Tmenu& entry : MenuTable) {
+    if (entry.CommandId == id)
+      engines.push_back(entry.FilePath);
+  }
+  const HWND owner = ErrorOwner(window);
+  for (const std::string& iniPath : engines) {
+    // An engine deleted since the menu was built is passed over silently.
+    if (IsFile(iniPath))
+      SearchWithEngine(owner, iniPath, word);
+  }
+}
+
+}  // namespace
+
+std::string ReplaceWord(const std::string& tmpl, const std::string& word) {
+  return ReplaceWord(tmpl, word, IsAnsiLeadByte);
+}
+
+std::string CaptureSelection(HWND window) {
+  const HWND owner = ErrorOwner(window);
+  ClipboardSnapshot saved;
+  try {
+    ClipboardSession clipboard(PluginInstance);
+    saved.Save(clipboard);
+    clipboard.Empty();
+  } catch (...) {
+    ShowCurrentException(owner);
+    // Whatever could not be saved must not be overwritten by the host's copy.
+    return std::string();
+  }
+
+  SendMessageA(window, WM_COMMAND, kCopySelectionCommand, 0);
+
+  std::string word;
+  try {
+    ClipboardSession clipboard(PluginInstance);
+    word = clipboard.ReadText();
+    saved.Restore(clipboard);
+  } catch (...) {
+    ShowCurrentException(owner);
+  }
+  return word;
+}
+
+void SearchWithEngine(HWND owner, const std::string& iniPath, const std::string& word) {
+  std::string tmpl;
+  std::string engineWord = word;
+  try {
+    tmpl = ReadEngineValue(iniPath, kUrlKey, kDefaultSearchUrl);
+    // Only the exact lower-case value selects EUC-JP; anything else is Shift-JIS.
+    if (ReadEngineValue(iniPath, kEncodeKey, kDefaultEncoding) == kEucEncoding)
+      engineWord = SjisToEuc(word);
+  } catch (...) {
+    ShowCurrentException(owner);
+  }
+
+  try {
+    // An empty template hands the word over unencoded, as an address of its own.
+    OpenInShell(tmpl, BuildSearchUrl(tmpl, engineWord, IsAnsiLeadByte));
+  } catch (...) {
+    ShowCurrentException(owner);
+  }
+}
+
+void WINAPI SearchCommand(HWND window, LPARAM param) {
+  try {
+    RunSearch(window, param);
+  } catch (...) {
+    ShowCurrentException(ErrorOwner(window));
+  }
+}
+
+}  // namespace kf
