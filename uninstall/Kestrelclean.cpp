@@ -183,6 +183,17 @@ std::string ReadStringValue(HKEY root, const char* keyPath, const char* valueNam
   return value;
 }
 
+// An uninstall command usually quotes its program path
+// ("C:\Program Files\RimArts\B2\Uninst.exe" /x): the path is what lies between
+// the quotes then, and arguments after it do not count. An unquoted value is
+// taken as it stands. A '"' is never the trail byte of a double-byte character.
+std::string QuotedProgramPath(const std::string& value) {
+  if (value.empty() || value[0] != '"')
+    return value;
+  const size_t close = value.find('"', 1);
+  return value.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+}
+
 // The plug-in's folder beside the directory part of a registry value. The
 // current directory follows it when it can be entered: the setup tool
 // inherits the current directory.
@@ -190,8 +201,7 @@ std::string PluginDirFromValue(HKEY root, const char* keyPath, const char* value
   std::string result = ReadStringValue(root, keyPath, valueName);
   if (result.empty())
     return result;
-  // Split as it stands: quotes and arguments of a command are not removed.
-  result = WithTrailingBackslash(DirectoryPart(result));
+  result = WithTrailingBackslash(DirectoryPart(QuotedProgramPath(result)));
   result += "PlugIns";
   result = WithTrailingBackslash(result);
   result += "Kestrelfind";
@@ -313,26 +323,47 @@ void RestoreAttributes() {
 // ---------------------------------------------------------------------------
 // The setup tool
 
+constexpr char kToolName[] = "bpisetup.exe";
 // CreateProcess takes at most this many characters, terminating zero included.
 constexpr size_t kMaxCommandLine = 32767;
 
-// Starts the tool by its full path, so that no other program that happens to
-// match a prefix of an unquoted path with blanks ("C:\Program.exe") runs in
-// its place, and waits for it to end. The tool's exit code means nothing here.
-void RunSetupTool(const std::string& toolPath, const std::string& commandLine) {
+// Starts the tool in toolDir and waits for it to end. It is named by its full
+// path, so that no other program matching a prefix of an unquoted path with
+// blanks ("C:\Program.exe") runs in its place; the command line quotes that
+// path. The tool's exit code means nothing here.
+void RunSetupTool(const std::string& toolDir) {
+  const std::string toolPath = WithTrailingBackslash(toolDir) + kToolName;
+  const std::string commandLine = "\"" + toolPath + "\" Kestrelfind";  // paths hold no '"'
   if (commandLine.size() + 1 > kMaxCommandLine)
     return;  // never start a cut-off command
   // CreateProcess may write into the command line: give it its own buffer.
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');
 
+  // A program path of MAX_PATH characters or more cannot be started, although
+  // its directory can be the current one. The tool is then named relative to
+  // its directory, made current for the call (a relative name never goes
+  // through the search path), and told to start where it would otherwise.
+  const char* application = toolPath.c_str();
+  std::string inherited;
+  const bool relative = toolPath.size() >= MAX_PATH;
+  if (relative) {
+    inherited = CurrentDirectory();
+    if (inherited.empty() || !::SetCurrentDirectoryA(toolDir.c_str()))
+      return;
+    application = kToolName;
+  }
+
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
-  if (!::CreateProcessA(toolPath.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &si, &pi))
+  const BOOL started = ::CreateProcessA(application, buffer.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, relative ? inherited.c_str() : nullptr, &si, &pi);
+  if (relative)
+    ::SetCurrentDirectoryA(inherited.c_str());
+  if (!started)
     return;
   KernelHandle process(pi.hProcess);
   KernelHandle thread(pi.hThread);
@@ -349,10 +380,7 @@ void Run() {
   if (IsExistingDirectory(fromSettings))
     PrepareDataDir(fromSettings);
 
-  // A path never holds a '"', so quoting it is enough.
-  const std::string toolPath = WithTrailingBackslash(startDir) + "bpisetup.exe";
-  RunSetupTool(toolPath, "\"" + toolPath + "\" Kestrelfind");
-
+  RunSetupTool(startDir);
   RestoreAttributes();
 }
 

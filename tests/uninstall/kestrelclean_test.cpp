@@ -1,0 +1,537 @@
+// Runs the real Kestrelclean.exe with the host's registry values set in the
+// test prefix and the stand-in setup tool in its start directory; the
+// stand-in reports what it saw while it ran.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TreeScan.h"
+
+namespace {
+
+using kftest::AttrMap;
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\B2";
+const char kSettingsKey[] = "Software\\RimArts\\B2\\Settings";
+
+std::string BinDir() {
+  char buf[MAX_PATH];
+  const DWORD n = ::GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  std::string path(buf, n);
+  return path.substr(0, path.rfind('\\'));
+}
+
+// The build folder's test area, without ".." parts: the program reports
+// the paths it works on as they are built.
+std::string WorkDir() {
+  char buf[MAX_PATH];
+  const DWORD n = ::GetFullPathNameA((BinDir() + "\\..\\uninstall-work").c_str(), MAX_PATH, buf,
+                                     nullptr);
+  return std::string(buf, n);
+}
+
+void SetValue(HKEY root, const char* key, const char* name, DWORD type, const std::string& data) {
+  HKEY h = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
+                                             nullptr));
+  ::RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+  ::RegCloseKey(h);
+}
+
+void SetUninstallString(const std::string& v, DWORD type = REG_SZ) {
+  SetValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", type, v);
+}
+void SetDataDir(const std::string& v, DWORD type = REG_SZ) {
+  SetValue(HKEY_CURRENT_USER, kSettingsKey, "DataDir", type, v);
+}
+
+void ClearRegistry() {
+  ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+void RemoveTree(const std::string& dir) {
+  AttrMap entries;
+  kftest::ScanTree(dir, entries);
+  // Deepest first: reverse order of the sorted paths puts children before parents.
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    ::SetFileAttributesA(it->first.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (it->second & FILE_ATTRIBUTE_DIRECTORY)
+      ::RemoveDirectoryA(it->first.c_str());
+    else
+      ::DeleteFileA(it->first.c_str());
+  }
+  ::SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::RemoveDirectoryA(dir.c_str());
+}
+
+// Offsets of the path delimiters of path, trail bytes of double-byte
+// characters skipped.
+std::vector<size_t> Delimiters(const std::string& path) {
+  std::vector<size_t> out;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])))
+      ++i;
+    else if (path[i] == '\\')
+      out.push_back(i);
+  }
+  return out;
+}
+
+// Creates every missing directory of path.
+void MakeDirs(const std::string& path) {
+  for (size_t d : Delimiters(path))
+    ::CreateDirectoryA(path.substr(0, d).c_str(), nullptr);
+  ::CreateDirectoryA(path.c_str(), nullptr);
+}
+
+void MakeFile(const std::string& path, DWORD attr = 0) {
+  std::ofstream(path, std::ios::binary) << "[General]\r\nurl=http://example.com/?q=[WORD]\r\n";
+  if (attr)
+    ::SetFileAttributesA(path.c_str(), attr);
+}
+
+void MakeDir(const std::string& path, DWORD attr = 0) {
+  MakeDirs(path);
+  if (attr)
+    ::SetFileAttributesA(path.c_str(), attr);
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  return ::lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+struct Report {
+  bool present = false;
+  bool complete = false;
+  std::string module, cmdline, cwd;
+  AttrMap entries;
+};
+
+class Kestrelclean : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = WorkDir() + "\\cp" + std::to_string(::GetACP()) + "\\" +
+            info->name();
+    RemoveTree(root_);
+    MakeDirs(root_);
+    ClearRegistry();
+    start_ = root_ + "\\start";
+    MakeDir(start_);
+  }
+  void TearDown() override {
+    ClearRegistry();
+    if (!HasFailure())
+      RemoveTree(root_);
+  }
+
+  // A small engine store: engine files of every attribute kind in nested
+  // folders, with things the program must leave alone beside them.
+  void MakeStore(const std::string& s) {
+    MakeDir(s);
+    MakeFile(s + "\\Google.ini", FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(s + "\\Plain.ini");
+    MakeFile(s + "\\.dot.ini", FILE_ATTRIBUTE_READONLY);
+    MakeFile(s + "\\notes.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    MakeDir(s + "\\News", FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(s + "\\News\\Yahoo.ini", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(s + "\\News\\Sys.ini", FILE_ATTRIBUTE_SYSTEM);
+    MakeFile(s + "\\News\\All.ini",
+             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    MakeDir(s + "\\News\\Deep", FILE_ATTRIBUTE_READONLY);
+    MakeFile(s + "\\News\\Deep\\Wiki.ini", FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(s + "\\News\\Deep\\readme.htm", FILE_ATTRIBUTE_SYSTEM);
+    MakeDir(s + "\\x.ini", FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(s + "\\x.ini\\Inner.ini", FILE_ATTRIBUTE_HIDDEN);
+    MakeDir(s + "\\.svn", FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(s + "\\.svn\\entries.ini", FILE_ATTRIBUTE_HIDDEN);
+    MakeDir(s + "\\.svn\\Sub", FILE_ATTRIBUTE_READONLY);
+  }
+
+  static AttrMap Scan(const std::string& dir) {
+    AttrMap m;
+    kftest::ScanTree(dir, m);
+    return m;
+  }
+
+  // Copies the stand-in into dir as file name `name`.
+  void PlaceTool(const std::string& dir, const char* name = "bpisetup.exe") {
+    ASSERT_TRUE(::CopyFileA((BinDir() + "\\bpisetup.exe").c_str(), (dir + "\\" + name).c_str(),
+                            FALSE));
+  }
+
+  // Starts Kestrelclean in startDir and waits for it; the stand-in scans
+  // the given roots while it runs.
+  Report Run(const std::string& startDir, const std::vector<std::string>& scanRoots,
+             const std::string& deleteWhileRunning = std::string()) {
+    const std::string reportPath = root_ + "\\report.txt";
+    ::DeleteFileA(reportPath.c_str());
+    std::string roots;
+    for (const auto& r : scanRoots)
+      roots += (roots.empty() ? "" : "|") + r;
+    ::SetEnvironmentVariableA("KF_BPISETUP_REPORT", reportPath.c_str());
+    ::SetEnvironmentVariableA("KF_BPISETUP_SCAN", roots.c_str());
+    ::SetEnvironmentVariableA("KF_BPISETUP_DELETE",
+                              deleteWhileRunning.empty() ? nullptr : deleteWhileRunning.c_str());
+
+    const std::string exe = BinDir() + "\\Kestrelclean.exe";
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    Report report;
+    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          startDir.c_str(), &si, &pi)) {
+      ADD_FAILURE() << "cannot start Kestrelclean, error " << ::GetLastError();
+      return report;
+    }
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(pi.hProcess, 30000));
+    DWORD code = 1;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    EXPECT_EQ(0u, code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+
+    std::ifstream in(reportPath, std::ios::binary);
+    report.present = in.good();
+    std::string line;
+    while (std::getline(in, line)) {
+      const size_t tab = line.find('\t');
+      const std::string key = line.substr(0, tab);
+      const std::string rest = tab == std::string::npos ? "" : line.substr(tab + 1);
+      if (key == "module") report.module = rest;
+      else if (key == "cmdline") report.cmdline = rest;
+      else if (key == "cwd") report.cwd = rest;
+      else if (key == "done") report.complete = true;
+      else if (key == "entry") {
+        const size_t t2 = rest.find('\t');
+        report.entries[rest.substr(t2 + 1)] = std::stoul(rest.substr(0, t2), nullptr, 16);
+      }
+    }
+    return report;
+  }
+
+  std::string ExpectedCommandLine(const std::string& startDir) const {
+    return "\"" + startDir + "\\bpisetup.exe\" Kestrelfind";
+  }
+
+  std::string root_;
+  std::string start_;
+};
+
+bool IsIni(const std::string& path) {
+  return path.size() >= 4 && SameText(path.substr(path.size() - 4), ".ini");
+}
+
+// The store's own items: INI entries and folders, not below a dot-folder.
+bool IsStoreItem(const std::string& store, const std::string& path, DWORD attr) {
+  const std::string rel = path.substr(store.size());  // starts with '\\'
+  const std::vector<size_t> delims = Delimiters(rel);
+  for (size_t i = 0; i + 1 < delims.size(); ++i)
+    if (rel[delims[i] + 1] == '.')
+      return false;  // inside a dot-folder
+  const std::string name = rel.substr(delims.back() + 1);
+  if (attr & FILE_ATTRIBUTE_DIRECTORY)
+    return name[0] != '.' || IsIni(name);
+  return IsIni(name);
+}
+
+// Wine reports every name that starts with '.' as hidden, whatever was set.
+DWORD ComparableWord(const std::string& path, DWORD attr) {
+  const std::vector<size_t> d = Delimiters(path);
+  return path[d.back() + 1] == '.' ? attr & ~DWORD(FILE_ATTRIBUTE_HIDDEN) : attr;
+}
+
+// While the tool ran, the store's items were archive-only (Wine keeps no
+// archive bit on folders) and everything else was as before.
+void ExpectNormalisedWhileRunning(const std::string& store, const AttrMap& before,
+                                  const Report& r) {
+  ASSERT_TRUE(r.complete) << "the setup tool did not run to its end";
+  for (const auto& e : before) {
+    auto seen = r.entries.find(e.first);
+    ASSERT_NE(seen, r.entries.end()) << e.first;
+    if (IsStoreItem(store, e.first, e.second)) {
+      const DWORD word = ComparableWord(e.first, seen->second);
+      if (word & FILE_ATTRIBUTE_DIRECTORY)
+        EXPECT_EQ(0u, word & ~DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE)) << e.first;
+      else
+        EXPECT_EQ(DWORD(FILE_ATTRIBUTE_ARCHIVE), word) << e.first;
+    } else {
+      EXPECT_EQ(e.second, seen->second) << e.first << " must not be touched";
+    }
+  }
+}
+
+TEST_F(Kestrelclean, NeitherLocationLeavesEverythingAndRunsToolInStartDir) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  const Report r = Run(start_, {store});
+  ASSERT_TRUE(r.complete);
+  EXPECT_TRUE(SameText(start_ + "\\bpisetup.exe", r.module)) << r.module;
+  EXPECT_EQ(ExpectedCommandLine(start_), r.cmdline);
+  EXPECT_TRUE(SameText(start_, r.cwd)) << r.cwd;
+  EXPECT_EQ(before, r.entries);
+  EXPECT_EQ(before, Scan(store));
+}
+
+TEST_F(Kestrelclean, SettingsLocationStoreIsNormalisedWhileToolRunsAndRestoredAfter) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  // Outside the store: must stay as it is.
+  MakeFile(root_ + "\\data\\Outside.ini", FILE_ATTRIBUTE_HIDDEN);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  const AttrMap before = Scan(root_ + "\\data");
+  const AttrMap storeBefore = Scan(store);
+
+  const Report r = Run(start_, {root_ + "\\data"});
+  ExpectNormalisedWhileRunning(store, storeBefore, r);
+  EXPECT_EQ(before.at(root_ + "\\data\\Outside.ini"), r.entries.at(root_ + "\\data\\Outside.ini"));
+  EXPECT_TRUE(SameText(store, r.cwd)) << r.cwd;
+  EXPECT_EQ(ExpectedCommandLine(start_), r.cmdline);
+  EXPECT_EQ(before, Scan(root_ + "\\data"));
+}
+
+TEST_F(Kestrelclean, UninstallLocationAloneIsPrepared) {
+  const std::string store = root_ + "\\host\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetUninstallString(root_ + "\\host\\Uninst.exe");
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  const Report r = Run(start_, {store});
+  ExpectNormalisedWhileRunning(store, before, r);
+  EXPECT_TRUE(SameText(store, r.cwd)) << r.cwd;
+  EXPECT_EQ(before, Scan(store));
+}
+
+TEST_F(Kestrelclean, QuotedUninstallCommandWithArgumentsLeadsToItsDirectory) {
+  const std::string store = root_ + "\\Mail Host\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetUninstallString("\"" + root_ + "\\Mail Host\\Uninst.exe\" /uninstall /log=C:\\x\\y.log");
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  const Report r = Run(start_, {store});
+  ExpectNormalisedWhileRunning(store, before, r);
+  EXPECT_TRUE(SameText(store, r.cwd)) << r.cwd;
+  EXPECT_EQ(before, Scan(store));
+}
+
+TEST_F(Kestrelclean, BothLocationsArePreparedAndToolRunsInSettingsOne) {
+  const std::string hostStore = root_ + "\\host\\PlugIns\\Kestrelfind";
+  const std::string dataStore = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(hostStore);
+  MakeStore(dataStore);
+  SetUninstallString(root_ + "\\host\\Uninst.exe");
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  const AttrMap hostBefore = Scan(hostStore);
+  const AttrMap dataBefore = Scan(dataStore);
+
+  const Report r = Run(start_, {hostStore, dataStore});
+  ExpectNormalisedWhileRunning(hostStore, hostBefore, r);
+  ExpectNormalisedWhileRunning(dataStore, dataBefore, r);
+  EXPECT_TRUE(SameText(dataStore, r.cwd)) << r.cwd;
+  EXPECT_EQ(hostBefore, Scan(hostStore));
+  EXPECT_EQ(dataBefore, Scan(dataStore));
+}
+
+TEST_F(Kestrelclean, ToolRunsInUninstallDirWhenSettingsDirIsMissing) {
+  const std::string store = root_ + "\\host\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetUninstallString(root_ + "\\host\\Uninst.exe");
+  SetDataDir(root_ + "\\nowhere\\");
+  PlaceTool(start_);
+
+  const Report r = Run(start_, {store});
+  ASSERT_TRUE(r.complete);
+  EXPECT_TRUE(SameText(store, r.cwd)) << r.cwd;
+}
+
+// Both values lead to one directory, spelt in different case: it is prepared
+// twice, and the second pass must not make the archive-only word it finds
+// the one that is restored.
+TEST_F(Kestrelclean, SameDirectoryFromBothLocationsGetsItsOldAttributesBack) {
+  const std::string store = root_ + "\\Host\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetUninstallString(root_ + "\\Host\\Uninst.exe");
+  std::string lower = root_ + "\\host\\";
+  ::CharLowerA(&lower[0]);
+  SetDataDir(lower);
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  const Report r = Run(start_, {store});
+  ExpectNormalisedWhileRunning(store, before, r);
+  EXPECT_EQ(before, Scan(store));
+  EXPECT_EQ(DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN),
+            ::GetFileAttributesA((store + "\\x.ini").c_str()) & 0x3F);
+}
+
+TEST_F(Kestrelclean, DataDirWithoutTrailingBackslashMeansPlugInsBesideIt) {
+  const std::string beside = root_ + "\\PlugIns\\Kestrelfind";
+  const std::string inside = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(beside);
+  MakeStore(inside);
+  SetDataDir(root_ + "\\data");
+  PlaceTool(start_);
+  const AttrMap besideBefore = Scan(beside);
+  const AttrMap insideBefore = Scan(inside);
+
+  const Report r = Run(start_, {beside, inside});
+  ExpectNormalisedWhileRunning(beside, besideBefore, r);
+  for (const auto& e : insideBefore)
+    EXPECT_EQ(e.second, r.entries.at(e.first)) << e.first;
+  EXPECT_TRUE(SameText(beside, r.cwd)) << r.cwd;
+  EXPECT_EQ(besideBefore, Scan(beside));
+}
+
+TEST_F(Kestrelclean, ValuesThatAreNotStringsCountAsAbsent) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\", REG_BINARY);
+  SetUninstallString(root_ + "\\data\\Uninst.exe", REG_MULTI_SZ);
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  const Report r = Run(start_, {store});
+  ASSERT_TRUE(r.complete);
+  EXPECT_EQ(before, r.entries);
+  EXPECT_TRUE(SameText(start_, r.cwd)) << r.cwd;
+}
+
+TEST_F(Kestrelclean, ExpandableStringValueIsExpanded) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  ::SetEnvironmentVariableA("KF_TEST_MAILDATA", (root_ + "\\data").c_str());
+  SetDataDir("%KF_TEST_MAILDATA%\\", REG_EXPAND_SZ);
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  const Report r = Run(start_, {store});
+  ::SetEnvironmentVariableA("KF_TEST_MAILDATA", nullptr);
+  ExpectNormalisedWhileRunning(store, before, r);
+  EXPECT_TRUE(SameText(store, r.cwd)) << r.cwd;
+  EXPECT_EQ(before, Scan(store));
+}
+
+// Unquoted and with no program name, Windows tries
+// "...\Start Dir With Space\bpisetup.exe" as "...\Start.exe" first. (Wine
+// happens to find the right program and quotes the line itself; the missing
+// quotes still show in the other tests' command lines.)
+TEST_F(Kestrelclean, StartDirWithSpacesStartsTheRightTool) {
+  const std::string start = root_ + "\\Start Dir With Space";
+  MakeDir(start);
+  PlaceTool(start);
+  PlaceTool(root_, "Start.exe");
+
+  const Report r = Run(start, {});
+  ASSERT_TRUE(r.complete);
+  EXPECT_TRUE(SameText(start + "\\bpisetup.exe", r.module)) << r.module;
+  EXPECT_EQ(ExpectedCommandLine(start), r.cmdline);
+}
+
+TEST_F(Kestrelclean, LongStartDirGivesTheWholeCommandLine) {
+  // 256 characters: one more than the old fixed buffer, and still a
+  // directory that the platform lets a process start in.
+  std::string start = root_ + "\\long-start-directory-";
+  ASSERT_LT(start.size(), 200u);
+  start.append(256 - start.size(), 'x');
+  MakeDir(start);
+  PlaceTool(start);
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  const AttrMap before = Scan(store);
+
+  const Report r = Run(start, {store});
+  ExpectNormalisedWhileRunning(store, before, r);
+  EXPECT_EQ(ExpectedCommandLine(start), r.cmdline);
+  EXPECT_TRUE(SameText(store, r.cwd)) << r.cwd;
+  EXPECT_EQ(before, Scan(store));
+}
+
+TEST_F(Kestrelclean, ToolThatCannotStartStillRestores) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  const AttrMap before = Scan(store);
+
+  // No tool at all, then a file of that name that is no program.
+  Report r = Run(start_, {store});
+  EXPECT_FALSE(r.present);
+  EXPECT_EQ(before, Scan(store));
+
+  std::ofstream(start_ + "\\bpisetup.exe", std::ios::binary) << "not a program";
+  r = Run(start_, {store});
+  EXPECT_FALSE(r.present);
+  EXPECT_EQ(before, Scan(store));
+}
+
+TEST_F(Kestrelclean, ItemRemovedByToolDoesNotStopTheRestore) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  AttrMap before = Scan(store);
+
+  const Report r = Run(start_, {store}, store + "\\Google.ini");
+  ASSERT_TRUE(r.complete);
+  before.erase(store + "\\Google.ini");
+  EXPECT_EQ(before, Scan(store));
+}
+
+// 0x95 0x5C, 0x83 0x5C and 0x94 0x5C end in the byte of '\\'.
+TEST_F(Kestrelclean, DoubleByteNamesWithBackslashTrailBytes) {
+  if (::GetACP() != 932)
+    GTEST_SKIP() << "needs code page 932";
+  const std::string hyo = "\x95\x5C", so = "\x83\x5C", no = "\x94\x5C";
+
+  // A value ending in a character whose trail byte is 0x5C has no trailing
+  // backslash: "PlugIns" goes beside that folder.
+  const std::string dataStore = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeDir(root_ + "\\data\\" + so);
+  MakeDir(dataStore);
+  MakeDir(dataStore + "\\" + hyo, FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(dataStore + "\\" + hyo + "\\" + no + ".ini", FILE_ATTRIBUTE_HIDDEN);
+  MakeDir(dataStore + "\\" + hyo + "\\" + so, FILE_ATTRIBUTE_READONLY);
+  MakeFile(dataStore + "\\" + hyo + "\\" + so + "\\" + hyo + ".ini", FILE_ATTRIBUTE_READONLY);
+  MakeFile(dataStore + "\\" + so + ".ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  SetDataDir(root_ + "\\data\\" + so);
+
+  // The last delimiter is the backslash before the file name, not the trail
+  // byte inside it.
+  const std::string hostStore = root_ + "\\host\\PlugIns\\Kestrelfind";
+  MakeDir(hostStore);
+  MakeFile(hostStore + "\\" + hyo + ".ini", FILE_ATTRIBUTE_HIDDEN);
+  SetUninstallString(root_ + "\\host\\" + hyo + "Uninst.exe");
+
+  const std::string start = root_ + "\\tool" + so;
+  MakeDir(start);
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(start.c_str()))
+      << "Wine cannot create Japanese file names: no UTF-8 Unix locale (LOCPATH)";
+  PlaceTool(start);
+  const AttrMap dataBefore = Scan(dataStore);
+  const AttrMap hostBefore = Scan(hostStore);
+  ASSERT_EQ(5u, dataBefore.size());
+
+  const Report r = Run(start, {dataStore, hostStore});
+  ExpectNormalisedWhileRunning(dataStore, dataBefore, r);
+  ExpectNormalisedWhileRunning(hostStore, hostBefore, r);
+  EXPECT_EQ(ExpectedCommandLine(start), r.cmdline);
+  EXPECT_TRUE(SameText(dataStore, r.cwd)) << r.cwd;
+  EXPECT_EQ(dataBefore, Scan(dataStore));
+  EXPECT_EQ(hostBefore, Scan(hostStore));
+}
+
+}  // namespace
