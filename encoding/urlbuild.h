@@ -1,0 +1,34 @@
+// Building the query URL of an engine from its template and the search word.
+// The template is scanned character-wise: in Shift-JIS the trail byte of a
+// character such as 0x81 0x5B may equal '[', and that byte never starts a
+// placeholder.
+#pragma once
+
+#include <string>
+
+#include "Dbcs.h"
+
+namespace kf {
+
+// Where the word goes in a URL template (upper case, with the brackets).
+extern const char kWordPlaceholder[];
+
+// Used when an engine file has no "url": the word is appended as the value of
+// the last key, as_q. The btnG value is the search button's label (Shift-JIS
+// for "search", percent-encoded).
+extern const char kDefaultSearchUrl[];
+
+bool ContainsWordPlaceholder(const std::string& tmpl, IsLeadByteFn isLead);
+
+// Every "[WORD]" of tmpl, left to right, replaced by word. The inserted word
+// is never searched again, so a word holding "[WORD]" stays as it is.
+std::string ReplaceWord(const std::string& tmpl, const std::string& word, IsLeadByteFn isLead);
+
+// The address to hand to the shell. An empty template gives the word as it
+// is; otherwise the word is URL-encoded and put in place of every "[WORD]",
+// or appended when the template has none. The word must already be in the
+// engine's encoding.
+std::string BuildSearchUrl(const std::string& tmpl, const std::string& wordInEngineEncoding,
+                           IsLeadByteFn isLead);
+
+}  // namespace kf
