@@ -36,7 +36,7 @@ void CopyInfoField(char (&field)[N], const std::string& text) {
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
     case DLL_PROCESS_ATTACH: {
       kf::PluginInstance = instance;
@@ -52,6 +52,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
       return ready ? TRUE : FALSE;
     }
     case DLL_PROCESS_DETACH:
+      // Freed by its host (not process exit): the dialog's window and hook
+      // must not outlive the code behind them.
+      if (!reserved)
+        kf::ReleaseSettingForm();
       kf::ExitPlugin();
       kf::UnloadHelpControl();
       return TRUE;

@@ -52,3 +52,90 @@ std::string ReadEngineValue(const std::string& iniPath, const char* key, const s
 void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value);
 
 }  // namespace kf
+
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+
+namespace kf {
+
+// One engine of the settings dialog, as its folder was last read.
+struct TData {
+  std::string FileName;  // with extension, no directory
+  std::string URL;
+  std::string Encode;    // at most 20 characters
+  DWORD Attr = 0;        // attribute word; read again after each visibility change
+};
+
+// One folder node of the settings dialog's tree.
+class TDataFolder {
+ public:
+  std::string Path;  // the root: EngineDir with its backslash; others: no trailing backslash
+  std::string Name;  // "ROOT" for the root
+  std::vector<TData> Engines;
+  bool IsRoot = false;
+  HTREEITEM ItemId = nullptr;
+};
+
+// The dialog keeps only the first 20 characters of "encode".
+constexpr std::size_t kEncodeLimit = 20;
+
+// Called from inside a catch block when one engine file could not be read;
+// the caller reports the exception being handled.
+using ReadFailure = std::function<void()>;
+
+// Appends a record for every engine file directly in dir (hidden, system and
+// read-only ones included). A failure on one file is handed to onFailure, the
+// record keeps what was read, and the scan goes on.
+void LoadEngines(const std::string& dir, std::vector<TData>& list, const ReadFailure& onFailure);
+
+// The first record whose engine name equals name exactly, or null.
+TData* FindEngine(std::vector<TData>& list, const std::string& name);
+
+// Changes to the store, one file-system operation each. The plain file calls
+// report nothing: a failure shows only as an unchanged store at the next read.
+// Each one first makes the directory it works in current, and never restores
+// the previous current directory.
+
+// Clears (show) or sets (hide) the Hidden bit of the engine file, keeping
+// every other bit, and stores the attribute word read back in engine.Attr.
+void SetEngineVisible(const TDataFolder& folder, TData& engine, bool show);
+
+// Flips the Hidden bit of the folder's directory (never call it for the
+// root). Returns true when the directory is hidden afterwards.
+bool ToggleFolderVisibility(const TDataFolder& folder);
+
+// Writes url then encode into folder\name.ini. Returns false, creating
+// nothing, when that file exists. Throws kf::Error when a write fails.
+bool CreateEngine(const TDataFolder& folder, const std::string& name, const std::string& url,
+                  const std::string& encode);
+
+// Renames the engine's file to name.ini when the name differs (the record
+// follows even when the rename fails), then writes url and encode into the
+// record's file. Throws kf::Error when a write fails; keys written stay.
+void ModifyEngine(const TDataFolder& folder, TData& engine, const std::string& name, const std::string& url,
+                  const std::string& encode);
+
+// Deletes the engine's file for good.
+void DeleteEngine(const TDataFolder& folder, const TData& engine);
+
+// Creates the first free "KFND<n>" directory in parent and returns its path.
+std::string CreateFolder(const TDataFolder& parent);
+
+// Renames the folder's directory through the shell (undoable, silent).
+// Returns the new path on success, "" when the shell refused.
+std::string RenameFolder(HWND owner, const std::string& rootDir, const std::string& folderPath,
+                         const std::string& parentPath, const std::string& newName);
+
+// Moves the folder's directory to the recycle bin, silently.
+void DeleteFolder(HWND owner, const std::string& rootDir, const std::string& folderPath);
+
+// Moves fromDir\name.ini to toDir\name.ini, replacing a file of that name.
+void MoveEngine(const std::string& name, const std::string& fromDir, const std::string& toDir);
+
+// Moves the folder's directory into toDir; the platform refuses a move onto
+// an existing name or into the folder itself.
+void MoveFolder(const TDataFolder& folder, const std::string& toDir);
+
+}  // namespace kf

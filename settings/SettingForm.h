@@ -5,8 +5,16 @@
 
 namespace kf {
 
+// Caption of the dialog's window.
+extern const char kSettingFormCaption[];  // "Kestrelfind Setting"
+
 // Creates the dialog on the first call (with the plug-in INI path and the
 // engine store's root) and shows it, modeless, in front, on every call.
 void ShowSettingForm(const std::string& iniPath, const std::string& engineDir);
+
+// Destroys the dialog and unregisters its window classes. Only for a library
+// being freed by its host: windows and hooks must not outlive the code that
+// serves them.
+void ReleaseSettingForm() noexcept;
 
 }  // namespace kf

@@ -1,0 +1,63 @@
+// A list box whose items carry check boxes. A click on an item's box, or the
+// space key, toggles its mark; that is a separate event from selecting the
+// item (the list's own LBN_SELCHANGE).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace kf {
+
+class CheckList {
+ public:
+  // Toggled by pointer or space; the toggled item is the selected one.
+  std::function<void()> OnClickCheck;
+  // A key released while the list has the focus.
+  std::function<void(UINT key)> OnKeyUp;
+
+  CheckList() = default;
+  ~CheckList();
+  CheckList(const CheckList&) = delete;
+  CheckList& operator=(const CheckList&) = delete;
+
+  // Takes over an owner-drawn (LBS_OWNERDRAWFIXED | LBS_HASSTRINGS) list box.
+  void Attach(HWND list, int itemHeight);
+  void Detach();
+  HWND Hwnd() const { return list_; }
+
+  void Clear();
+  int Add(const std::string& text, bool checked);
+  int Count() const;
+  std::string Text(int index) const;
+  bool Checked(int index) const;
+  void SetChecked(int index, bool checked);
+  // -1 when nothing is selected.
+  int Selected() const;
+  void Select(int index);
+  // Index of the first item equal to text ignoring letter case, or -1.
+  int IndexOfIgnoreCase(const std::string& text) const;
+
+  // No drawing between the two; EndUpdate redraws the whole list.
+  void BeginUpdate();
+  void EndUpdate();
+
+  // The parent's WM_DRAWITEM for this list.
+  void DrawItem(const DRAWITEMSTRUCT& item) const;
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  int CheckBoxWidth() const;
+  void Toggle(int index);
+
+  HWND list_ = nullptr;
+  int itemHeight_ = 12;
+};
+
+// Case-insensitive equality of two ANSI texts, as the user's locale sees it.
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+
+}  // namespace kf
