@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <set>
 #include <string>
 #include <utility>
@@ -177,7 +178,8 @@ std::string ReadStringValue(HKEY root, const char* keyPath, const char* valueNam
     const DWORD n = ::ExpandEnvironmentStringsA(value.c_str(), &expanded[0], needed);
     if (n == 0 || n > needed)
       return std::string();
-    expanded.resize(n - 1);
+    // The count can exceed the bytes written for double-byte text.
+    expanded.resize(std::strlen(expanded.c_str()));
     value = std::move(expanded);
   }
   return value;

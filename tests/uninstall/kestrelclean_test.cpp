@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -532,6 +533,43 @@ TEST_F(Kestrelclean, DoubleByteNamesWithBackslashTrailBytes) {
   EXPECT_TRUE(SameText(dataStore, r.cwd)) << r.cwd;
   EXPECT_EQ(dataBefore, Scan(dataStore));
   EXPECT_EQ(hostBefore, Scan(hostStore));
+}
+
+std::string VersionString(const std::vector<char>& block, const char* key) {
+  char* value = nullptr;
+  UINT len = 0;
+  const std::string query = std::string("\\StringFileInfo\\040904E4\\") + key;
+  if (!::VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &len) ||
+      !value)
+    return std::string();
+  return std::string(value, ::strnlen(value, len));
+}
+
+// Runs with no console and tells who made it.
+TEST(KestrelcleanProgram, IsAWindowsProgramWithItsVersionResource) {
+  const std::string exe = BinDir() + "\\Kestrelclean.exe";
+  HMODULE image = ::LoadLibraryExA(exe.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  ASSERT_NE(nullptr, image);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      reinterpret_cast<const BYTE*>(image) + dos->e_lfanew);
+  EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, nt->OptionalHeader.Subsystem);
+  ::FreeLibrary(image);
+
+  DWORD handle = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(exe.c_str(), &handle);
+  ASSERT_NE(0u, size);
+  std::vector<char> block(size);
+  ASSERT_TRUE(::GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
+  EXPECT_EQ("Kestrel Software", VersionString(block, "CompanyName"));
+  EXPECT_EQ("Kestrelfind", VersionString(block, "ProductName"));
+  EXPECT_EQ("Kestrelfind uninstall helper", VersionString(block, "FileDescription"));
+  EXPECT_EQ("2.0.1.0", VersionString(block, "FileVersion"));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT len = 0;
+  ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
+  EXPECT_EQ(MAKELONG(0, 2), fixed->dwFileVersionMS);
+  EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionLS);
 }
 
 }  // namespace
