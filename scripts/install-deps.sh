@@ -16,6 +16,7 @@ command -v ninja >/dev/null || need+=(ninja-build)
 [ -d /usr/src/googletest ] || need+=(googletest)
 command -v clang++ >/dev/null || need+=(clang)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+[ -f /usr/share/i18n/locales/ja_JP ] || need+=(locales)
 command -v chmcmd >/dev/null || need+=(fp-utils)
 
 [ ${#need[@]} -eq 0 ] && exit 0
