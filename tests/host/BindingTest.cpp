@@ -1,0 +1,118 @@
+// The plug-in's binding to the host: it loads only into a host that exports
+// every required BKA_* name, and BKA_SetStatus is required from host version
+// "2.00.06" on. Each case runs a real host program with its own export table.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "KfTest.h"
+
+namespace {
+
+constexpr DWORD kDllInitFailed = 1114;  // ERROR_DLL_INIT_FAILED
+
+struct HostRun {
+  kft::ProcessResult process;
+  std::vector<std::string> lines;
+};
+
+// Runs `program` with the plug-in in a fresh plug-ins folder, the given
+// version, and prints which libraries loaded and the API call counts.
+HostRun RunHost(const std::string& program, const std::string& version, kft::PluginSandbox& sandbox) {
+  HostRun run;
+  run.process = kft::RunProgram(kft::BinFile(program),
+                                {"--hidden", "--version", version, "--plugins", kft::AnsiToUtf8(sandbox.Folder()),
+                                 "-e", "plugins", "-e", "apicalls", "-e", "windows"},
+                                20000);
+  run.lines = run.process.OutLines();
+  return run;
+}
+
+std::string Loaded(const kft::PluginSandbox& sandbox) { return "loaded " + kft::AnsiToUtf8(sandbox.DllPath()); }
+std::string Failed(const kft::PluginSandbox& sandbox, DWORD error) {
+  return "failed " + kft::AnsiToUtf8(sandbox.DllPath()) + " (error " + std::to_string(error) + ")";
+}
+
+struct VersionCase {
+  const char* version;
+  bool loadsWithoutSetStatus;
+};
+
+class HostVersion : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(HostVersion, DecidesWhetherSetStatusIsRequired) {
+  const VersionCase& c = GetParam();
+  kft::PluginSandbox sandbox;
+  ASSERT_TRUE(sandbox.Ready());
+
+  // A host with every function takes the plug-in, whatever its version.
+  const HostRun full = RunHost("BeckyHost.exe", c.version, sandbox);
+  ASSERT_FALSE(full.process.timedOut) << "the host hung: a message box?";
+  ASSERT_EQ(0u, full.process.exitCode) << full.process.err;
+  ASSERT_FALSE(full.lines.empty());
+  EXPECT_EQ(Loaded(sandbox), full.lines[0]);
+  EXPECT_EQ("BKA_GetVersion: 1", full.lines[1]) << "the binding asks for the version once";
+
+  const HostRun partial = RunHost("BeckyHost_NoSetStatus.exe", c.version, sandbox);
+  ASSERT_FALSE(partial.process.timedOut) << "the host hung: a message box?";
+  ASSERT_EQ(0u, partial.process.exitCode) << partial.process.err;
+  ASSERT_FALSE(partial.lines.empty());
+  if (c.loadsWithoutSetStatus)
+    EXPECT_EQ(Loaded(sandbox), partial.lines[0]) << "version " << c.version;
+  else
+    EXPECT_EQ(Failed(sandbox, kDllInitFailed), partial.lines[0]) << "version " << c.version;
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, HostVersion,
+                         ::testing::Values(VersionCase{"2.00.05", true},  // below 2.00.06
+                                           VersionCase{"2.00.06", false},  // equal
+                                           VersionCase{"2.00.1", false},   // '1' > '0' at the sixth character
+                                           VersionCase{"10.0.0", true},    // '1' < '2': ordinal, not numeric
+                                           VersionCase{"2.00.06a", false},  // eight characters
+                                           VersionCase{"2.00.05x", false},  // eight characters, though less
+                                           VersionCase{"2.00.0", true},    // a prefix is the lesser
+                                           VersionCase{"1.99.99", true},
+                                           VersionCase{"2.81.05", false},
+                                           VersionCase{"", true}));
+
+TEST(HostBinding, AHostWithoutConnectGetsNoPlugInAndNoMessage) {
+  kft::PluginSandbox sandbox;
+  ASSERT_TRUE(sandbox.Ready());
+  for (const char* version : {"2.00.05", "2.81.05"}) {
+    const HostRun run = RunHost("BeckyHost_NoConnect.exe", version, sandbox);
+    ASSERT_FALSE(run.process.timedOut) << "the host hung: a message box?";
+    ASSERT_EQ(0u, run.process.exitCode) << run.process.err;
+    // The host runs hidden, so "windows" lists no visible window at all: a
+    // message box of the plug-in would show up there (or hang the run).
+    ASSERT_EQ((std::vector<std::string>{Failed(sandbox, kDllInitFailed),
+                                        // The last required name is missing: no version asked.
+                                        "BKA_GetVersion: 0", "BKA_RegisterCommand: 0", "others: 0"}),
+              run.lines)
+        << run.process.out;
+  }
+}
+
+TEST(HostBinding, TheRefusedLibraryIsUnloadedAndTheHostCarriesOn) {
+  kft::PluginSandbox sandbox;
+  ASSERT_TRUE(sandbox.Ready());
+  // A second copy under another name: both are refused, each on its own.
+  ASSERT_TRUE(kft::CopyFileTo(sandbox.DllPath(), sandbox.Folder() + "Second.dll"));
+  const auto run = kft::RunProgram(kft::BinFile("BeckyHost_NoSetStatus.exe"),
+                                   {"--hidden", "--version", "2.00.06", "--plugins",
+                                    kft::AnsiToUtf8(sandbox.Folder()), "-e", "plugins", "-e", "menu 3"},
+                                   20000);
+  ASSERT_FALSE(run.timedOut);
+  ASSERT_EQ(0u, run.exitCode) << run.err;
+  const auto lines = run.OutLines();
+  ASSERT_EQ(5u, lines.size()) << run.out;
+  EXPECT_EQ(Failed(sandbox, kDllInitFailed), lines[0]);
+  EXPECT_EQ("failed " + kft::AnsiToUtf8(sandbox.Folder()) + "Second.dll (error 1114)", lines[1]);
+  // No plug-in reached the menu; the engine directory was never made.
+  EXPECT_EQ("menu 3:", lines[2]);
+  EXPECT_EQ("  &Copy  #65281", lines[3]);
+  EXPECT_EQ("  Select &All  #65282", lines[4]);
+  EXPECT_FALSE(kft::DirectoryExists(sandbox.EngineDir()));
+}
+
+}  // namespace

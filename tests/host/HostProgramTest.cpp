@@ -1,0 +1,128 @@
+// The host program and the URL recorder as separate processes, the way the
+// demo and the end-to-end scripts use them.
+#include <windows.h>
+#include <shellapi.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "KfTest.h"
+
+namespace {
+
+std::string HostExe() { return kft::BinFile("BeckyHost.exe"); }
+
+// A plug-ins folder with nothing in it, so the host loads nothing.
+class EmptyPluginFolder {
+ public:
+  EmptyPluginFolder() : path_(kft::MakeTempFolder("kf-empty")) {}
+  ~EmptyPluginFolder() { kft::RemoveTree(path_); }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(HostProgram, RunsCommandsAndPrintsUtf8) {
+  EmptyPluginFolder plugins;
+  const std::string mail = plugins.Path() + "mail.txt";
+  ASSERT_TRUE(kft::WriteBytes(mail, u8"\xEF\xBB\xBFSubject: 日本語\nBody with a word.\n"));
+  const auto run = kft::RunProgram(
+      HostExe(), {"--hidden", "--plugins", kft::AnsiToUtf8(plugins.Path()), "-e", "mail " + kft::AnsiToUtf8(mail),
+                  "-e", u8"select 日本語", "-e", "selection", "-e", "echo done", "-e", "menu 5", "-e", "plugins"});
+  ASSERT_TRUE(run.started);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(0u, run.exitCode) << run.err;
+  EXPECT_EQ((std::vector<std::string>{u8"日本語", "done", "menu 5:", "  &Copy  #65281", "  Select &All  #65282"}),
+            run.OutLines());
+}
+
+TEST(HostProgram, ScriptFileStopsAtTheFirstError) {
+  EmptyPluginFolder plugins;
+  const std::string script = plugins.Path() + "script.txt";
+  ASSERT_TRUE(kft::WriteBytes(script, "# a comment\n\necho one\nfrobnicate now\necho never\n"));
+  const auto run =
+      kft::RunProgram(HostExe(), {"--hidden", "--plugins", kft::AnsiToUtf8(plugins.Path()), "--script",
+                                  kft::AnsiToUtf8(script)});
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(1u, run.exitCode);
+  EXPECT_EQ((std::vector<std::string>{"one"}), run.OutLines());
+  EXPECT_NE(std::string::npos, run.err.find("error: line 4: unknown command: frobnicate")) << run.err;
+}
+
+TEST(HostProgram, ReportsBadArgumentsOfCommands) {
+  EmptyPluginFolder plugins;
+  for (const char* command : {"menu three", "pick 3", "wait -1", "select", "selectrange 1", "mail", "screenshot x.gif"}) {
+    const auto run =
+        kft::RunProgram(HostExe(), {"--hidden", "--plugins", kft::AnsiToUtf8(plugins.Path()), "-e", command});
+    EXPECT_EQ(1u, run.exitCode) << command;
+    EXPECT_NE(std::string::npos, run.err.find("error: line 1:")) << command << ": " << run.err;
+  }
+  const auto unknownArgument = kft::RunProgram(HostExe(), {"--bogus"});
+  EXPECT_EQ(2u, unknownArgument.exitCode);
+}
+
+TEST(HostProgram, PickOfAMissingOrHostItemIsReported) {
+  EmptyPluginFolder plugins;
+  const auto run = kft::RunProgram(
+      HostExe(), {"--hidden", "--plugins", kft::AnsiToUtf8(plugins.Path()), "-e", "pick 3 \"Search engines/Web\""});
+  EXPECT_EQ(1u, run.exitCode);
+  EXPECT_NE(std::string::npos, run.err.find("no such menu item: Search engines/Web")) << run.err;
+}
+
+TEST(HostProgram, LoadFailuresAreRecordedAndTheHostGoesOn) {
+  EmptyPluginFolder plugins;
+  ASSERT_TRUE(kft::WriteBytes(plugins.Path() + "broken.dll", "MZ this is not a library"));
+  const auto run = kft::RunProgram(HostExe(), {"--hidden", "--plugins", kft::AnsiToUtf8(plugins.Path()), "-e",
+                                               "plugins", "-e", "echo still here"});
+  EXPECT_EQ(0u, run.exitCode) << run.err;
+  const auto lines = run.OutLines();
+  ASSERT_EQ(2u, lines.size()) << run.out;
+  EXPECT_EQ(0u, lines[0].find("failed ")) << lines[0];
+  EXPECT_NE(std::string::npos, lines[0].find("broken.dll (error ")) << lines[0];
+  EXPECT_EQ("still here", lines[1]);
+}
+
+TEST(HostProgram, ScreenshotWritesAnImage) {
+  EmptyPluginFolder plugins;
+  const std::string png = plugins.Path() + "shot.png";
+  const std::string bmp = plugins.Path() + "shot.bmp";
+  const auto run = kft::RunProgram(HostExe(), {"--plugins", kft::AnsiToUtf8(plugins.Path()), "-e", "wait 200", "-e",
+                                               "screenshot " + kft::AnsiToUtf8(png), "-e",
+                                               "screenshot " + kft::AnsiToUtf8(bmp) + " window"});
+  EXPECT_EQ(0u, run.exitCode) << run.err;
+  EXPECT_EQ(0u, kft::ReadBytes(png).find("\x89PNG"));
+  EXPECT_EQ(0u, kft::ReadBytes(bmp).find("BM"));
+}
+
+TEST(UrlRecorder, AppendsItsArgumentByteForByte) {
+  kft::UrlLog log;
+  const std::string url = "kftest://host/path?q=a%20b&x=[WORD]&y=c d";
+  auto run = kft::RunProgram(kft::BinFile("urlrecorder.exe"), {url});
+  EXPECT_EQ(0u, run.exitCode);
+  run = kft::RunProgram(kft::BinFile("urlrecorder.exe"), {"second"});
+  EXPECT_EQ(0u, run.exitCode);
+  EXPECT_EQ((std::vector<std::string>{url, "second"}), log.Lines());
+}
+
+TEST(UrlRecorder, ShellOpenOfEachTestSchemeRunsIt) {
+  kft::UrlLog log;
+  const std::string urls[] = {"http://example.invalid/search?q=%8C%9F%8D%F5", "https://example.invalid/?a=1&b=2",
+                              "kftest://x/[WORD]", "search-ms:query=abc", "ms-msdt:/id PCWDiagnostic"};
+  for (const std::string& url : urls)
+    ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOW);
+  ASSERT_TRUE(log.WaitForLines(5, 20000));
+  auto lines = log.Lines();
+  std::sort(lines.begin(), lines.end());
+  std::vector<std::string> expected(std::begin(urls), std::end(urls));
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(expected, lines);
+}
+
+TEST(UrlRecorder, NothingOpenedIsReportedAsSuch) {
+  kft::UrlLog log;
+  EXPECT_TRUE(log.ExpectNothingOpened(300));
+  EXPECT_FALSE(log.WaitForLines(1, 300));
+}
+
+}  // namespace

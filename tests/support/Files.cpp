@@ -1,0 +1,120 @@
+#include "Files.h"
+
+#include <atomic>
+
+#include "Text.h"
+
+namespace kft {
+namespace {
+
+std::wstring W(const std::string& ansi) { return AnsiToWide(ansi); }
+
+void RemoveTreeWide(const std::wstring& dir) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..")
+        continue;
+      const std::wstring path = dir + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTreeWide(path);
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+std::string ExeDir() {
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring exe(path);
+  return WideToAnsi(exe.substr(0, exe.find_last_of(L'\\') + 1));
+}
+
+std::string BinFile(const std::string& name) { return ExeDir() + name; }
+
+std::string Join(const std::string& folder, const std::string& name) {
+  std::wstring dir = W(folder);
+  if (!dir.empty() && dir.back() != L'\\' && dir.back() != L':')
+    dir += L'\\';
+  std::string rest = name;
+  // '/' (0x2F) is never a trail byte of a double-byte character.
+  for (char& c : rest)
+    if (c == '/')
+      c = '\\';
+  return WideToAnsi(dir) + rest;
+}
+
+std::string MakeTempFolder(const std::string& prefix) {
+  static std::atomic<unsigned> counter{0};
+  wchar_t temp[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, temp);
+  for (;;) {
+    const std::wstring name = std::wstring(temp) + Utf8ToWide(prefix) + L"-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) +
+                              L"-" + std::to_wstring(++counter);
+    if (CreateDirectoryW(name.c_str(), nullptr))
+      return WideToAnsi(name + L"\\");
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+      return std::string();
+  }
+}
+
+void RemoveTree(const std::string& path) {
+  std::wstring dir = W(path);
+  while (!dir.empty() && dir.back() == L'\\')
+    dir.pop_back();
+  if (!dir.empty())
+    RemoveTreeWide(dir);
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+bool FileExists(const std::string& path) {
+  const DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::string ReadBytes(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return std::string();
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool CopyFileTo(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+}  // namespace kft
