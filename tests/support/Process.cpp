@@ -1,18 +1,26 @@
 #include "Process.h"
 
-#include <thread>
-
 #include "Text.h"
 
 namespace kft {
 namespace {
 
-// Reads a pipe until its writer is gone.
-void Drain(HANDLE pipe, std::string* into) {
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    into->append(buffer, got);
+// Reads what the pipe holds now, without blocking. Blocking reads until the
+// end of the pipe would hang when a process the child started (Wine's
+// explorer.exe, say) inherited the pipe and lives on.
+bool ReadAvailable(HANDLE pipe, std::string& into) {
+  bool any = false;
+  for (;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0)
+      return any;
+    char buffer[4096];
+    DWORD got = 0;
+    if (!ReadFile(pipe, buffer, available < sizeof buffer ? available : sizeof buffer, &got, nullptr) || got == 0)
+      return any;
+    into.append(buffer, got);
+    any = true;
+  }
 }
 
 }  // namespace
@@ -97,16 +105,24 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
     CloseHandle(errRead);
     return result;
   }
-  std::thread outReader(Drain, outRead, &result.out);
-  std::thread errReader(Drain, errRead, &result.err);
-  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
-    result.timedOut = true;
-    TerminateProcess(process.hProcess, 255);
-    WaitForSingleObject(process.hProcess, 5000);
+  // Poll both pipes while the child runs (so that it never blocks on a full
+  // pipe), then take what is left once it has ended.
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const bool gotOut = ReadAvailable(outRead, result.out);
+    const bool gotErr = ReadAvailable(errRead, result.err);
+    if (WaitForSingleObject(process.hProcess, gotOut || gotErr ? 0 : 10) == WAIT_OBJECT_0)
+      break;
+    if (GetTickCount() - start >= timeoutMs) {
+      result.timedOut = true;
+      TerminateProcess(process.hProcess, 255);
+      WaitForSingleObject(process.hProcess, 5000);
+      break;
+    }
   }
+  ReadAvailable(outRead, result.out);
+  ReadAvailable(errRead, result.err);
   GetExitCodeProcess(process.hProcess, &result.exitCode);
-  outReader.join();
-  errReader.join();
   CloseHandle(outRead);
   CloseHandle(errRead);
   CloseHandle(process.hThread);
