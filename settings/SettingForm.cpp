@@ -166,6 +166,7 @@ class TSettingForm {
   void HelpButtonClick();
   void Label7Click();
   void CloseButtonClick();
+  void DrawLink(const DRAWITEMSTRUCT& item) const;
 
   // Engine editing.
   void EnableRule();
@@ -208,7 +209,7 @@ class TSettingForm {
   bool FReloading = false;
   HWND FLastFocus = nullptr;
   GdiObject FFont;
-  GdiObject FLinkFont;
+  mutable GdiObject FLinkFont;  // made when first drawn, if the address needs it
   HICON FIcon = nullptr;
   HICON FSmallIcon = nullptr;
   HIMAGELIST FImages = nullptr;
@@ -248,7 +249,6 @@ TSettingForm::TSettingForm(const std::string& iniPath, const std::string& rootDi
     SendMessageA(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FSmallIcon));
 
     FControls = CreateControls(FHandle, PluginInstance(), static_cast<HFONT>(FFont.Get()), FDpi);
-    SendMessageA(Control(Label7), WM_SETFONT, reinterpret_cast<WPARAM>(FLinkFont.Get()), FALSE);
     SendMessageA(Control(Panel2), STM_SETICON, reinterpret_cast<WPARAM>(FIcon), 0);
     HWND tree = Control(TreeView1);
     TreeView_SetImageList(tree, FImages, TVSIL_NORMAL);
@@ -320,9 +320,6 @@ void TSettingForm::CreateResources() {
   FFont.Attach(CreateFontA(-Scale(kFontHeight, FDpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
                            "MS PGothic"));
-  FLinkFont.Attach(CreateFontA(-Scale(kFontHeight, FDpi), 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, SHIFTJIS_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
-                               "MS PGothic"));
   FIcon = static_cast<HICON>(LoadImageA(PluginInstance(), MAKEINTRESOURCEA(IDI_KESTRELFIND), IMAGE_ICON,
                                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
   FSmallIcon = static_cast<HICON>(LoadImageA(PluginInstance(), MAKEINTRESOURCEA(IDI_KESTRELFIND), IMAGE_ICON,
@@ -460,16 +457,12 @@ LRESULT TSettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         FCheckList.DrawItem(*item);
         return TRUE;
       }
-      break;
-    }
-    case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == Control(Label7)) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, RGB(0, 0, 255));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      if (item->hwndItem == Control(Label7)) {
+        DrawLink(*item);
+        return TRUE;
       }
       break;
+    }
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wParam) == Control(Label7)) {
         SetCursor(LoadCursor(nullptr, IDC_HAND));
@@ -600,6 +593,47 @@ void TSettingForm::HelpButtonClick() {
     return;
   }
   HtmlHelp(FHandle, (FHelpFile + kHelpTopic).c_str(), 0, 0);
+}
+
+// The underline is drawn by hand: a font's own underline may fall below a
+// label only as tall as its text.
+void TSettingForm::DrawLink(const DRAWITEMSTRUCT& item) const {
+  HDC dc = item.hDC;
+  RECT rc = item.rcItem;
+  FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+  const std::string text = WindowText(item.hwndItem);
+  HGDIOBJ oldFont = SelectObject(dc, FFont.Get());
+  // The address is longer than the label is wide: narrow the letters rather
+  // than cut the address off.
+  SIZE extent = {0, 0};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  const int available = rc.right - rc.left;
+  if (extent.cx > available && available > 0) {
+    if (!FLinkFont) {
+      TEXTMETRICA metrics = {};
+      GetTextMetricsA(dc, &metrics);
+      const int narrow = std::max(1, static_cast<int>(metrics.tmAveCharWidth * available / extent.cx));
+      FLinkFont.Attach(CreateFontA(-Scale(kFontHeight, FDpi), narrow, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                   SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   VARIABLE_PITCH | FF_SWISS, "MS PGothic"));
+    }
+    if (FLinkFont)
+      SelectObject(dc, FLinkFont.Get());
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 255));
+  RECT textRect = rc;
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_SINGLELINE | DT_NOPREFIX);
+  const int y = std::min(textRect.bottom, rc.bottom) - 1;
+  const int right = std::min(textRect.right, rc.right);
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  MoveToEx(dc, rc.left, y, nullptr);
+  LineTo(dc, right, y);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+  SelectObject(dc, oldFont);
 }
 
 void TSettingForm::Label7Click() {

@@ -180,7 +180,7 @@ ClassOfKind WindowClassOf(const ControlRow& row) {
     case ControlKind::Label:
       return {"STATIC", static_cast<DWORD>(SS_LEFT | (hasMnemonic ? 0 : SS_NOPREFIX)), 0};
     case ControlKind::Link:
-      return {"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
+      return {"STATIC", SS_OWNERDRAW | SS_NOTIFY, 0};
     case ControlKind::Panel:
     case ControlKind::BevelPanel:
     case ControlKind::GroupBox:

@@ -43,7 +43,7 @@ enum SettingControl : int {
 
 enum class ControlKind {
   Label,       // autosized static text; a mnemonic focuses its buddy
-  Link,        // static text drawn as a link
+  Link,        // static text drawn by the form as a link (blue, underlined)
   Panel,       // container without a border
   BevelPanel,  // container with a lowered bevel
   GroupBox,    // container with an etched frame and a caption
@@ -106,8 +106,8 @@ constexpr ControlRow kSettingLayout[] = {
   {Panel2,          ControlKind::BevelPanel, kNoControl,   6, 334, 225,  52, akLeft | akBottom,                   Dock::None, "",                                      kNoControl},
   {Image1,          ControlKind::Image,      Panel2,       2,   2,  41,  41, akLeftTop,                           Dock::None, "",                                      kNoControl},
   {Label4,          ControlKind::Label,      Panel2,      42,   2,   0,   0, akLeftTop,                           Dock::None, "Kestrelfind  2.0.1",                    kNoControl},
-  {Label5,          ControlKind::Label,      Panel2,      42,  14,   0,   0, akLeftTop,                           Dock::None, "Copyright (C) 2026 Kestrel Software.",  kNoControl},
-  {Label6,          ControlKind::Label,      Panel2,      42,  26,   0,   0, akLeftTop,                           Dock::None, "Free software. Use at your own risk.",  kNoControl},
+  {Label5,          ControlKind::Label,      Panel2,      42,  14,   0,   0, akLeftTop,                           Dock::None, "(C) 2026 Kestrel Software.",            kNoControl},
+  {Label6,          ControlKind::Label,      Panel2,      42,  26,   0,   0, akLeftTop,                           Dock::None, "Free software. No warranty.",           kNoControl},
   {Label7,          ControlKind::Link,       Panel2,      10,  38, 208,  12, akLeftTop,                           Dock::None, "https://kestrel-software.example/kestrelfind/", kNoControl},
 };
 // clang-format on

@@ -1,0 +1,390 @@
+// The dialog as a window: its creation and the one instance, its controls and
+// their anchors, geometry kept in the plug-in INI file, keyboard, help, link,
+// and a picture of it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "Screenshot.h"
+#include "SettingDriver.h"
+
+using namespace kf;
+
+namespace {
+
+class DialogWindow : public kft::SettingDialogTest {};
+
+int Width(const RECT& rc) { return rc.right - rc.left; }
+int Height(const RECT& rc) { return rc.bottom - rc.top; }
+
+TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
+  sandbox.WriteEngine("Google.ini", std::string("https://www.google.com/search?q=[WORD]"));
+  HWND form = Open();
+  ASSERT_TRUE(form);
+  EXPECT_TRUE(dialog.Visible());
+  EXPECT_EQ(nullptr, GetWindow(form, GW_OWNER));
+  const RECT rc = dialog.WindowRect();
+  EXPECT_EQ(340, Width(rc));
+  EXPECT_EQ(416, Height(rc));
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 170, rc.left);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 208, rc.top);
+  EXPECT_EQ(130, dialog.TreeWidth());
+  EXPECT_TRUE(SendMessageA(form, WM_GETICON, ICON_BIG, 0) != 0);
+
+  // The tree has the focus and its root is selected, listing the root's engines.
+  EXPECT_EQ(dialog.Control(TreeView1), dialog.Focus());
+  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
+  EXPECT_EQ(std::vector<std::string>{"Google"}, dialog.Items());
+  EXPECT_EQ(-1, dialog.SelectedItem());
+
+  // Start state of the controls.
+  EXPECT_FALSE(dialog.Enabled(FolderButton));
+  EXPECT_FALSE(dialog.Enabled(AddButton));
+  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+  EXPECT_FALSE(dialog.Enabled(HelpButton)) << "no help file beside the library";
+  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
+  EXPECT_FALSE(dialog.Checked(eucRadioButton));
+  EXPECT_EQ("Show / Hide &Filder", dialog.Text(FolderButton));
+  EXPECT_EQ("Close(&Q)", dialog.Text(CloseButton));
+  EXPECT_EQ("Kestrelfind  2.0.1", dialog.Text(Label4));
+  EXPECT_EQ(L"&SJIS\uFF08default\uFF09", [&] {
+    wchar_t text[64] = {};
+    GetWindowTextW(dialog.Control(sjisRadioButton), text, 64);
+    return std::wstring(text);
+  }());
+}
+
+TEST_F(DialogWindow, TwoSetupCallsServeOneDialog) {
+  ASSERT_TRUE(sandbox.Load());
+  EXPECT_EQ(1, sandbox.Plugin().OnPlugInSetup(nullptr));
+  dialog.Pump(100);
+  HWND first = dialog.Form();
+  ASSERT_TRUE(first);
+  EXPECT_EQ(1, sandbox.Plugin().OnPlugInSetup(nullptr));
+  dialog.Pump(100);
+  EXPECT_EQ(first, dialog.Form());
+  int count = 0;
+  for (HWND h = FindWindowExA(nullptr, nullptr, "KestrelfindSettingForm", nullptr); h;
+       h = FindWindowExA(nullptr, h, "KestrelfindSettingForm", nullptr))
+    ++count;
+  EXPECT_EQ(1, count);
+}
+
+TEST_F(DialogWindow, SavedGeometryIsUsedAndASmallSizeRaisedToTheMinimum) {
+  const std::string ini = sandbox.IniPath();
+  WritePrivateProfileStringA("General", "left", "-500", ini.c_str());
+  WritePrivateProfileStringA("General", "top", "20", ini.c_str());
+  WritePrivateProfileStringA("General", "width", "200", ini.c_str());
+  WritePrivateProfileStringA("General", "height", "300", ini.c_str());
+  WritePrivateProfileStringA("General", "FolderWidth", "90", ini.c_str());
+  ASSERT_TRUE(Open());
+  const RECT rc = dialog.WindowRect();
+  EXPECT_EQ(-500, rc.left) << "off-screen positions are kept";
+  EXPECT_EQ(20, rc.top);
+  EXPECT_EQ(340, Width(rc));
+  EXPECT_EQ(416, Height(rc));
+  EXPECT_EQ(90, dialog.TreeWidth());
+
+  MINMAXINFO info = {};
+  SendMessageA(dialog.Form(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(340, info.ptMinTrackSize.x);
+  EXPECT_EQ(416, info.ptMinTrackSize.y);
+}
+
+TEST_F(DialogWindow, ALargerSavedSizeAndNonsenseValues) {
+  const std::string ini = sandbox.IniPath();
+  WritePrivateProfileStringA("General", "left", "abc", ini.c_str());
+  WritePrivateProfileStringA("General", "width", "500", ini.c_str());
+  WritePrivateProfileStringA("General", "height", "450", ini.c_str());
+  ASSERT_TRUE(Open());
+  const RECT rc = dialog.WindowRect();
+  EXPECT_EQ(500, Width(rc));
+  EXPECT_EQ(450, Height(rc));
+  // The default position is worked out from the size the dialog had then.
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 170, rc.left);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 208, rc.top);
+}
+
+TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
+  sandbox.WriteEngine("Web/Google.ini", std::string("https://g.example/?q=[WORD]"));
+  sandbox.WriteEngine("Web/Bing.ini", std::string("https://b.example/?q=[WORD]"), std::string("euc"));
+  HWND form = Open();
+  ASSERT_TRUE(form);
+  SetWindowPos(form, nullptr, 100, 80, 520, 470, SWP_NOZORDER);
+  dialog.Pump();
+  dialog.SelectNode("Web");
+  const int bing = dialog.ItemIndex("Bing");
+  ASSERT_GE(bing, 0);
+  dialog.ClickItem(bing);
+  EXPECT_EQ("Bing", dialog.Text(NameEdit));
+
+  dialog.Close();
+  EXPECT_FALSE(dialog.Visible());
+  EXPECT_TRUE(IsWindow(form)) << "hidden, not destroyed";
+  const std::string ini = sandbox.IniPath();
+  EXPECT_EQ("100", kft::IniValue(ini, "left"));
+  EXPECT_EQ("80", kft::IniValue(ini, "top"));
+  EXPECT_EQ("520", kft::IniValue(ini, "width"));
+  EXPECT_EQ("470", kft::IniValue(ini, "height"));
+  EXPECT_EQ("130", kft::IniValue(ini, "FolderWidth"));
+
+  EXPECT_EQ(form, dialog.Setup());
+  EXPECT_TRUE(dialog.Visible());
+  const RECT rc = dialog.WindowRect();
+  EXPECT_EQ(100, rc.left);
+  EXPECT_EQ(80, rc.top);
+  EXPECT_EQ(520, Width(rc));
+  EXPECT_EQ(470, Height(rc));
+  EXPECT_EQ("Web", dialog.SelectedNodeText());
+  EXPECT_EQ(bing, dialog.SelectedItem());
+  EXPECT_EQ("Bing", dialog.Text(NameEdit));
+  EXPECT_EQ("https://b.example/?q=[WORD]", dialog.Text(URLEdit));
+  EXPECT_TRUE(dialog.Checked(eucRadioButton));
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(DialogWindow, TheCloseButtonClosesLikeTheCloseBox) {
+  ASSERT_TRUE(Open());
+  dialog.Click(CloseButton);
+  EXPECT_FALSE(dialog.Visible());
+  EXPECT_EQ("340", kft::IniValue(sandbox.IniPath(), "width"));
+}
+
+TEST_F(DialogWindow, AnIniThatCannotBeWrittenIsReportedAndTheDialogClosesAnyway) {
+  // A folder where the INI file should be: every profile write fails.
+  ASSERT_TRUE(CreateDirectoryA(sandbox.IniPath().c_str(), nullptr));
+  ASSERT_TRUE(Open());
+  dialog.Close();
+  ASSERT_EQ(1u, boxes.Count());
+  const kft::SeenMessageBox& box = boxes.Boxes()[0];
+  EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.IniPath()), box.TextUtf8());
+  EXPECT_EQ(kft::BoxIcon::Warning, box.icon);
+  EXPECT_TRUE(box.IsOkOnly());
+  EXPECT_FALSE(dialog.Visible()) << "the user must be able to close it";
+  // And it opens again, at the defaults.
+  ASSERT_TRUE(dialog.Setup());
+  EXPECT_TRUE(dialog.Visible());
+  EXPECT_EQ(340, Width(dialog.WindowRect()));
+}
+
+TEST_F(DialogWindow, ControlsKeepTheirAnchoredDistancesWhenResized) {
+  HWND form = Open();
+  ASSERT_TRUE(form);
+  const auto rectOf = [&](SettingControl id) {
+    RECT rc = dialog.ControlRect(id);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+  };
+  const SettingControl ids[] = {Panel1, FolderButton, DeleteButton, GroupBox1, NameEdit, AddButton,
+                                Panel2, HelpButton, CloseButton, Label1, CheckListBox1, TreeView1};
+  std::vector<RECT> before;
+  for (SettingControl id : ids)
+    before.push_back(rectOf(id));
+  // Relative positions at the design size.
+  RECT client;
+  GetClientRect(form, &client);
+  EXPECT_EQ(8, rectOf(FolderButton).left);
+  EXPECT_EQ(112, Width(rectOf(FolderButton)));
+  EXPECT_EQ(17, Height(rectOf(FolderButton)));
+  EXPECT_EQ(75, Width(rectOf(CloseButton)));
+  EXPECT_EQ(rectOf(HelpButton).left, rectOf(CloseButton).left);
+  EXPECT_EQ(24, rectOf(CloseButton).top - rectOf(HelpButton).top);
+
+  const RECT rc = dialog.WindowRect();
+  SetWindowPos(form, nullptr, 0, 0, Width(rc) + 100, Height(rc) + 60, SWP_NOMOVE | SWP_NOZORDER);
+  dialog.Pump();
+  struct Expect {
+    int dx, dy, dw, dh;
+  };
+  const Expect moves[] = {
+      {0, 0, 100, 60},   // Panel1: all four anchors
+      {0, 60, 0, 0},     // FolderButton: left, bottom
+      {100, 60, 0, 0},   // DeleteButton: right, bottom
+      {0, 60, 100, 0},   // GroupBox1: left, right, bottom
+      {0, 0, 100, 0},    // NameEdit: left, top, right (in the group box)
+      {100, 0, 0, 0},    // AddButton: top, right (in the group box)
+      {0, 60, 0, 0},     // Panel2: left, bottom
+      {100, 60, 0, 0},   // HelpButton
+      {100, 60, 0, 0},   // CloseButton
+      {0, 0, 0, 0},      // Label1
+      {0, 0, 100, 60},   // CheckListBox1 fills the rest of Panel1
+      {0, 0, 0, 60},     // TreeView1 keeps its width
+  };
+  for (size_t i = 0; i < std::size(ids); ++i) {
+    const RECT now = rectOf(ids[i]);
+    // Controls inside the group box move with it: compare with its movement.
+    const bool inGroup = ids[i] == NameEdit || ids[i] == AddButton;
+    const int groupDy = inGroup ? 60 : 0;
+    SCOPED_TRACE(testing::Message() << "control " << ids[i]);
+    EXPECT_EQ(moves[i].dx, now.left - before[i].left);
+    EXPECT_EQ(moves[i].dy + groupDy, now.top - before[i].top);
+    EXPECT_EQ(moves[i].dw, Width(now) - Width(before[i]));
+    EXPECT_EQ(moves[i].dh, Height(now) - Height(before[i]));
+  }
+}
+
+TEST_F(DialogWindow, TheSplitterDragsTheTreeWidthWhichIsKeptAtClose) {
+  HWND form = Open();
+  ASSERT_TRUE(form);
+  HWND splitter = dialog.Control(Splitter1);
+  ASSERT_TRUE(splitter);
+  EXPECT_EQ(2, Width(dialog.ControlRect(Splitter1)));
+  SendMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+  SendMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(41, 10));
+  SendMessageA(splitter, WM_LBUTTONUP, 0, MAKELPARAM(41, 10));
+  dialog.Pump();
+  EXPECT_EQ(170, dialog.TreeWidth());
+  dialog.Close();
+  EXPECT_EQ("170", kft::IniValue(sandbox.IniPath(), "FolderWidth"));
+}
+
+// Tab order, mnemonics, Enter and Escape: the host's message loop knows
+// nothing of dialogs, so the dialog does this itself.
+TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
+  ASSERT_TRUE(Open());
+  ASSERT_EQ(dialog.Control(TreeView1), dialog.Focus());
+  const SettingControl order[] = {CheckListBox1, NameEdit, URLEdit, sjisRadioButton, ClearButton,
+                                  DeleteButton, CloseButton, TreeView1};
+  for (SettingControl id : order) {
+    dialog.KeyDown(dialog.Focus(), VK_TAB);
+    EXPECT_EQ(dialog.Control(id), dialog.Focus()) << "expected control " << id;
+  }
+  // Shift+Tab goes back.
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  dialog.KeyDown(dialog.Focus(), VK_TAB);
+  EXPECT_EQ(dialog.Control(CloseButton), dialog.Focus());
+  dialog.KeyDown(dialog.Focus(), VK_TAB);
+  EXPECT_EQ(dialog.Control(DeleteButton), dialog.Focus());
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
+TEST_F(DialogWindow, MnemonicsFocusFieldsPickRadiosAndPressButtons) {
+  sandbox.WriteEngine("Google.ini", std::string("https://g.example/[WORD]"));
+  ASSERT_TRUE(Open());
+  HWND tree = dialog.Control(TreeView1);
+  dialog.AltKey(tree, 'n');
+  EXPECT_EQ(dialog.Control(NameEdit), dialog.Focus());
+  dialog.AltKey(dialog.Focus(), 'u');
+  EXPECT_EQ(dialog.Control(URLEdit), dialog.Focus());
+  dialog.AltKey(dialog.Focus(), 'e');
+  EXPECT_TRUE(dialog.Checked(eucRadioButton));
+  EXPECT_FALSE(dialog.Checked(sjisRadioButton));
+  dialog.AltKey(dialog.Focus(), 'S');
+  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
+  EXPECT_FALSE(dialog.Checked(eucRadioButton));
+
+  // Arrow keys move between the two radio buttons.
+  dialog.KeyDown(dialog.Focus(), VK_DOWN);
+  EXPECT_TRUE(dialog.Checked(eucRadioButton));
+
+  // Alt+C is the Clear button; Alt+A is nothing while Add is disabled.
+  dialog.Type(NameEdit, "x");
+  dialog.Type(URLEdit, "y");
+  dialog.AltKey(dialog.Focus(), 'c');
+  EXPECT_EQ("", dialog.Text(NameEdit));
+  EXPECT_EQ("", dialog.Text(URLEdit));
+  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
+  dialog.AltKey(dialog.Focus(), 'a');
+  EXPECT_FALSE(kft::FileExists(sandbox.EnginePath(".ini")));
+
+  // Alt+Q closes.
+  dialog.AltKey(dialog.Focus(), 'q');
+  EXPECT_FALSE(dialog.Visible());
+}
+
+TEST_F(DialogWindow, EnterPressesTheFocusedButtonAndEscapeCloses) {
+  ASSERT_TRUE(Open());
+  dialog.Type(NameEdit, "Name");
+  HWND clear = dialog.Control(ClearButton);
+  SetFocus(clear);
+  dialog.KeyDown(clear, VK_RETURN);
+  dialog.Pump();
+  EXPECT_EQ("", dialog.Text(NameEdit));
+  EXPECT_TRUE(dialog.Visible());
+  dialog.KeyDown(dialog.Control(TreeView1), VK_ESCAPE);
+  dialog.Pump();
+  EXPECT_FALSE(dialog.Visible());
+}
+
+TEST_F(DialogWindow, TheHelpButtonIsEnabledOnlyWhenTheHelpFileIsThereAtTheFirstShowing) {
+  ASSERT_TRUE(Open());
+  EXPECT_FALSE(dialog.Enabled(HelpButton));
+  dialog.Close();
+  ASSERT_TRUE(kft::WriteBytes(sandbox.Folder() + "Kestrelfind.chm", "not really a help file"));
+  dialog.Setup();
+  EXPECT_FALSE(dialog.Enabled(HelpButton)) << "nothing enables it again";
+}
+
+TEST_F(DialogWindow, TheHelpButtonIsEnabledWhenTheHelpFileExists) {
+  ASSERT_TRUE(kft::WriteBytes(sandbox.Folder() + "Kestrelfind.chm", "not really a help file"));
+  ASSERT_TRUE(Open());
+  EXPECT_TRUE(dialog.Enabled(HelpButton));
+}
+
+TEST_F(DialogWindow, TheLinkLabelOpensItsAddressWithTheShell) {
+  kft::UrlLog urls;
+  ASSERT_TRUE(Open());
+  EXPECT_EQ("https://kestrel-software.example/kestrelfind/", dialog.Text(Label7));
+  HWND link = dialog.Control(Label7);
+  PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  dialog.Pump(100);
+  ASSERT_TRUE(urls.WaitForLines(1));
+  EXPECT_EQ("https://kestrel-software.example/kestrelfind/", urls.Lines()[0]);
+  // The hand pointer over the link.
+  EXPECT_TRUE(SendMessageA(dialog.Form(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(LoadCursor(nullptr, IDC_HAND), GetCursor());
+}
+
+// The picture in the README. Wine reads its font replacements and window
+// decoration setting at process start, so the test sets them in the prefix
+// and takes the picture in a fresh run of this program.
+TEST_F(DialogWindow, ScreenshotWithJapaneseNamesAndAHiddenFolder) {
+  if (!kft::IsCodePage932())
+    GTEST_SKIP() << "Japanese names need code page 932";
+  if (!std::getenv("KF_SETTINGS_SCREENSHOT")) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0, KEY_SET_VALUE,
+                    nullptr, &key, nullptr);
+    RegSetValueExA(key, "MS PGothic", 0, REG_SZ, reinterpret_cast<const BYTE*>("IPAPGothic"), 11);
+    RegCloseKey(key);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\settings_dialog_tests.exe\\X11 Driver", 0,
+                    nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(key);
+    SetEnvironmentVariableA("KF_SETTINGS_SCREENSHOT", "1");
+    const kft::ProcessResult run =
+        kft::RunProgram(kft::BinFile("settings_dialog_tests.exe"),
+                        {"--gtest_filter=DialogWindow.ScreenshotWithJapaneseNamesAndAHiddenFolder"}, 60000);
+    SetEnvironmentVariableA("KF_SETTINGS_SCREENSHOT", nullptr);
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(0u, run.exitCode) << run.out;
+    return;
+  }
+  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"Google.ini"), std::string("https://www.google.com/search?q=[WORD]"));
+  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"ウィキペディア.ini"), std::string("https://ja.wikipedia.org/wiki/[WORD]"),
+                      std::string("euc"));
+  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"辞書/英和辞典.ini"), std::string("https://ejje.example/[WORD]"));
+  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"辞書/国語辞典.ini"), std::string("https://kokugo.example/[WORD]"),
+                      std::string("sjis"), FILE_ATTRIBUTE_HIDDEN);
+  sandbox.MakeFolder(kft::Utf8ToAnsi(u8"ニュース"), FILE_ATTRIBUTE_HIDDEN);
+  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"ニュース/新聞.ini"), std::string("https://news.example/[WORD]"));
+  ASSERT_TRUE(Open());
+  dialog.SelectNode(kft::Utf8ToAnsi(u8"辞書"));
+  dialog.ClickItem(1);
+  dialog.Pump(300);
+  const std::string folder = kft::ExeDir() + "..\\screenshots";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::string error;
+  ASSERT_TRUE(kfhost::SaveScreenshot(kft::AnsiToWide(folder + "\\setting-dialog.png"), dialog.Form(), error))
+      << error;
+}
+
+}  // namespace

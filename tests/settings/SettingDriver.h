@@ -1,0 +1,106 @@
+// Drives the settings dialog of the loaded plug-in the way a user would:
+// real window messages to its controls, with the thread's messages pumped so
+// that the dialog's own keyboard hook and notifications run.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "KfTest.h"
+#include "SettingLayout.h"
+
+namespace kft {
+
+struct TreeNode {
+  HTREEITEM item;
+  std::string text;  // ANSI
+  int image;
+  int selectedImage;
+  int depth;
+};
+
+class SettingDriver {
+ public:
+  explicit SettingDriver(PluginSandbox& sandbox) : sandbox_(sandbox) {}
+
+  // BKC_OnPlugInSetup, then the dialog's window (null when none appeared).
+  HWND Setup();
+  // The dialog's window, shown or not.
+  HWND Form() const;
+  HWND Control(kf::SettingControl id) const;
+
+  bool Visible() const { return IsWindowVisible(Form()) != FALSE; }
+  RECT WindowRect() const;
+  RECT ControlRect(kf::SettingControl id) const;  // screen coordinates
+  bool Enabled(kf::SettingControl id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+  std::string Text(kf::SettingControl id) const;
+  bool Checked(kf::SettingControl id) const;
+
+  // Tree.
+  std::vector<TreeNode> Nodes() const;  // depth-first
+  HTREEITEM Node(const std::string& ansiText) const;
+  std::string SelectedNodeText() const;
+  void SelectNode(const std::string& ansiText);  // a click on its label
+  bool TreeEditable() const;
+  int TreeWidth() const;
+
+  // Check list.
+  std::vector<std::string> Items() const;
+  std::vector<bool> Checks() const;
+  int SelectedItem() const;
+  void ClickItem(int index);     // on its text: selects it
+  void ClickCheckBox(int index);  // on its box: selects it and toggles the mark
+  int ItemIndex(const std::string& ansiText) const;
+
+  // Input.
+  void Type(kf::SettingControl edit, const std::string& ansiText);  // replaces the text
+  void Click(kf::SettingControl button);  // a pointer click (press and release)
+  void KeyDown(HWND target, UINT key);
+  void KeyUp(HWND target, UINT key);
+  void Key(HWND target, UINT key);  // down and up
+  void Char(HWND target, char ch);
+  void AltKey(HWND target, char ch);  // Alt+letter as the system reports it
+  HWND Focus() const { return GetFocus(); }
+  void Close();  // the close box
+
+  void Pump(DWORD ms = 50) const { kfhost::PumpMessages(ms); }
+
+ private:
+  PluginSandbox& sandbox_;
+};
+
+// The text of a tooltip tool (a control that the tooltip window describes).
+std::string TooltipText(HWND owner, HWND tool);
+
+// Reads an INI value of the plug-in's geometry section; "" when missing.
+std::string IniValue(const std::string& iniPath, const std::string& key);
+
+}  // namespace kft
+
+#include <gtest/gtest.h>
+
+namespace kft {
+
+// A fresh plug-in folder, the library loaded, message boxes answered.
+class SettingDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(sandbox.Ready()); }
+
+  // Loads the library when needed and runs the setup command.
+  HWND Open() {
+    if (!sandbox.IsLoaded() && !sandbox.Load())
+      return nullptr;
+    return dialog.Setup();
+  }
+
+  // Declared first: boxes shown while the library unloads are answered too.
+  MessageBoxWatcher boxes{IDOK};
+  PluginSandbox sandbox;
+  SettingDriver dialog{sandbox};
+};
+
+}  // namespace kft
