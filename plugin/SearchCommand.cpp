@@ -32,12 +32,48 @@ constexpr std::size_t kShownAddressBytes = 200;
 // the box fail, so then it has no owner.
 HWND ErrorOwner(HWND window) { return window && IsWindow(window) ? window : nullptr; }
 
+bool RunsOnWine() {
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Length of the command the shell runs for the scheme of url, or a generous
+// guess when it cannot be read.
+std::size_t HandlerCommandLength(const std::string& url) {
+  constexpr std::size_t kUnknown = 300;
+  const std::size_t colon = url.find(':');
+  if (colon == std::string::npos)
+    return kUnknown;
+  const std::string key = url.substr(0, colon) + "\\shell\\open\\command";
+  HKEY command = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &command) != ERROR_SUCCESS)
+    return kUnknown;
+  DWORD size = 0;
+  const LONG result = RegQueryValueExA(command, nullptr, nullptr, nullptr, nullptr, &size);
+  RegCloseKey(command);
+  return result == ERROR_SUCCESS ? size : kUnknown;
+}
+
+// Wine's shell expands the handler's command line into a fixed buffer of
+// 1024 characters and overruns it for a longer one, which takes the host
+// down. Windows has no such limit.
+bool ShellCanTake(const std::string& url) {
+  constexpr std::size_t kWineCommandBuffer = 1024;
+  constexpr std::size_t kMargin = 32;
+  if (!RunsOnWine())
+    return true;
+  return url.size() + HandlerCommandLength(url) + kMargin <= kWineCommandBuffer;
+}
+
 void OpenInShell(const std::string& tmpl, const std::string& url) {
   // The address is made from mail text; only the engine's own template, or a
   // plain web address, may decide what the shell starts.
   if (!MayOpenAddress(tmpl, url, IsAnsiLeadByte))
     throw Error("The address \"" + AbbreviateForMessage(url, kShownAddressBytes, IsAnsiLeadByte) +
                 "\" was not opened: it is not a web address.");
+  if (!ShellCanTake(url))
+    throw Error("The address of " + std::to_string(url.size()) +
+                " characters was not opened: it is too long for this system's shell.");
   ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOW);
 }
 

@@ -1,0 +1,423 @@
+// The search end to end: a word selected in the host's mail view, an engine
+// picked from the real menu, the host copying its selection on the plug-in's
+// request, and the URL that the shell really ran the test prefix's URL
+// handler with. The clipboard is checked before and after.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SearchFixture.h"
+
+namespace kfsearch {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const char kDefaultUrl[] =
+    "https://www.google.com/search?as_qt=w&lr=lang_ja&num=20&btnG=Google+%8C%9F%8D%F5&as_q=";
+
+class SearchCommandTest : public SearchFixture {};
+
+// --- building the URL ----------------------------------------------------
+
+TEST_F(SearchCommandTest, TheWordGoesWhereThePlaceholderIs) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/A[WORD]B?x=1");
+  EXPECT_EQ("https://example.com/AabcB?x=1", SearchFor("abc"));
+  EXPECT_EQ(1, sandbox_.Window().CopyRequestCount());
+  EXPECT_EQ(0, boxes_.Count());
+}
+
+TEST_F(SearchCommandTest, EveryPlaceholderGetsTheWord) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/[WORD]?q=[WORD]&r=[word]");
+  EXPECT_EQ("https://example.com/abc?q=abc&r=[word]", SearchFor("abc"));
+}
+
+TEST_F(SearchCommandTest, WithoutAPlaceholderTheWordIsAppended) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/search?q=");
+  EXPECT_EQ("https://example.com/search?q=abc", SearchFor("abc"));
+}
+
+TEST_F(SearchCommandTest, TheWordIsUrlEncodedWithABlankAsPlus) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=[WORD]");
+  EXPECT_EQ("https://example.com/?q=a+b%26c%3D%5Bd%5D%25", SearchFor("a b&c=[d]%"));
+}
+
+TEST_F(SearchCommandTest, AWordHoldingThePlaceholderIsInsertedOnce) {
+  sandbox_.WriteEngine("Engine.ini", "kftest:[WORD]/[WORD]");
+  // Encoded, "[WORD]" is no placeholder any more; the engine's own scheme
+  // decides what opens.
+  EXPECT_EQ("kftest:%5BWORD%5D/%5BWORD%5D", SearchFor("[WORD]"));
+}
+
+TEST_F(SearchCommandTest, AnEngineWithItsOwnSchemeOpensThroughThatScheme) {
+  sandbox_.WriteEngine("Engine.ini", "kftest:lookup?[WORD]");
+  EXPECT_EQ("kftest:lookup?x+y", SearchFor("x y"));
+}
+
+TEST_F(SearchCommandTest, WithoutAUrlKeyTheBuiltInSearchIsUsed) {
+  sandbox_.WriteEngine("Engine.ini", std::nullopt);
+  EXPECT_EQ(std::string(kDefaultUrl) + "abc", SearchFor("abc"));
+}
+
+TEST_F(SearchCommandTest, AnEngineFileWithoutTheSectionSearchesWithTheBuiltInUrl) {
+  kft::WriteBytes(sandbox_.EnginePath("Engine.ini"), "[Other]\r\nurl=https://wrong.example/\r\n");
+  EXPECT_EQ(std::string(kDefaultUrl) + "abc", SearchFor("abc"));
+}
+
+bool RunsOnWine() {
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+TEST_F(SearchCommandTest, ATemplateOf2048CharactersOrMoreIsCutTo2047) {
+  const std::string head = "https://example.com/";
+  const std::string tmpl = head + std::string(3000 - head.size(), 'p') + "[WORD]";
+  sandbox_.WriteEngine("Engine.ini", tmpl);
+  // The cut takes the placeholder away, so the word is appended.
+  const std::string expected = tmpl.substr(0, 2047) + "abc";
+  if (!RunsOnWine()) {
+    EXPECT_EQ(expected, SearchFor("abc"));
+    return;
+  }
+  // Wine's shell cannot take an address this long (it would crash the
+  // host), so the plug-in refuses it; the length it names shows the cut.
+  SelectInMail("find abc here", "abc");
+  PickEngine("Engine");
+  EXPECT_TRUE(urls_.ExpectNothingOpened(300));
+  EXPECT_EQ(Strings({"Kestrelfind Error:  The address of " + std::to_string(expected.size()) +
+                     " characters was not opened: it is too long for this system's shell."}),
+            BoxTexts());
+}
+
+// Size in bytes of the test prefix's https handler command.
+std::size_t HttpsHandlerCommandSize() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return 0;
+  DWORD size = 0;
+  RegQueryValueExA(key, nullptr, nullptr, nullptr, nullptr, &size);
+  RegCloseKey(key);
+  return size;
+}
+
+TEST_F(SearchCommandTest, TheLongestAddressWinesShellCanTakeStillOpens) {
+  if (!RunsOnWine())
+    GTEST_SKIP() << "only Wine's shell has the limit";
+  const std::size_t commandSize = HttpsHandlerCommandSize();
+  ASSERT_GT(commandSize, 10u);
+  const std::size_t longest = 1024 - 32 - commandSize;
+  const std::string head = "https://example.com/?q=";
+  sandbox_.WriteEngine("Longest.ini", head + std::string(longest - head.size() - 3, 'x'));
+  sandbox_.WriteEngine("TooLong.ini", head + std::string(longest - head.size() - 2, 'x'));
+  SelectInMail("find abc here", "abc");
+  PickEngine("Longest");
+  PickEngine("TooLong");
+  ASSERT_TRUE(urls_.WaitForLines(1));
+  kfhost::PumpMessages(500);  // time for a second recorder, were one started
+  ASSERT_EQ(1u, urls_.Lines().size());
+  EXPECT_EQ(longest, urls_.Lines()[0].size());
+  ASSERT_EQ(1u, boxes_.Count());
+  EXPECT_NE(std::string::npos, BoxTexts()[0].find(std::to_string(longest + 1) + " characters"));
+}
+
+TEST_F(SearchCommandTest, AnEmptyTemplateOpensAWebAddressSelectedInTheMailAsItIs) {
+  sandbox_.WriteEngine("Engine.ini", "");
+  // Not encoded: the % and the brackets stay.
+  EXPECT_EQ("https://example.org/a?b=%41&c=[d]", SearchFor("https://example.org/a?b=%41&c=[d]"));
+}
+
+// --- encodings -----------------------------------------------------------
+
+TEST_F(SearchCommandTest, OnlyTheExactValueEucConvertsToEucJp) {
+  SKIP_UNLESS_CODE_PAGE_932();
+  sandbox_.WriteEngine("Euc.ini", "https://example.com/?q=", std::string("euc"));
+  sandbox_.WriteEngine("Upper.ini", "https://example.com/?q=", std::string("EUC"));
+  sandbox_.WriteEngine("Missing.ini", "https://example.com/?q=", std::nullopt);
+  sandbox_.WriteEngine("Sjis.ini", "https://example.com/?q=", std::string("sjis"));
+  SelectInMail(u8"件名: テスト\r\n\r\n検索エンジンで検索します。\r\n", u8"検索");
+  for (const char* engine : {"Euc", "Upper", "Missing", "Sjis"})
+    PickEngine(engine);
+  ASSERT_TRUE(urls_.WaitForLines(4));
+  EXPECT_EQ(Strings({"https://example.com/?q=%B8%A1%BA%F7", "https://example.com/?q=%8C%9F%8D%F5",
+                     "https://example.com/?q=%8C%9F%8D%F5", "https://example.com/?q=%8C%9F%8D%F5"}),
+            urls_.Lines());
+}
+
+TEST_F(SearchCommandTest, AJapaneseWordWhoseTrailByteIsABackslashIsSearchedWhole) {
+  SKIP_UNLESS_CODE_PAGE_932();
+  // 表 = 95 5C, 能 = 94 5C, ソ = 83 5C.
+  const std::string folder = kft::Sjis(u8"表示");
+  sandbox_.WriteEngine(folder + "\\" + kft::Sjis(u8"ソフト.ini"), "https://example.com/?q=[WORD]&e=1");
+  sandbox_.WriteEngine(folder + "\\" + kft::Sjis(u8"能.ini"), "https://example.com/?q=", std::string("euc"));
+  SelectInMail(u8"本文: 表示能力のテスト\r\n", u8"表示能力");
+  PickEngine(u8"表示/ソフト");
+  PickEngine(u8"表示/能");
+  ASSERT_TRUE(urls_.WaitForLines(2));
+  EXPECT_EQ(Strings({"https://example.com/?q=%95%5C%8E%A6%94%5C%97%CD&e=1",
+                     "https://example.com/?q=%C9%BD%BC%A8%C7%BD%CE%CF"}),
+            urls_.Lines());
+}
+
+TEST_F(SearchCommandTest, ATrailByteThatLooksLikeABracketStartsNoPlaceholder) {
+  SKIP_UNLESS_CODE_PAGE_932();
+  // ー = 81 5B: its trail byte followed by "WORD]" reads as "[WORD]" byte-wise.
+  const std::string tmpl = "https://example.com/" + kft::Sjis(u8"ー") + "WORD]?q=";
+  sandbox_.WriteEngine("Engine.ini", tmpl);
+  EXPECT_EQ(tmpl + "abc", SearchFor("abc"));
+}
+
+TEST_F(SearchCommandTest, ASelectionOutsideTheAnsiCodePageArrivesAsTheHostCopiedIt) {
+  // The host copies Unicode; the word is read as the system's ANSI rendering.
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  const std::string word = u8"caf\u00E9\uD55C";
+  const std::string ansi = kft::WideToAnsi(kft::Utf8ToWide(word));
+  std::string expected = "https://example.com/?q=";
+  for (unsigned char b : ansi) {
+    char hex[4];
+    wsprintfA(hex, (b >= 0x80 || b == '?') ? "%%%02X" : "%c", b);
+    expected += hex;
+  }
+  EXPECT_EQ(expected, SearchFor(word));
+}
+
+// --- which command -----------------------------------------------------------
+
+TEST_F(SearchCommandTest, TheHighWordOfTheCommandValueIsIgnored) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  kfhost::SetNextCommandId(5);
+  EXPECT_EQ("https://example.com/?q=abc", SearchFor("abc"));
+  const kfhost::CommandDispatch& dispatch = sandbox_.Window().LastDispatch();
+  EXPECT_EQ(dispatch.registeredId, LOWORD(dispatch.param));
+  EXPECT_LT(dispatch.registeredId, 16u);
+  EXPECT_NE(0, HIWORD(dispatch.param));
+}
+
+TEST_F(SearchCommandTest, AnIdFromBeforeTheLastBuildSearchesNothing) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  SelectInMail("one two three", "two");
+  const MenuItem* old = nullptr;
+  std::vector<MenuItem> first = sandbox_.BuildMenu(3);
+  old = kft::FindMenuItem(first, "Search engines/Engine");
+  ASSERT_NE(nullptr, old);
+  const UINT oldId = old->id;
+  const std::vector<MenuItem> second = sandbox_.BuildMenu(4);
+  const MenuItem* fresh = kft::FindMenuItem(second, "Search engines/Engine");
+  ASSERT_NE(nullptr, fresh);
+  ASSERT_NE(oldId, fresh->id);
+
+  sandbox_.Window().SendMenuCommand(oldId);
+  ASSERT_TRUE(sandbox_.Window().LastDispatch().found) << "the host still knows the old command";
+  EXPECT_TRUE(urls_.ExpectNothingOpened());
+  EXPECT_EQ(0, boxes_.Count());
+
+  sandbox_.Window().SendMenuCommand(fresh->id);
+  EXPECT_EQ("https://example.com/?q=two", OpenedUrl());
+}
+
+TEST_F(SearchCommandTest, AnIdWiderThan16BitsNeverMatches) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  kfhost::SetNextCommandId(0x10005);
+  SelectInMail("one two three", "two");
+  PickEngine("Engine");
+  EXPECT_TRUE(urls_.ExpectNothingOpened());
+  EXPECT_EQ(0, boxes_.Count());
+}
+
+TEST_F(SearchCommandTest, AnEngineDeletedAfterTheMenuWasBuiltIsPassedOverSilently) {
+  const std::string ini = sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  SelectInMail("one two three", "two");
+  const std::vector<MenuItem> host = sandbox_.BuildMenu(3);
+  const MenuItem* item = kft::FindMenuItem(host, "Search engines/Engine");
+  ASSERT_NE(nullptr, item);
+  ASSERT_TRUE(DeleteFileA(ini.c_str()));
+  sandbox_.Window().SendMenuCommand(item->id);
+  EXPECT_TRUE(urls_.ExpectNothingOpened());
+  EXPECT_EQ(0, boxes_.Count());
+}
+
+// --- nothing selected --------------------------------------------------------
+
+TEST_F(SearchCommandTest, NothingSelectedSearchesNothingAndLeavesTheClipboardText) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  sandbox_.Window().ShowMail(L"a mail with nothing selected");
+  sandbox_.Window().SelectRange(0, 0);
+  ASSERT_TRUE(kft::clip::PutText("kept text"));
+  PickEngine("Engine");
+  EXPECT_EQ(1, sandbox_.Window().CopyRequestCount());
+  EXPECT_TRUE(urls_.ExpectNothingOpened());
+  EXPECT_EQ(0, boxes_.Count());
+  EXPECT_EQ(std::optional<std::string>("kept text"), kft::clip::GetText());
+}
+
+TEST_F(SearchCommandTest, NothingSelectedKeepsAnImageOnTheClipboard) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  sandbox_.Window().ShowMail(L"a mail with nothing selected");
+  sandbox_.Window().SelectRange(0, 0);
+  ASSERT_TRUE(kft::clip::PutBitmap(5, 4));
+  PickEngine("Engine");
+  EXPECT_TRUE(urls_.ExpectNothingOpened(300));
+  EXPECT_TRUE(kft::clip::HasFormat(CF_BITMAP));
+  EXPECT_FALSE(kft::clip::HasFormat(CF_TEXT));
+}
+
+TEST_F(SearchCommandTest, NothingSelectedOnAnEmptyClipboardLeavesItEmpty) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  sandbox_.Window().ShowMail(L"a mail");
+  sandbox_.Window().SelectRange(0, 0);
+  PickEngine("Engine");
+  EXPECT_TRUE(urls_.ExpectNothingOpened(300));
+  EXPECT_EQ(0, kft::clip::CountFormats());
+}
+
+// --- the user's clipboard survives a search ----------------------------------
+
+TEST_F(SearchCommandTest, ClipboardTextIsTheSameAfterTheSearch) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  ASSERT_TRUE(kft::clip::PutText("the user's own text"));
+  EXPECT_EQ("https://example.com/?q=word", SearchFor("word"));
+  EXPECT_EQ(std::optional<std::string>("the user's own text"), kft::clip::GetText());
+}
+
+TEST_F(SearchCommandTest, UnicodeClipboardTextKeepsCharactersOutsideTheAnsiCodePage) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  const std::wstring text = L"\uD55C\uAE00 \u0107 \u20AC \U0001F600 \u691C\u7D22";
+  ASSERT_TRUE(kft::clip::PutUnicode(text));
+  EXPECT_EQ("https://example.com/?q=word", SearchFor("word"));
+  EXPECT_EQ(std::optional<std::wstring>(text), kft::clip::GetUnicode());
+}
+
+TEST_F(SearchCommandTest, AnImageOnTheClipboardSurvivesTheSearch) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  ASSERT_TRUE(kft::clip::PutBitmap(7, 3));
+  const std::optional<std::string> dibBefore = kft::clip::GetBytes(CF_DIB);
+  ASSERT_TRUE(dibBefore.has_value());
+  EXPECT_EQ("https://example.com/?q=word", SearchFor("word"));
+  EXPECT_TRUE(kft::clip::HasFormat(CF_BITMAP));
+  EXPECT_EQ(dibBefore, kft::clip::GetBytes(CF_DIB));
+  EXPECT_FALSE(kft::clip::HasFormat(CF_TEXT)) << "the copied word is gone again";
+}
+
+TEST_F(SearchCommandTest, AProgramsOwnFormatSurvivesByteForByte) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  const std::string bytes("\x00\x01private\xFF\x00\x5C", 12);
+  const UINT format = kft::clip::PutCustom("Kestrelfind Test Format", bytes);
+  ASSERT_NE(0u, format);
+  EXPECT_EQ("https://example.com/?q=word", SearchFor("word"));
+  const std::optional<std::string> back = kft::clip::GetBytes(format);
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(bytes, back->substr(0, bytes.size()));
+}
+
+// Another program that keeps the clipboard open for a while.
+class ClipboardHolder {
+ public:
+  explicit ClipboardHolder(DWORD holdMs) {
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([=] {
+      for (int i = 0; i < 200 && !OpenClipboard(nullptr); ++i)
+        Sleep(5);
+      SetEvent(opened);
+      Sleep(holdMs);
+      CloseClipboard();
+    });
+    WaitForSingleObject(opened, 5000);
+    CloseHandle(opened);
+  }
+  ~ClipboardHolder() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+TEST_F(SearchCommandTest, ABusyClipboardIsReportedAndNeitherCopiedOverNorSearched) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  ASSERT_TRUE(kft::clip::PutText("precious"));
+  SelectInMail("one two three", "two");
+  {
+    ClipboardHolder holder(1500);
+    PickEngine("Engine");
+  }
+  EXPECT_EQ(0, sandbox_.Window().CopyRequestCount()) << "the host's copy would overwrite unsaved data";
+  ASSERT_EQ(1u, boxes_.Count());
+  EXPECT_EQ(u8"Kestrelfind Error:  Cannot open the clipboard: another program is using it.", BoxTexts()[0]);
+  EXPECT_TRUE(urls_.ExpectNothingOpened(300));
+  EXPECT_EQ(std::optional<std::string>("precious"), kft::clip::GetText());
+}
+
+TEST_F(SearchCommandTest, AClipboardBusyForAMomentDoesNotStopTheSearch) {
+  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
+  SelectInMail("one two three", "two");
+  {
+    ClipboardHolder holder(150);
+    PickEngine("Engine");
+  }
+  EXPECT_EQ("https://example.com/?q=two", OpenedUrl());
+  EXPECT_EQ(0, boxes_.Count());
+}
+
+// --- what the shell may be asked to open -------------------------------------
+
+struct RefusedCase {
+  const char* selection;
+  const char* tmpl;
+  const char* shownAddress;
+};
+
+class RefusedAddressTest : public SearchFixture, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedAddressTest, MailTextNeverChoosesWhatTheShellStarts) {
+  const RefusedCase& c = GetParam();
+  sandbox_.WriteEngine("Engine.ini", c.tmpl);
+  SelectInMail(std::string("Please open ") + c.selection + " now", c.selection);
+  PickEngine("Engine");
+  EXPECT_TRUE(urls_.ExpectNothingOpened());
+  ASSERT_EQ(1u, boxes_.Count());
+  const kft::SeenMessageBox& box = boxes_.Boxes()[0];
+  EXPECT_EQ(std::string("Kestrelfind Error:  The address \"") + c.shownAddress +
+                "\" was not opened: it is not a web address.",
+            box.TextUtf8());
+  EXPECT_TRUE(box.IsOkOnly());
+  EXPECT_EQ(kft::BoxIcon::Warning, box.icon);
+  EXPECT_EQ(kft::IsCodePage932() ? u8"警告" : "Warning", box.CaptionUtf8());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EmptyAndPlaceholderTemplates, RefusedAddressTest,
+    ::testing::Values(RefusedCase{"calc.exe", "", "calc.exe"},
+                      RefusedCase{"calc.exe", "[WORD]", "calc.exe"},
+                      RefusedCase{"\\\\server\\share\\x", "", "\\\\server\\share\\x"},
+                      RefusedCase{"\\\\server\\share\\x", "[WORD]", "%5C%5Cserver%5Cshare%5Cx"},
+                      RefusedCase{"ms-msdt:/id", "", "ms-msdt:/id"},
+                      RefusedCase{"ms-msdt:/id", "[WORD]", "ms-msdt%3A%2Fid"},
+                      RefusedCase{"search-ms:query=x", "", "search-ms:query=x"},
+                      RefusedCase{"C:\\Windows\\notepad.exe", "", "C:\\Windows\\notepad.exe"},
+                      RefusedCase{"https://example.com/a\"b", "", "https://example.com/a\"b"}));
+
+TEST_F(SearchCommandTest, APlaceholderOnlyTemplateRefusesEvenAWebAddress) {
+  sandbox_.WriteEngine("Engine.ini", "[WORD]");
+  // Encoded, the selection is no longer a web address: refused like any other.
+  SelectInMail("see https://example.com/x", "https://example.com/x");
+  PickEngine("Engine");
+  EXPECT_TRUE(urls_.ExpectNothingOpened());
+  ASSERT_EQ(1u, boxes_.Count());
+  EXPECT_NE(std::string::npos, BoxTexts()[0].find("https%3A%2F%2Fexample.com%2Fx"));
+}
+
+TEST_F(SearchCommandTest, ARefusedAddressIsShortenedInTheMessage) {
+  sandbox_.WriteEngine("Engine.ini", "");
+  const std::string longWord = "calc" + std::string(400, 'x') + ".exe";
+  SelectInMail("open " + longWord, longWord);
+  PickEngine("Engine");
+  EXPECT_TRUE(urls_.ExpectNothingOpened(300));
+  ASSERT_EQ(1u, boxes_.Count());
+  const std::string text = BoxTexts()[0];
+  EXPECT_LT(text.size(), 320u);
+  EXPECT_NE(std::string::npos, text.find("calcxxxx"));
+  EXPECT_NE(std::string::npos, text.find("...\" was not opened"));
+}
+
+}  // namespace
+}  // namespace kfsearch
