@@ -327,6 +327,9 @@ bool ScriptRunner::CmdScreenshot(const std::vector<std::string>& args) {
   HWND window = args.size() == 2 ? GetForegroundWindow() : nullptr;
   if (args.size() == 2 && !window)
     window = window_.Handle();
+  // Whatever changed since the last wait gets painted first.
+  RedrawWindow(window_.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpMessages(100);
   std::string error;
   if (!SaveScreenshot(Utf8ToWide(args[0]), window, error))
     return Fail("screenshot " + args[0] + ": " + error);

@@ -112,6 +112,57 @@ TEST_F(LoadedPlugin, UnloadAndReloadBindsAfresh) {
   EXPECT_EQ(1, kfhost::VersionCallCount());
 }
 
+// The host hands a command's callback a value whose low 16 bits are the id;
+// the plug-in must look at those bits only, and an id it was given that does
+// not fit in them can never match.
+class CommandIdWidth : public LoadedPlugin {
+ protected:
+  void SetUp() override {
+    LoadedPlugin::SetUp();
+    sandbox.WriteEngine("Low.ini", "kftest://low/?q=[WORD]", "sjis");
+    sandbox.Window().ShowMail(L"find the word here");
+    ASSERT_TRUE(sandbox.Window().SelectText(L"word"));
+  }
+  void TearDown() override { kfhost::SetNextCommandId(50000); }
+
+  // Builds the menu with the engine's command registered as engineId (the
+  // "Show All" toggle takes the id before it) and returns that registration.
+  kfhost::Registration BuildWithEngineId(UINT engineId) {
+    kfhost::SetNextCommandId(engineId - 1);
+    const auto menu = sandbox.BuildMenu(3);
+    const kft::MenuItem* item = kft::FindMenuItem(menu, "Search engines/Low");
+    EXPECT_NE(nullptr, item);
+    const kfhost::Registration* reg = kfhost::FindRegistration(engineId);
+    EXPECT_NE(nullptr, reg);
+    EXPECT_EQ("Low", reg ? reg->text : "");
+    return reg ? *reg : kfhost::Registration{};
+  }
+
+  kft::MessageBoxWatcher boxes;
+  kft::UrlLog urls;
+};
+
+TEST_F(CommandIdWidth, HighBitsOfTheValueAreIgnored) {
+  const kfhost::Registration reg = BuildWithEngineId(5);
+  ASSERT_NE(nullptr, reg.callback);
+  reg.callback(sandbox.Window().Handle(), MAKELPARAM(5, 1));
+  ASSERT_TRUE(urls.WaitForLines(1));
+  EXPECT_EQ("kftest://low/?q=word", urls.Lines()[0]);
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(CommandIdWidth, AnIdWiderThan16BitsNeverMatches) {
+  const kfhost::Registration reg = BuildWithEngineId(0x10005);
+  ASSERT_NE(nullptr, reg.callback);
+  // Both the full value and its low bits, and the host's own menu path.
+  reg.callback(sandbox.Window().Handle(), 0x10005);
+  reg.callback(sandbox.Window().Handle(), 5);
+  sandbox.Window().SendMenuCommand(0x10005);
+  EXPECT_TRUE(sandbox.Window().LastDispatch().found);
+  EXPECT_TRUE(urls.ExpectNothingOpened(1500));
+  EXPECT_EQ(0u, boxes.Count());
+}
+
 // Where the plug-in keeps its engines: a "Kestrelfind" folder beside the
 // library, made at the first menu build (not at load).
 void ExpectEngineDirMadeByFirstMenu(kft::PluginSandbox& sandbox, const std::string& expectedDir) {
