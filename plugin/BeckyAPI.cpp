@@ -90,7 +90,8 @@ bool TBeckyAPI::BindEntryPoints() {
   }
   BKA_SetStatus = GetProcAddress(HostModule, "BKA_SetStatus");
 
-  if (!BKA_SetStatus && HostNeedsSetStatus(GetVersion())) {
+  const bool needsSetStatus = HostNeedsSetStatus(GetVersion());
+  if (needsSetStatus && !BKA_SetStatus) {
     HostModule = nullptr;
     return false;
   }
