@@ -81,7 +81,11 @@ std::string ReadEngineValue(const std::string& iniPath, const char* key, const s
 }
 
 void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value) {
-  if (!WritePrivateProfileStringA(kEngineSection, key, value.c_str(), iniPath.c_str()))
+  // A read-only engine stays unwritten even where the profile layer would
+  // write it anyway (an administrator's process on some platforms).
+  const DWORD attr = GetFileAttributesA(iniPath.c_str());
+  const bool readOnly = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
+  if (readOnly || !WritePrivateProfileStringA(kEngineSection, key, value.c_str(), iniPath.c_str()))
     throw Error("Unable to write to " + iniPath);
 }
 
@@ -100,6 +104,23 @@ std::string ShellNameList(const std::string& path) {
 
 std::string EngineFilePath(const TDataFolder& folder, const std::string& fileName) {
   return JoinPath(folder.Path, fileName);
+}
+
+// A plain rename. One that changes only the letter case goes through a
+// temporary name: some file systems take the target for the source itself
+// and leave the name as it was.
+void RenameEngineFile(const std::string& from, const std::string& to) {
+  const bool caseOnly = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, from.data(), static_cast<int>(from.size()),
+                                       to.data(), static_cast<int>(to.size())) == CSTR_EQUAL;
+  if (!caseOnly) {
+    MoveFileA(from.c_str(), to.c_str());
+    return;
+  }
+  const std::string temporary = from + ".kf-rename";
+  if (!MoveFileA(from.c_str(), temporary.c_str()))
+    return;
+  if (!MoveFileA(temporary.c_str(), to.c_str()))
+    MoveFileA(temporary.c_str(), from.c_str());
 }
 
 void WriteEngine(const std::string& iniPath, const std::string& url, const std::string& encode) {
@@ -184,7 +205,7 @@ void ModifyEngine(const TDataFolder& folder, TData& engine, const std::string& n
     const std::string newFileName = name + ".ini";
     // A refused rename (another engine of that name) leaves the record
     // pointing at that other file, which then takes the values.
-    MoveFileA(EngineFilePath(folder, engine.FileName).c_str(), EngineFilePath(folder, newFileName).c_str());
+    RenameEngineFile(EngineFilePath(folder, engine.FileName), EngineFilePath(folder, newFileName));
     engine.FileName = newFileName;
   }
   engine.Encode = encode;

@@ -1,0 +1,324 @@
+// Adding, modifying, deleting and clearing engines from the "Add / Modify"
+// group, with what lands on disk.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "SettingDriver.h"
+
+using namespace kf;
+
+namespace {
+
+class EngineEditing : public kft::SettingDialogTest {
+ protected:
+  std::string Value(const std::string& rel, const char* key) {
+    char buffer[2048] = {};
+    GetPrivateProfileStringA("General", key, "<missing>", buffer, sizeof(buffer), sandbox.EnginePath(rel).c_str());
+    return buffer;
+  }
+  // The name of the file as the directory holds it (case included), or "".
+  std::string FileNameOnDisk(const std::string& rel) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(sandbox.EnginePath(rel).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+      return std::string();
+    FindClose(find);
+    return data.cFileName;
+  }
+  void Fill(const std::string& name, const std::string& url) {
+    dialog.Type(NameEdit, name);
+    dialog.Type(URLEdit, url);
+  }
+};
+
+TEST_F(EngineEditing, TheEnableRuleFollowsBothFieldsAndTheListIgnoringCase) {
+  sandbox.WriteEngine("google.ini", std::string("u"));
+  ASSERT_TRUE(Open());
+  Fill("Google", "https://x.example/");
+  EXPECT_FALSE(dialog.Enabled(AddButton));
+  EXPECT_TRUE(dialog.Enabled(ModifyButton));
+
+  Fill("Googl", "https://x.example/");
+  EXPECT_TRUE(dialog.Enabled(AddButton));
+  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+
+  Fill("Googl", "");
+  EXPECT_FALSE(dialog.Enabled(AddButton));
+  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+
+  Fill("", "https://x.example/");
+  EXPECT_FALSE(dialog.Enabled(AddButton));
+  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+
+  // Another folder runs the rule again: Google is not listed there.
+  sandbox.MakeFolder("Other");
+  dialog.KeyUp(dialog.Focus(), VK_F5);
+  Fill("Google", "https://x.example/");
+  dialog.SelectNode("Other");
+  EXPECT_TRUE(dialog.Enabled(AddButton));
+  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+}
+
+TEST_F(EngineEditing, TypedKeysReachTheFieldsAndTheirTooltips) {
+  ASSERT_TRUE(Open());
+  HWND edit = dialog.Control(NameEdit);
+  SetFocus(edit);
+  for (char ch : std::string("Bing"))
+    dialog.Char(edit, ch);
+  EXPECT_EQ("Bing", dialog.Text(NameEdit));
+  EXPECT_EQ("Bing", kft::TooltipText(dialog.Form(), edit));
+}
+
+TEST_F(EngineEditing, AddWritesTheFileListsItCheckedAndSelectedAndASecondAddDoesNothing) {
+  sandbox.WriteEngine("Old.ini", std::string("u"));
+  ASSERT_TRUE(Open());
+  Fill("New", "https://n.example/?q=[WORD]");
+  dialog.AltKey(dialog.Focus(), 'e');
+  dialog.Click(AddButton);
+  EXPECT_EQ("https://n.example/?q=[WORD]", Value("New.ini", "url"));
+  EXPECT_EQ("euc", Value("New.ini", "encode"));
+  const std::string bytes = kft::ReadBytes(sandbox.EnginePath("New.ini"));
+  EXPECT_LT(bytes.find("url="), bytes.find("encode=")) << "url is written first";
+  EXPECT_FALSE(sandbox.Attributes("New.ini") & FILE_ATTRIBUTE_HIDDEN);
+
+  const int index = dialog.ItemIndex("New");
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(index, dialog.SelectedItem());
+  EXPECT_TRUE(dialog.Checks()[static_cast<size_t>(index)]);
+  EXPECT_TRUE(dialog.Enabled(AddButton)) << "the rule runs only when a field changes";
+
+  // A second Add of the same name: the file exists, nothing happens.
+  dialog.Type(URLEdit, "https://other.example/");
+  dialog.Type(URLEdit, "https://n.example/?q=[WORD]");
+  ASSERT_FALSE(dialog.Enabled(AddButton));
+  SendMessageA(dialog.Control(AddButton), WM_COMMAND, 0, 0);  // nothing for a disabled button
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(EngineEditing, AddOfANameWhoseFileAppearedOutsideDoesNothingAndSaysNothing) {
+  ASSERT_TRUE(Open());
+  sandbox.WriteEngine("Sneaky.ini", std::string("original"), std::string("euc"));
+  Fill("Sneaky", "https://replaced.example/");
+  ASSERT_TRUE(dialog.Enabled(AddButton));
+  dialog.Click(AddButton);
+  EXPECT_EQ("original", Value("Sneaky.ini", "url"));
+  EXPECT_EQ(-1, dialog.ItemIndex("Sneaky")) << "no refresh";
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(EngineEditing, AddInTheSelectedFolderUsesTheSjisRadioByDefault) {
+  sandbox.MakeFolder("Web");
+  ASSERT_TRUE(Open());
+  dialog.SelectNode("Web");
+  Fill("Google", "https://g.example/[WORD]");
+  dialog.Click(AddButton);
+  EXPECT_EQ("sjis", Value("Web/Google.ini", "encode"));
+  EXPECT_EQ(std::vector<std::string>{"Google"}, dialog.Items());
+  EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Google.ini")));
+}
+
+TEST_F(EngineEditing, AddWithANameTheFileSystemRejectsShowsTheErrorBox) {
+  ASSERT_TRUE(Open());
+  Fill("bad|name", "https://x.example/");
+  dialog.Click(AddButton);
+  ASSERT_EQ(1u, boxes.Count());
+  const kft::SeenMessageBox& box = boxes.Boxes()[0];
+  EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.EnginePath("bad|name.ini")),
+            box.TextUtf8());
+  EXPECT_TRUE(box.IsOkOnly());
+  EXPECT_EQ(kft::BoxIcon::Warning, box.icon);
+  EXPECT_TRUE(dialog.Items().empty());
+}
+
+TEST_F(EngineEditing, AddOfANameLeadingIntoASubfolderWritesThereAndReportsTheMissingItem) {
+  sandbox.MakeFolder("Sub");
+  ASSERT_TRUE(Open());
+  Fill("Sub\\Inner", "https://i.example/");
+  dialog.Click(AddButton);
+  EXPECT_EQ("https://i.example/", Value("Sub/Inner.ini", "url"));
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("Kestrelfind Error:  List index out of bounds (-1)", boxes.Boxes()[0].TextUtf8());
+}
+
+TEST_F(EngineEditing, ModifyWithTheSameNameRewritesOnlyUrlAndEncode) {
+  sandbox.WriteEngine("Google.ini", std::string("https://old.example/"), std::string("euc"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(dialog.ItemIndex("Google"));
+  ASSERT_TRUE(dialog.Checked(eucRadioButton));
+  dialog.Type(URLEdit, "https://new.example/?q=[WORD]");
+  dialog.AltKey(dialog.Focus(), 's');
+  ASSERT_TRUE(dialog.Enabled(ModifyButton));
+  dialog.Click(ModifyButton);
+  EXPECT_EQ("https://new.example/?q=[WORD]", Value("Google.ini", "url"));
+  EXPECT_EQ("sjis", Value("Google.ini", "encode"));
+  EXPECT_EQ(-1, dialog.SelectedItem());
+  EXPECT_EQ("Google", dialog.Text(NameEdit));
+  EXPECT_EQ("https://new.example/?q=[WORD]", dialog.Text(URLEdit));
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(EngineEditing, ModifyWithOtherLetterCaseRenamesTheFile) {
+  sandbox.WriteEngine("google.ini", std::string("u"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  dialog.Type(NameEdit, "GOOGLE");
+  dialog.Click(ModifyButton);
+  EXPECT_EQ("GOOGLE.ini", FileNameOnDisk("google.ini"));
+  EXPECT_EQ(std::vector<std::string>{"GOOGLE"}, dialog.Items());
+}
+
+TEST_F(EngineEditing, ModifyToANewNameRenamesAndKeepsTheHiddenState) {
+  sandbox.WriteEngine("Old.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  dialog.Type(NameEdit, "Renamed");
+  dialog.Type(URLEdit, "https://r.example/");
+  // The name is not listed, so the rule offers Add; Modify acts on the
+  // selected engine whatever the buttons say, through its command.
+  SendMessageA(dialog.Form(), WM_COMMAND, MAKEWPARAM(ModifyButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(dialog.Control(ModifyButton)));
+  dialog.Pump();
+  EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Old.ini")));
+  EXPECT_EQ("https://r.example/", Value("Renamed.ini", "url"));
+  EXPECT_TRUE(sandbox.Attributes("Renamed.ini") & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(std::vector<bool>{false}, dialog.Checks());
+}
+
+TEST_F(EngineEditing, ModifyOntoAnotherListedEngineWritesIntoThatEngine) {
+  sandbox.WriteEngine("A.ini", std::string("https://a.example/"), std::string("sjis"));
+  sandbox.WriteEngine("B.ini", std::string("https://b.example/"), std::string("sjis"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(dialog.ItemIndex("A"));
+  dialog.Type(NameEdit, "B");
+  dialog.Type(URLEdit, "https://typed.example/");
+  dialog.AltKey(dialog.Focus(), 'e');
+  dialog.Click(ModifyButton);
+  EXPECT_EQ("https://a.example/", Value("A.ini", "url"));
+  EXPECT_EQ("sjis", Value("A.ini", "encode"));
+  EXPECT_EQ("https://typed.example/", Value("B.ini", "url"));
+  EXPECT_EQ("euc", Value("B.ini", "encode"));
+  EXPECT_EQ(2u, dialog.Items().size());
+}
+
+TEST_F(EngineEditing, ModifyOfAnEngineWithoutEncodeWritesEucWhenTheRadiosAreLeftAlone) {
+  sandbox.WriteEngine("Plain.ini", std::string("u"), std::nullopt);
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  dialog.Click(ModifyButton);
+  EXPECT_EQ("euc", Value("Plain.ini", "encode"));
+}
+
+TEST_F(EngineEditing, ModifyOfAReadOnlyFileReportsAndStillRefreshes) {
+  sandbox.WriteEngine("Locked.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  dialog.Type(URLEdit, "https://changed.example/");
+  dialog.Click(ModifyButton);
+  EXPECT_EQ("u", Value("Locked.ini", "url"));
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.EnginePath("Locked.ini")),
+            boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ(std::vector<std::string>{"Locked"}, dialog.Items());
+  EXPECT_EQ(-1, dialog.SelectedItem());
+}
+
+TEST_F(EngineEditing, DeleteAsksFirstAndCancelLeavesEverything) {
+  sandbox.WriteEngine("Gone.ini", std::string("u"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  boxes.SetAnswer(IDCANCEL);
+  dialog.Click(DeleteButton);
+  ASSERT_EQ(1u, boxes.Count());
+  const kft::SeenMessageBox& box = boxes.Boxes()[0];
+  EXPECT_EQ("Delete selected item?", box.TextUtf8());
+  EXPECT_TRUE(box.HasButton(IDOK));
+  EXPECT_TRUE(box.HasButton(IDCANCEL));
+  EXPECT_EQ(2u, box.buttons.size());
+  EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Gone.ini")));
+  EXPECT_EQ(std::vector<std::string>{"Gone"}, dialog.Items());
+
+  boxes.SetAnswer(IDOK);
+  dialog.Click(DeleteButton);
+  EXPECT_EQ(2u, boxes.Count());
+  EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Gone.ini")));
+  EXPECT_TRUE(dialog.Items().empty());
+}
+
+TEST_F(EngineEditing, DeleteWithoutASelectedItemDoesNothing) {
+  sandbox.WriteEngine("Kept.ini", std::string("u"));
+  ASSERT_TRUE(Open());
+  dialog.Click(DeleteButton);
+  EXPECT_EQ(0u, boxes.Count());
+  EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Kept.ini")));
+}
+
+TEST_F(EngineEditing, TheDeleteKeyInTheListAsksTheSameQuestion) {
+  sandbox.WriteEngine("Gone.ini", std::string("u"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  dialog.Key(dialog.Control(CheckListBox1), VK_DELETE);
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("Delete selected item?", boxes.Boxes()[0].TextUtf8());
+  EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Gone.ini")));
+}
+
+TEST_F(EngineEditing, DeletingAReadOnlyFileRemovesTheItemButNotTheFileUntilF5) {
+  sandbox.WriteEngine("Locked.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  dialog.Click(DeleteButton);
+  EXPECT_TRUE(dialog.Items().empty());
+  EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Locked.ini")));
+  dialog.KeyUp(dialog.Focus(), VK_F5);
+  EXPECT_EQ(std::vector<std::string>{"Locked"}, dialog.Items());
+}
+
+TEST_F(EngineEditing, ClearEmptiesTheFieldsChecksSjisAndDisablesBothButtons) {
+  sandbox.WriteEngine("Euc.ini", std::string("u"), std::string("euc"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  ASSERT_TRUE(dialog.Enabled(ModifyButton));
+  dialog.Click(ClearButton);
+  EXPECT_EQ("", dialog.Text(NameEdit));
+  EXPECT_EQ("", dialog.Text(URLEdit));
+  EXPECT_EQ("", kft::TooltipText(dialog.Form(), dialog.Control(NameEdit)));
+  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
+  EXPECT_FALSE(dialog.Checked(eucRadioButton));
+  EXPECT_FALSE(dialog.Enabled(AddButton));
+  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+}
+
+TEST_F(EngineEditing, WithNoFolderSelectedTheCommandsDoNothing) {
+  sandbox.WriteEngine("Kept.ini", std::string("u"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(0);
+  Fill("Fresh", "https://f.example/");
+  TreeView_SelectItem(dialog.Control(TreeView1), nullptr);
+  dialog.Pump();
+  for (SettingControl id : {AddButton, ModifyButton, DeleteButton}) {
+    SendMessageA(dialog.Form(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(dialog.Control(id)));
+    dialog.Pump();
+  }
+  EXPECT_EQ(0u, boxes.Count());
+  EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Fresh.ini")));
+  EXPECT_EQ("u", Value("Kept.ini", "url"));
+}
+
+TEST_F(EngineEditing, JapaneseEngineNamesRoundTrip) {
+  if (!kft::IsCodePage932())
+    GTEST_SKIP() << "Japanese names need code page 932";
+  const std::string name = kft::Sjis(u8"ソフト検索");  // ソ ends in 0x5C
+  ASSERT_TRUE(CreateDirectoryA(sandbox.EngineDir().c_str(), nullptr));
+  ASSERT_TRUE(Open());
+  Fill(name, "https://s.example/[WORD]");
+  dialog.Click(AddButton);
+  EXPECT_EQ("https://s.example/[WORD]", Value(name + ".ini", "url"));
+  EXPECT_EQ(std::vector<std::string>{name}, dialog.Items());
+  dialog.Type(URLEdit, "https://t.example/[WORD]");
+  dialog.Click(ModifyButton);
+  EXPECT_EQ("https://t.example/[WORD]", Value(name + ".ini", "url"));
+  EXPECT_EQ(0u, boxes.Count()) << (boxes.Count() ? boxes.Boxes()[0].TextUtf8() : std::string());
+}
+
+}  // namespace
