@@ -22,6 +22,7 @@
 namespace {
 
 struct Options {
+  bool hasVersion = false;
   std::string version;
   std::string pluginFolder;  // ANSI
   std::string scriptFile;    // UTF-8
@@ -43,9 +44,10 @@ bool ParseArguments(Options& options) {
   for (int i = 1; i < argc && ok; ++i) {
     const std::wstring arg = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (arg == L"--version" && hasValue)
+    if (arg == L"--version" && hasValue) {
+      options.hasVersion = true;
       options.version = kfhost::WideToAnsi(argv[++i]);
-    else if (arg == L"--plugins" && hasValue)
+    } else if (arg == L"--plugins" && hasValue)
       options.pluginFolder = kfhost::WideToAnsi(argv[++i]);
     else if (arg == L"--script" && hasValue)
       options.scriptFile = kfhost::WideToUtf8(argv[++i]);
@@ -83,7 +85,7 @@ int main() {
     Usage();
     return 2;
   }
-  if (!options.version.empty())
+  if (options.hasVersion)
     kfhost::SetHostVersion(options.version);
 
   kfhost::PluginHost plugins;
