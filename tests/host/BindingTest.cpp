@@ -115,4 +115,24 @@ TEST(HostBinding, TheRefusedLibraryIsUnloadedAndTheHostCarriesOn) {
   EXPECT_FALSE(kft::DirectoryExists(sandbox.EngineDir()));
 }
 
+TEST(HostSetupCommand, TwoSetupCallsShowOneDialogAndReturnOne) {
+  kft::PluginSandbox sandbox;
+  ASSERT_TRUE(sandbox.Ready());
+  const std::string dll = kft::AnsiToUtf8(sandbox.DllPath());
+  // A child process: the dialog lives as long as the library, which is
+  // simplest to end with the whole host.
+  const auto run = kft::RunProgram(kft::BinFile("BeckyHost.exe"),
+                                   {"--hidden", "--plugins", kft::AnsiToUtf8(sandbox.Folder()), "-e", "setup", "-e",
+                                    "setup", "-e", "wait 300", "-e", "windows"},
+                                   20000);
+  ASSERT_FALSE(run.timedOut);
+  ASSERT_EQ(0u, run.exitCode) << run.err;
+  const auto lines = run.OutLines();
+  ASSERT_EQ(3u, lines.size()) << run.out;
+  EXPECT_EQ("setup " + dll + ": 1", lines[0]);
+  EXPECT_EQ("setup " + dll + ": 1", lines[1]);
+  // The hidden host shows nothing of its own: the one window is the dialog.
+  EXPECT_EQ(0u, lines[2].find("window ")) << lines[2];
+}
+
 }  // namespace
