@@ -109,7 +109,10 @@ int ReadGeometry(const std::string& iniPath, const char* key, int fallback) {
 }
 
 void WriteGeometry(const std::string& iniPath, const char* key, int value) {
-  if (!WritePrivateProfileStringA(kGeometrySection, key, std::to_string(value).c_str(), iniPath.c_str()))
+  // Read-only means unwritten, even where the profile layer would write anyway.
+  const DWORD attr = GetFileAttributesA(iniPath.c_str());
+  const bool readOnly = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
+  if (readOnly || !WritePrivateProfileStringA(kGeometrySection, key, std::to_string(value).c_str(), iniPath.c_str()))
     throw Error("Unable to write to " + iniPath);
 }
 

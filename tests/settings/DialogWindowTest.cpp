@@ -169,6 +169,23 @@ TEST_F(DialogWindow, AnIniThatCannotBeWrittenIsReportedAndTheDialogClosesAnyway)
   EXPECT_EQ(340, Width(dialog.WindowRect()));
 }
 
+TEST_F(DialogWindow, AReadOnlyIniIsReportedOnceAndKeptAsItWas) {
+  const std::string ini = sandbox.IniPath();
+  WritePrivateProfileStringA("General", "width", "400", ini.c_str());
+  ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+  HWND form = Open();
+  ASSERT_TRUE(form);
+  EXPECT_EQ(400, Width(dialog.WindowRect()));
+  SetWindowPos(form, nullptr, 0, 0, 450, 420, SWP_NOMOVE | SWP_NOZORDER);
+  dialog.Click(CloseButton);
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(ini), boxes.Boxes()[0].TextUtf8());
+  EXPECT_FALSE(dialog.Visible());
+  EXPECT_EQ("400", kft::IniValue(ini, "width"));
+  EXPECT_EQ("", kft::IniValue(ini, "left"));
+  SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(DialogWindow, ControlsKeepTheirAnchoredDistancesWhenResized) {
   HWND form = Open();
   ASSERT_TRUE(form);
