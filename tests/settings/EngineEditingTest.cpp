@@ -88,11 +88,14 @@ TEST_F(EngineEditing, AddWritesTheFileListsItCheckedAndSelectedAndASecondAddDoes
   EXPECT_TRUE(dialog.Checks()[static_cast<size_t>(index)]);
   EXPECT_TRUE(dialog.Enabled(AddButton)) << "the rule runs only when a field changes";
 
-  // A second Add of the same name: the file exists, nothing happens.
-  dialog.Type(URLEdit, "https://other.example/");
-  dialog.Type(URLEdit, "https://n.example/?q=[WORD]");
-  ASSERT_FALSE(dialog.Enabled(AddButton));
-  SendMessageA(dialog.Control(AddButton), WM_COMMAND, 0, 0);  // nothing for a disabled button
+  // A second Add of the same name: the file exists, nothing happens (the
+  // file changed meanwhile keeps the change; the list is not re-read).
+  WritePrivateProfileStringA("General", "url", "changed outside", sandbox.EnginePath("New.ini").c_str());
+  sandbox.WriteEngine("Other.ini", std::string("u"));
+  dialog.Click(AddButton);
+  EXPECT_EQ("changed outside", Value("New.ini", "url"));
+  EXPECT_EQ(-1, dialog.ItemIndex("Other"));
+  EXPECT_EQ(index, dialog.SelectedItem());
   EXPECT_EQ(0u, boxes.Count());
 }
 
