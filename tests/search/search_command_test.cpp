@@ -361,6 +361,7 @@ TEST_F(SearchCommandTest, AClipboardBusyForAMomentDoesNotStopTheSearch) {
 // --- what the shell may be asked to open -------------------------------------
 
 struct RefusedCase {
+  const char* name;
   const char* selection;
   const char* tmpl;
   const char* shownAddress;
@@ -386,15 +387,17 @@ TEST_P(RefusedAddressTest, MailTextNeverChoosesWhatTheShellStarts) {
 
 INSTANTIATE_TEST_SUITE_P(
     EmptyAndPlaceholderTemplates, RefusedAddressTest,
-    ::testing::Values(RefusedCase{"calc.exe", "", "calc.exe"},
-                      RefusedCase{"calc.exe", "[WORD]", "calc.exe"},
-                      RefusedCase{"\\\\server\\share\\x", "", "\\\\server\\share\\x"},
-                      RefusedCase{"\\\\server\\share\\x", "[WORD]", "%5C%5Cserver%5Cshare%5Cx"},
-                      RefusedCase{"ms-msdt:/id", "", "ms-msdt:/id"},
-                      RefusedCase{"ms-msdt:/id", "[WORD]", "ms-msdt%3A%2Fid"},
-                      RefusedCase{"search-ms:query=x", "", "search-ms:query=x"},
-                      RefusedCase{"C:\\Windows\\notepad.exe", "", "C:\\Windows\\notepad.exe"},
-                      RefusedCase{"https://example.com/a\"b", "", "https://example.com/a\"b"}));
+    ::testing::Values(
+        RefusedCase{"ProgramBare", "calc.exe", "", "calc.exe"},
+        RefusedCase{"ProgramInPlaceholder", "calc.exe", "[WORD]", "calc.exe"},
+        RefusedCase{"UncPathBare", "\\\\server\\share\\x", "", "\\\\server\\share\\x"},
+        RefusedCase{"UncPathInPlaceholder", "\\\\server\\share\\x", "[WORD]", "%5C%5Cserver%5Cshare%5Cx"},
+        RefusedCase{"ProtocolBare", "ms-msdt:/id", "", "ms-msdt:/id"},
+        RefusedCase{"ProtocolInPlaceholder", "ms-msdt:/id", "[WORD]", "ms-msdt%3A%2Fid"},
+        RefusedCase{"SearchProtocolBare", "search-ms:query=x", "", "search-ms:query=x"},
+        RefusedCase{"DrivePathBare", "C:\\Windows\\notepad.exe", "", "C:\\Windows\\notepad.exe"},
+        RefusedCase{"QuotedWebAddressBare", "https://example.com/a\"b", "", "https://example.com/a\"b"}),
+    [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SearchCommandTest, APlaceholderOnlyTemplateRefusesEvenAWebAddress) {
   sandbox_.WriteEngine("Engine.ini", "[WORD]");
@@ -417,6 +420,45 @@ TEST_F(SearchCommandTest, ARefusedAddressIsShortenedInTheMessage) {
   EXPECT_LT(text.size(), 320u);
   EXPECT_NE(std::string::npos, text.find("calcxxxx"));
   EXPECT_NE(std::string::npos, text.find("...\" was not opened"));
+}
+
+}  // namespace
+}  // namespace kfsearch
+
+namespace kfsearch {
+namespace {
+
+// The library itself in a folder whose name holds 0x5C trail bytes: the
+// engine folder is found, created and searched beside it all the same.
+TEST(PluginInJapaneseFolderTest, CreatesItsStoreThereAndSearchesFromIt) {
+  SKIP_UNLESS_CODE_PAGE_932();
+  const std::string parent = kft::MakeTempFolder("kf");
+  ASSERT_FALSE(parent.empty());
+  const std::string folder = kft::Join(parent, kft::Sjis(u8"表ソ能"));
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  {
+    kft::PluginSandbox::Options options;
+    options.folder = folder;
+    kft::PluginSandbox sandbox(options);
+    ASSERT_TRUE(sandbox.Ready());
+    ASSERT_TRUE(sandbox.Load());
+    kft::MessageBoxWatcher boxes;
+    kft::UrlLog urls;
+
+    ASSERT_FALSE(kft::DirectoryExists(sandbox.EngineDir()));
+    const std::vector<kft::MenuItem> host = sandbox.BuildMenu(3);
+    ASSERT_TRUE(kft::DirectoryExists(sandbox.EngineDir())) << kft::AnsiToUtf8(sandbox.EngineDir());
+    EXPECT_NE(nullptr, kft::FindMenuItem(host, "Search engines/No Item"));
+
+    sandbox.WriteEngine(kft::Sjis(u8"表/ソ.ini"), "https://example.com/?q=");
+    sandbox.Window().ShowMail(kft::Utf8ToWide(u8"機能を表示"));
+    ASSERT_TRUE(sandbox.Window().SelectText(kft::Utf8ToWide(u8"機能")));
+    ASSERT_TRUE(sandbox.Pick(3, u8"Search engines/表/ソ"));
+    ASSERT_TRUE(urls.WaitForLines(1));
+    EXPECT_EQ("https://example.com/?q=%8B@%94%5C", urls.Lines()[0]);
+    EXPECT_EQ(0u, boxes.Count());
+  }
+  kft::RemoveTree(parent);
 }
 
 }  // namespace
