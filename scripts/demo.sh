@@ -2,7 +2,10 @@
 # Builds everything, lays out a demo host under build/demo/ (BeckyHost.exe,
 # its PlugIns folder with Kestrelfind.dll and a few engines, a sample mail)
 # and runs the host headlessly with a script: load the plug-in, print what it
-# answered, build the mail view's context menu and print it.
+# answered, build the mail view's context menu and print it; then select
+# words of the mail, pick engines from the "Search engines" menu and print
+# the URLs the shell was asked to open. KF_DEMO_BUILD names another build
+# folder to use instead of build/.
 #
 # To show more, add lines to the host script (write_host_script below); URLs
 # the plug-in asks the shell to open are collected in build/demo/urls.log and
@@ -10,7 +13,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build"
+build="${KF_DEMO_BUILD:-$root/build}"
 demo="$build/demo"
 
 step() { printf '\n== %s\n' "$*"; }
@@ -67,6 +70,22 @@ mail sample-mail.txt
 echo -- the mail view's context menu (type 3)
 menu 3
 screenshot host-window.png window
+echo -- the user's own clipboard text before the searches
+select 田中さん
+copy
+clipboard
+echo -- select a word in the mail and pick Web/Google (Shift-JIS)
+select 検索
+selection
+pick 3 "Search engines/Web/Google"
+wait 1500
+echo -- select another word and pick Dictionary/Goo (EUC-JP)
+select 会議
+selection
+pick 3 "Search engines/Dictionary/Goo"
+wait 1500
+echo -- the clipboard afterwards: the user's text is back
+clipboard
 SCRIPT
 }
 
