@@ -71,10 +71,6 @@ bool IsSearchMenuType(int menuType) {
   return menuType == 3 || menuType == 4 || menuType == 11 || menuType == 12;
 }
 
-int CompareEngineNames(const std::string& a, const std::string& b) {
-  return CompareFoldedNames(LowerSingleByteChars(a), LowerSingleByteChars(b));
-}
-
 void SortMenuRange(std::size_t first, std::size_t last) {
   if (first >= last || last >= MenuTable.size())
     return;

@@ -45,13 +45,10 @@ void AddFolderMenus(const std::string& path, HMENU menu, bool showHidden, int me
 // Appends the engines of path, sorted by name, or a greyed "No Item".
 void AddEngineItems(const std::string& path, HMENU menu, bool showHidden, int menuType);
 
-// Sorts MenuTable[first..last] (inclusive) by caption in file-name order.
+// Sorts MenuTable[first..last] (inclusive) by caption in the platform's
+// file-name order: single-byte characters folded to lower case (double-byte
+// ones left alone), then the user locale's collation.
 void SortMenuRange(std::size_t first, std::size_t last);
-
-// The platform's file-name order: single-byte characters folded to lower
-// case (double-byte ones left alone), then the user locale's collation.
-// Negative, 0 or positive.
-int CompareEngineNames(const std::string& a, const std::string& b);
 
 // The "Show All" command: flips ShowAll for the next build.
 void WINAPI ToggleShowAll(HWND window, LPARAM param);

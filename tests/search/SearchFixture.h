@@ -44,24 +44,6 @@ class PluginFixture : public ::testing::Test {
     return popup->children;
   }
 
-  // The text form of the popup, one line per item (see MenuTree.h), without
-  // command ids: they change with every build.
-  std::string SearchMenuText(int type = 3) { return WithoutIds(kft::MenuToText(SearchItems(type))); }
-
-  static std::string WithoutIds(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '#' && i >= 2 && text[i - 1] == ' ') {
-        while (i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '9')
-          ++i;
-        out += '#';
-        continue;
-      }
-      out += text[i];
-    }
-    return out;
-  }
-
   kft::PluginSandbox sandbox_;
   kft::MessageBoxWatcher boxes_;
 };

@@ -154,13 +154,6 @@ TEST_F(ClipboardSnapshotTest, ReadTextStopsAtTheFirstNul) {
   EXPECT_EQ("ab", clipboard.ReadText());
 }
 
-TEST_F(ClipboardSnapshotTest, ReadTextOfAClipboardWithoutTextIsEmpty) {
-  const UINT custom = RegisterClipboardFormatA("Kestrelfind Test Bytes");
-  PutBytes(custom, Bytes{1, 2, 3});
-  kf::ClipboardSession clipboard(Self());
-  EXPECT_EQ("", clipboard.ReadText());
-}
-
 // --- other data ------------------------------------------------------------
 
 TEST_F(ClipboardSnapshotTest, RegisteredFormatsComeBackByteForByte) {
@@ -325,22 +318,6 @@ TEST_F(ClipboardSnapshotTest, APaletteComesBackEntryForEntry) {
   EXPECT_EQ(70, entries[2].peRed);
   EXPECT_EQ(80, entries[2].peGreen);
   EXPECT_EQ(90, entries[2].peBlue);
-}
-
-TEST_F(ClipboardSnapshotTest, TextAndAnImageTogetherBothComeBack) {
-  const std::vector<DWORD> pixels = {1, 2, 3, 4, 5, 6};
-  const std::wstring text = L"caption \u00E9\u4E16";
-  {
-    OtherProgramClipboard open;
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, GlobalFromBytes(text.c_str(), (text.size() + 1) * 2));
-    SetClipboardData(CF_BITMAP, MakeBitmap(pixels));
-  }
-  kf::ClipboardSnapshot snapshot;
-  SaveOverwriteRestore(snapshot);
-  EXPECT_EQ(text, ReadUnicodeText());
-  OtherProgramClipboard open;
-  EXPECT_EQ(pixels, PixelsOf(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))));
 }
 
 // --- what is left out ------------------------------------------------------

@@ -62,11 +62,6 @@ TEST_F(SearchCommandTest, WithoutAUrlKeyTheBuiltInSearchIsUsed) {
   EXPECT_EQ(std::string(kDefaultUrl) + "abc", SearchFor("abc"));
 }
 
-TEST_F(SearchCommandTest, AnEngineFileWithoutTheSectionSearchesWithTheBuiltInUrl) {
-  kft::WriteBytes(sandbox_.EnginePath("Engine.ini"), "[Other]\r\nurl=https://wrong.example/\r\n");
-  EXPECT_EQ(std::string(kDefaultUrl) + "abc", SearchFor("abc"));
-}
-
 bool RunsOnWine() {
   const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
@@ -396,6 +391,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ProtocolInPlaceholder", "ms-msdt:/id", "[WORD]", "ms-msdt%3A%2Fid"},
         RefusedCase{"SearchProtocolBare", "search-ms:query=x", "", "search-ms:query=x"},
         RefusedCase{"DrivePathBare", "C:\\Windows\\notepad.exe", "", "C:\\Windows\\notepad.exe"},
+        RefusedCase{"WebAddressWithABlankBare", "https://example.com/a b", "", "https://example.com/a b"},
         RefusedCase{"QuotedWebAddressBare", "https://example.com/a\"b", "", "https://example.com/a\"b"}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 

@@ -79,13 +79,6 @@ TEST_F(SearchMenuTest, TheEngineNameIsTheFileNameUpToItsLastDot) {
   EXPECT_EQ(Strings({"Show All", "----", "a.b.c", "Web"}), Captions(SearchItems()));
 }
 
-TEST_F(SearchMenuTest, OnlyIniFilesAreEngines) {
-  sandbox_.WriteEngine("Web.ini", "https://example.com/?q=");
-  kft::WriteBytes(sandbox_.EnginePath("notes.txt"), "x");
-  kft::WriteBytes(sandbox_.EnginePath("Web.ini.bak"), "x");
-  EXPECT_EQ(Strings({"Show All", "----", "Web"}), Captions(SearchItems()));
-}
-
 TEST_F(SearchMenuTest, FoldersComeFirstInListingOrderEachWithItsSubfoldersThenItsEngines) {
   sandbox_.WriteEngine("Zeta/z.ini", "https://example.com/?q=");
   sandbox_.WriteEngine("Alpha/Inner/i.ini", "https://example.com/?q=");
@@ -218,13 +211,6 @@ TEST_F(SearchMenuTest, AHiddenFolderHidesEverythingBelowItUntilShowAll) {
   const std::vector<MenuItem> items = SearchItems();
   EXPECT_NE(nullptr, kft::FindMenuItem(items, "Secret/Visible"));
   EXPECT_NE(nullptr, kft::FindMenuItem(items, "Secret/Deeper/Also"));
-}
-
-TEST_F(SearchMenuTest, ReadOnlySystemAndArchiveEnginesAreListed) {
-  sandbox_.WriteEngine("R.ini", "https://example.com/?q=", std::string("sjis"), FILE_ATTRIBUTE_READONLY);
-  sandbox_.WriteEngine("S.ini", "https://example.com/?q=", std::string("sjis"), FILE_ATTRIBUTE_SYSTEM);
-  sandbox_.WriteEngine("A.ini", "https://example.com/?q=", std::string("sjis"), FILE_ATTRIBUTE_ARCHIVE);
-  EXPECT_EQ(Strings({"Show All", "----", "A", "R", "S"}), Captions(SearchItems()));
 }
 
 // --- Shift-JIS names -------------------------------------------------------
