@@ -73,6 +73,14 @@ TEST_F(SearchMenuTest, EnginesAreSortedByNameIgnoringCase) {
   EXPECT_EQ(Strings({"Show All", "----", "A", "a1", "b", "B2", "c"}), Captions(SearchItems()));
 }
 
+TEST_F(SearchMenuTest, EnginesAreSortedByTheLocalesCollationNotByBytes) {
+  // The collation ignores the hyphen ("a-c" sorts as "ac"); the listing
+  // order of the file system does not.
+  for (const char* name : {"a-c.ini", "ab.ini", "ad.ini"})
+    sandbox_.WriteEngine(name, "https://example.com/?q=");
+  EXPECT_EQ(Strings({"Show All", "----", "ab", "a-c", "ad"}), Captions(SearchItems()));
+}
+
 TEST_F(SearchMenuTest, TheEngineNameIsTheFileNameUpToItsLastDot) {
   sandbox_.WriteEngine("a.b.c.ini", "https://example.com/?q=");
   sandbox_.WriteEngine("Web.ini", "https://example.com/?q=");
