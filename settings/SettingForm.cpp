@@ -300,6 +300,10 @@ TSettingForm::TSettingForm(const std::string& iniPath, const std::string& rootDi
     }
     if (FImages)
       ImageList_Destroy(FImages);
+    if (FIcon)
+      DestroyIcon(FIcon);
+    if (FSmallIcon)
+      DestroyIcon(FSmallIcon);
     throw;
   }
 }
