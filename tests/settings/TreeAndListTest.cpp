@@ -64,8 +64,9 @@ TEST_F(TreeAndList, TheTreeShowsEveryFolderExpandedWithPaleIconsForHiddenOnes) {
   EXPECT_EQ(3, secret->selectedImage);
   EXPECT_EQ(0, inner->image) << "only the hidden folder itself is pale";
   for (const kft::TreeNode& node : nodes) {
-    if (TreeView_GetChild(dialog.Control(TreeView1), node.item))
+    if (TreeView_GetChild(dialog.Control(TreeView1), node.item)) {
       EXPECT_TRUE(Expanded(node.item)) << node.text;
+    }
   }
   // A directory named x.ini is a folder, not an engine.
   EXPECT_TRUE(dialog.Items().empty());
