@@ -14,6 +14,7 @@
 
 #include "Clipboard.h"
 #include "ErrorBox.h"
+#include "../support/ClipboardHolder.h"
 
 namespace {
 
@@ -408,29 +409,8 @@ TEST_F(ClipboardSnapshotTest, AnEmptyClipboardIsEmptyAgainAfterRestore) {
 
 // --- opening ---------------------------------------------------------------
 
-// Another program that keeps the clipboard open for a while.
-class ClipboardHolder {
- public:
-  explicit ClipboardHolder(DWORD holdMs) {
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = std::thread([=] {
-      for (int i = 0; i < 200 && !OpenClipboard(nullptr); ++i)
-        Sleep(5);
-      SetEvent(opened);
-      Sleep(holdMs);
-      CloseClipboard();
-    });
-    WaitForSingleObject(opened, 5000);
-    CloseHandle(opened);
-  }
-  ~ClipboardHolder() { thread_.join(); }
-
- private:
-  std::thread thread_;
-};
-
 TEST(ClipboardSessionTest, WaitsForAProgramThatReleasesTheClipboardSoon) {
-  ClipboardHolder holder(150);
+  kft::clip::Holder holder(150);
   const DWORD start = GetTickCount();
   ASSERT_NO_THROW(kf::ClipboardSession clipboard(Self()));
   const DWORD waited = GetTickCount() - start;
@@ -439,7 +419,7 @@ TEST(ClipboardSessionTest, WaitsForAProgramThatReleasesTheClipboardSoon) {
 }
 
 TEST(ClipboardSessionTest, GivesUpInBoundedTimeWhenTheClipboardStaysBusy) {
-  ClipboardHolder holder(2000);
+  kft::clip::Holder holder(2000);
   const DWORD start = GetTickCount();
   try {
     kf::ClipboardSession clipboard(Self());

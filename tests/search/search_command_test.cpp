@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "SearchFixture.h"
+#include "../support/ClipboardHolder.h"
 
 namespace kfsearch {
 namespace {
@@ -306,33 +307,12 @@ TEST_F(SearchCommandTest, AProgramsOwnFormatSurvivesByteForByte) {
   EXPECT_EQ(bytes, back->substr(0, bytes.size()));
 }
 
-// Another program that keeps the clipboard open for a while.
-class ClipboardHolder {
- public:
-  explicit ClipboardHolder(DWORD holdMs) {
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = std::thread([=] {
-      for (int i = 0; i < 200 && !OpenClipboard(nullptr); ++i)
-        Sleep(5);
-      SetEvent(opened);
-      Sleep(holdMs);
-      CloseClipboard();
-    });
-    WaitForSingleObject(opened, 5000);
-    CloseHandle(opened);
-  }
-  ~ClipboardHolder() { thread_.join(); }
-
- private:
-  std::thread thread_;
-};
-
 TEST_F(SearchCommandTest, ABusyClipboardIsReportedAndNeitherCopiedOverNorSearched) {
   sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
   ASSERT_TRUE(kft::clip::PutText("precious"));
   SelectInMail("one two three", "two");
   {
-    ClipboardHolder holder(1500);
+    kft::clip::Holder holder(1500);
     PickEngine("Engine");
   }
   EXPECT_EQ(0, sandbox_.Window().CopyRequestCount()) << "the host's copy would overwrite unsaved data";
@@ -346,7 +326,7 @@ TEST_F(SearchCommandTest, AClipboardBusyForAMomentDoesNotStopTheSearch) {
   sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
   SelectInMail("one two three", "two");
   {
-    ClipboardHolder holder(150);
+    kft::clip::Holder holder(150);
     PickEngine("Engine");
   }
   EXPECT_EQ("https://example.com/?q=two", OpenedUrl());
