@@ -139,6 +139,8 @@ class TSettingForm {
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void CreateResources();
+  // Destroys the window and frees its images and icons; safe to repeat.
+  void ReleaseWindow();
   void Layout();
 
   // Part of the form's life.
@@ -293,25 +295,20 @@ TSettingForm::TSettingForm(const std::string& iniPath, const std::string& rootDi
       ShowEngines(FFolders.front()->Engines);
     FormCreate();
   } catch (...) {
-    if (FHandle) {
-      SetWindowLongPtrA(FHandle, GWLP_USERDATA, 0);
-      DestroyWindow(FHandle);
-      FHandle = nullptr;
-    }
-    if (FImages)
-      ImageList_Destroy(FImages);
-    if (FIcon)
-      DestroyIcon(FIcon);
-    if (FSmallIcon)
-      DestroyIcon(FSmallIcon);
+    ReleaseWindow();
     throw;
   }
 }
 
-TSettingForm::~TSettingForm() {
+TSettingForm::~TSettingForm() { ReleaseWindow(); }
+
+void TSettingForm::ReleaseWindow() {
   if (FHandle) {
+    // Detach first: the messages of the destruction must not reach a form
+    // that is going away.
     SetWindowLongPtrA(FHandle, GWLP_USERDATA, 0);
     DestroyWindow(FHandle);
+    FHandle = nullptr;
   }
   if (FImages)
     ImageList_Destroy(FImages);
@@ -319,6 +316,9 @@ TSettingForm::~TSettingForm() {
     DestroyIcon(FIcon);
   if (FSmallIcon)
     DestroyIcon(FSmallIcon);
+  FImages = nullptr;
+  FIcon = nullptr;
+  FSmallIcon = nullptr;
 }
 
 void TSettingForm::CreateResources() {
