@@ -14,6 +14,9 @@ struct SplitCase {
   std::string path, fileDir, filePath, fileName;
 };
 
+// Test names and messages show the case's name, not its bytes.
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
 class PathSplit : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(PathSplit, SplitsAtRealDelimitersOnly) {

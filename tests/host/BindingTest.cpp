@@ -39,6 +39,9 @@ struct VersionCase {
   bool loadsWithoutSetStatus;
 };
 
+// Test names and messages show the version text, not the case's bytes.
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << '"' << c.version << '"'; }
+
 class HostVersion : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(HostVersion, DecidesWhetherSetStatusIsRequired) {

@@ -342,6 +342,9 @@ struct RefusedCase {
   const char* shownAddress;
 };
 
+// Test names and messages show the case's name, not its bytes.
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
 class RefusedAddressTest : public SearchFixture, public ::testing::WithParamInterface<RefusedCase> {};
 
 TEST_P(RefusedAddressTest, MailTextNeverChoosesWhatTheShellStarts) {
