@@ -7,6 +7,7 @@
 #include "Clipboard.h"
 #include "EngineStore.h"
 #include "ErrorBox.h"
+#include "Handles.h"
 #include "Path.h"
 #include "PluginState.h"
 #include "SearchMenu.h"
@@ -45,13 +46,14 @@ std::size_t HandlerCommandLength(const std::string& url) {
   if (colon == std::string::npos)
     return kUnknown;
   const std::string key = url.substr(0, colon) + "\\shell\\open\\command";
-  HKEY command = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &command) != ERROR_SUCCESS)
+  HKEY raw = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
     return kUnknown;
+  const RegKey command(raw);
   DWORD size = 0;
-  const LONG result = RegQueryValueExA(command, nullptr, nullptr, nullptr, nullptr, &size);
-  RegCloseKey(command);
-  return result == ERROR_SUCCESS ? size : kUnknown;
+  if (RegQueryValueExA(command.Get(), nullptr, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return kUnknown;
+  return size;
 }
 
 // Wine's shell expands the handler's command line into a fixed buffer of
