@@ -115,6 +115,7 @@ TSettingForm::TSettingForm(const std::string& iniPath, const std::string& rootDi
     FCheckList.Attach(Control(CheckListBox1), Scale(kItemHeight, FDpi));
     FCheckList.OnClickCheck = [this] { CheckListBox1ClickCheck(); };
     FCheckList.OnKeyUp = [this](UINT key) { CheckListBox1KeyUp(key); };
+    CreateFolderCommands();
     SetCheck(Control(sjisRadioButton), true);
     // The full-width parentheses of the caption are Shift-JIS; the wide text
     // shows them whatever the process's code page.
@@ -338,8 +339,17 @@ LRESULT TSettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Layout();
       return 0;
     }
+    case WM_TIMER:
+      Timer1Timer();
+      return 0;
     case WM_KF_KEYACTION:
       switch (wParam) {
+        case kTreeKeyUp:
+          TreeView1KeyUp(static_cast<UINT>(lParam));
+          break;
+        case kTreeMenu:
+          ShowTreeMenuAtSelection();
+          break;
         case kKeyUp:
           FormKeyUp(static_cast<UINT>(lParam));
           break;
@@ -438,9 +448,7 @@ void TSettingForm::FormKeyUp(UINT key) {
   if (key == VK_F1) {
     HelpButtonClick();
   } else if (key == VK_F5) {
-    ReloadTree();
-    FCheckList.Clear();
-    SelectRoot();
+    RebuildAndSelectRoot();
   }
 }
 

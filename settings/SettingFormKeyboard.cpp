@@ -108,6 +108,24 @@ void TSettingForm::PreviewMessage(MSG& msg) {
   const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   const int focusRow = RowOfFocus();
   const ControlKind focusKind = focusRow < 0 ? ControlKind::Panel : kSettingLayout[focusRow].kind;
+  HWND tree = Control(TreeView1);
+  // Escape ends a drag before anything else sees it.
+  if (FDragSource != DragSource::None && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+    EndDrag();
+    msg.message = WM_NULL;
+    return;
+  }
+  // The context-menu key and Shift+F10 open the tree's menu, at its
+  // selected node; the releases go too, so that no second menu follows.
+  const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+  if (msg.hwnd == tree && (msg.wParam == VK_APPS || (msg.wParam == VK_F10 && shift))) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
+      PostMessageA(FHandle, WM_KF_KEYACTION, kTreeMenu, 0);
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYUP ||
+        msg.message == WM_SYSKEYUP)
+      msg.message = WM_NULL;
+    return;
+  }
   switch (msg.message) {
     case WM_KEYDOWN:
       switch (msg.wParam) {
@@ -125,8 +143,11 @@ void TSettingForm::PreviewMessage(MSG& msg) {
           msg.message = WM_NULL;
           return;
         case VK_RETURN:
-          if (IsTreeLabelEditor(msg.hwnd))
+          if (IsTreeLabelEditor(msg.hwnd)) {
+            // The edit ends on this press; the release then comes to the tree.
+            FEditorEnter = true;
             return;
+          }
           if (focusKind == ControlKind::Button) {
             PostMessageA(FHandle, WM_KF_KEYACTION, kPressButton, kSettingLayout[focusRow].id);
             msg.message = WM_NULL;
@@ -149,8 +170,14 @@ void TSettingForm::PreviewMessage(MSG& msg) {
       }
     case WM_KEYUP:
       // Key preview: the form sees F1 and F5 whichever control has the focus.
-      if (msg.wParam == VK_F1 || msg.wParam == VK_F5)
+      if (msg.wParam == VK_F1 || msg.wParam == VK_F5) {
         PostMessageA(FHandle, WM_KF_KEYACTION, kKeyUp, static_cast<LPARAM>(msg.wParam));
+      } else if (msg.hwnd == tree && (msg.wParam == VK_DELETE || msg.wParam == VK_RETURN)) {
+        if (msg.wParam == VK_RETURN && FEditorEnter)
+          FEditorEnter = false;  // the release of the key that ended an edit
+        else
+          PostMessageA(FHandle, WM_KF_KEYACTION, kTreeKeyUp, static_cast<LPARAM>(msg.wParam));
+      }
       return;
     case WM_SYSCHAR: {
       const char typed = UpperAscii(static_cast<char>(msg.wParam));

@@ -43,6 +43,8 @@ enum KeyAction : WPARAM {
   kEscape = 2,     // close as the close box does
   kMnemonic = 3,   // lParam: control id whose mnemonic was typed
   kPressButton = 4,  // lParam: control id of the focused push button
+  kTreeKeyUp = 5,    // lParam: virtual key released in the tree
+  kTreeMenu = 6,     // the context-menu key or Shift+F10 in the tree
 };
 
 // The text of a window.
@@ -115,6 +117,41 @@ class TSettingForm {
   void SetEditText(SettingControl id, const std::string& text);
   void SetTooltip(SettingControl id, const std::string& text);
 
+  // Folders and drag-and-drop.
+  enum TreeMenuItem : UINT { AddFolder = 2001, DeleteFolder = 2002 };
+  enum class DragSource { None, Tree, List };
+  void CreateFolderCommands();
+  void RebuildAndSelectRoot();
+  void PopupMenu1Popup();
+  void ShowTreeMenu(POINT screen);
+  void ShowTreeMenuAtSelection();  // the context-menu key and Shift+F10
+  void RunTreeMenuCommand(UINT command);
+  void AddFolderClick();
+  void DeleteFolderClick();
+  // Whether a label edit may start on item.
+  bool TreeView1Editing(HTREEITEM item);
+  // Whether the node takes the edited text (the folder was renamed).
+  bool TreeView1Edited(HTREEITEM item, const std::string& text);
+  void FollowParentPath(HTREEITEM parentItem);
+  void TreeView1KeyUp(UINT key);
+  void TreeView1MouseDown(POINT client);
+  void TreeView1StartDrag(HTREEITEM item, POINT client);
+  void CheckListBox1StartDrag();
+  void BeginDrag(DragSource source);
+  HWND DragSourceWindow() const;
+  void EndDrag();  // by a drop or cancelled: timer, capture and feedback released
+  // Maps point from a window into the tree; true when it lies inside.
+  bool PointInTree(HWND from, POINT& point) const;
+  void DragMove(HWND from, POINT point);
+  void TreeView1DragOver(int x, int y);
+  void DropAt(HWND from, POINT point);
+  void TreeView1DragDrop(DragSource source, int x, int y);
+  void MoveEngineTo(const std::string& name, const TDataFolder& from, const TDataFolder& to);
+  void Timer1Timer();
+  static LRESULT CALLBACK DragSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                           DWORD_PTR self);
+  bool DragMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
   // Keyboard.
   void FocusNext(bool backwards);
   void RunMnemonic(SettingControl id);
@@ -136,6 +173,12 @@ class TSettingForm {
   int FDragY = 0;
   bool FMouseMoved = false;
   bool FSkipEnter = false;
+  DragSource FDragSource = DragSource::None;
+  bool FListPressed = false;  // an item of the list is pressed, no drag yet
+  POINT FListPress = {0, 0};
+  // The Enter key went down in the label editor: its release is not the tree's.
+  bool FEditorEnter = false;
+  MenuHandle PopupMenu1;
 
   int FDpi = 96;
   int FFolderWidth = 0;

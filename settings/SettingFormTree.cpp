@@ -148,28 +148,36 @@ LRESULT TSettingForm::TreeView1Notify(const NMHDR& header) {
         TreeView1Change(reinterpret_cast<const NMTREEVIEWA&>(header).itemNew.hItem);
       return 0;
     case TVN_BEGINLABELEDITA:
-    case TVN_BEGINLABELEDITW: {
-      const HTREEITEM item = reinterpret_cast<const NMTVDISPINFOA&>(header).item.hItem;
-      const TDataFolder* folder = FolderOf(item);
-      if (FTreeReadOnly || !folder || folder->IsRoot) {
-        FSkipEnter = true;
-        return TRUE;
-      }
-      return FALSE;
+    case TVN_BEGINLABELEDITW:
+      return TreeView1Editing(reinterpret_cast<const NMTVDISPINFOA&>(header).item.hItem) ? FALSE : TRUE;
+    case TVN_ENDLABELEDITA: {
+      const TVITEMA& item = reinterpret_cast<const NMTVDISPINFOA&>(header).item;
+      // No text: the edit was cancelled.
+      return item.pszText && TreeView1Edited(item.hItem, item.pszText);
     }
-    case TVN_ENDLABELEDITA:
-    case TVN_ENDLABELEDITW:
-      // Folders are not renamed here: the node keeps its text.
-      return FALSE;
+    case TVN_ENDLABELEDITW: {
+      const TVITEMW& item = reinterpret_cast<const NMTVDISPINFOW&>(header).item;
+      return item.pszText && TreeView1Edited(item.hItem, WideToAnsi(item.pszText));
+    }
+    case TVN_BEGINDRAGA:
+    case TVN_BEGINDRAGW: {
+      const NMTREEVIEWA& view = reinterpret_cast<const NMTREEVIEWA&>(header);
+      TreeView1StartDrag(view.itemNew.hItem, view.ptDrag);
+      return 0;
+    }
     case NM_RCLICK: {
-      // A right click selects the node under the pointer.
+      // A right click selects the node under the pointer, then opens the
+      // context menu there (handled: no WM_CONTEXTMENU follows).
+      POINT screen;
+      GetCursorPos(&screen);
       TVHITTESTINFO hit = {};
-      GetCursorPos(&hit.pt);
+      hit.pt = screen;
       ScreenToClient(header.hwndFrom, &hit.pt);
       const HTREEITEM item = TreeView_HitTest(header.hwndFrom, &hit);
       if (item && (hit.flags & TVHT_ONITEM))
         TreeView_SelectItem(header.hwndFrom, item);
-      return 0;
+      ShowTreeMenu(screen);
+      return TRUE;
     }
     default:
       return 0;

@@ -46,7 +46,7 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_FALSE(dialog.Enabled(HelpButton)) << "no help file beside the library";
   EXPECT_TRUE(dialog.Checked(sjisRadioButton));
   EXPECT_FALSE(dialog.Checked(eucRadioButton));
-  EXPECT_EQ("Show / Hide &Filder", dialog.Text(FolderButton));
+  EXPECT_EQ("Show / Hide &Folder", dialog.Text(FolderButton));
   EXPECT_EQ("Close(&Q)", dialog.Text(CloseButton));
   EXPECT_EQ("Kestrelfind  2.0.1", dialog.Text(Label4));
   EXPECT_EQ(L"&SJIS\uFF08default\uFF09", [&] {

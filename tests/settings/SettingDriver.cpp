@@ -1,5 +1,7 @@
 #include "SettingDriver.h"
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace kft {
@@ -137,6 +139,71 @@ void SettingDriver::SelectNode(const std::string& ansiText) {
   Pump(100);
 }
 
+RECT SettingDriver::NodeRect(const std::string& ansiText) const {
+  HWND tree = Control(kf::TreeView1);
+  RECT rc = {};
+  if (HTREEITEM item = Node(ansiText)) {
+    TreeView_EnsureVisible(tree, item);
+    TreeView_GetItemRect(tree, item, &rc, TRUE);
+  }
+  return rc;
+}
+
+POINT SettingDriver::NodeCentre(const std::string& ansiText) const { return Centre(NodeRect(ansiText)); }
+
+void SettingDriver::PostRightClick(const std::string& ansiText) {
+  HWND tree = Control(kf::TreeView1);
+  const POINT pt = NodeCentre(ansiText);
+  // The tree reports the click without a point: the plug-in asks where the
+  // pointer is.
+  POINT screen = pt;
+  ClientToScreen(tree, &screen);
+  SetCursorPos(screen.x, screen.y);
+  PostMessageA(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
+  PostMessageA(tree, WM_RBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+}
+
+void SettingDriver::DragNode(const std::string& ansiText, POINT to, bool drop) {
+  HWND tree = Control(kf::TreeView1);
+  const POINT from = NodeCentre(ansiText);
+  dragSource_ = tree;
+  PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  // Past the drag threshold: the tree reports the start of a drag.
+  PostMessageA(tree, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.x + 12, from.y + 12));
+  Pump(50);
+  DragMoveTo(to);
+  if (drop) {
+    PostMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    Pump(100);
+  }
+}
+
+void SettingDriver::DragItem(int index, POINT to, bool drop) {
+  HWND list = Control(kf::CheckListBox1);
+  RECT rc = {};
+  SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc));
+  const POINT from = {rc.left + 40, (rc.top + rc.bottom) / 2};
+  dragSource_ = list;
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.x + 12, from.y));
+  Pump(50);
+  DragMoveTo(to);
+  if (drop) {
+    POINT at = to;
+    MapWindowPoints(Control(kf::TreeView1), list, &at, 1);
+    PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    Pump(100);
+  }
+}
+
+void SettingDriver::DragMoveTo(POINT to) {
+  // The source keeps the pointer while it drags: its own coordinates.
+  POINT at = to;
+  MapWindowPoints(Control(kf::TreeView1), dragSource_, &at, 1);
+  PostMessageA(dragSource_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  Pump(50);
+}
+
 bool SettingDriver::TreeEditable() const {
   return (GetWindowLongPtrA(Control(kf::TreeView1), GWL_STYLE) & TVS_EDITLABELS) != 0;
 }
@@ -242,6 +309,42 @@ void SettingDriver::AltKey(HWND target, char ch) {
 void SettingDriver::Close() {
   PostMessageA(Form(), WM_SYSCOMMAND, SC_CLOSE, 0);
   Pump(100);
+}
+
+std::vector<ShownMenuItem> ChooseFromMenu(const std::function<void()>& open, char mnemonic) {
+  std::vector<ShownMenuItem> shown;
+  std::atomic<bool> done{false};
+  std::atomic<bool> answered{false};
+  std::thread answer([&] {
+    // Menus and their windows belong to the process: another thread may
+    // read them while the menu's own thread runs its loop.
+    for (int tries = 0; tries < 250 && !done; ++tries) {
+      HWND popup = FindWindowA("#32768", nullptr);
+      if (popup && IsWindowVisible(popup)) {
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+          char text[128] = {};
+          GetMenuStringA(menu, static_cast<UINT>(i), text, ARRAYSIZE(text), MF_BYPOSITION);
+          shown.push_back({text, (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) != 0});
+        }
+        if (mnemonic == VK_ESCAPE)
+          PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 1);
+        else
+          PostMessageA(popup, WM_CHAR, static_cast<BYTE>(mnemonic), 1);
+        answered = true;
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  open();
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 3000 && !answered)
+    kfhost::PumpMessages(50);
+  kfhost::PumpMessages(100);
+  done = true;
+  answer.join();
+  return shown;
 }
 
 std::string TooltipText(HWND owner, HWND tool) {

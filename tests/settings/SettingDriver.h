@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,22 @@ class SettingDriver {
   bool TreeEditable() const;
   int TreeWidth() const;
 
+  RECT NodeRect(const std::string& ansiText) const;  // the label, tree coordinates
+  // A right click on the node's label, with the real pointer moved there;
+  // pump (or use ChooseFromMenu) to let it run.
+  void PostRightClick(const std::string& ansiText);
+  // The label editor of the tree, or null.
+  HWND LabelEditor() const { return TreeView_GetEditControl(Control(kf::TreeView1)); }
+
+  // Drags with the left button, as posted pointer messages: a node of the
+  // tree, or an item of the list, dropped at a point in tree coordinates.
+  // The drop is left out when drop is false (the drag stays under way).
+  void DragNode(const std::string& ansiText, POINT to, bool drop = true);
+  void DragItem(int index, POINT to, bool drop = true);
+  // Moves the pointer of a drag under way to a point in tree coordinates.
+  void DragMoveTo(POINT to);
+  POINT NodeCentre(const std::string& ansiText) const;
+
   // Check list.
   std::vector<std::string> Items() const;
   std::vector<bool> Checks() const;
@@ -71,7 +88,20 @@ class SettingDriver {
 
  private:
   PluginSandbox& sandbox_;
+  HWND dragSource_ = nullptr;
 };
+
+// What a context menu showed, and the answer given to it.
+struct ShownMenuItem {
+  std::string text;  // ANSI, with its "&"
+  bool grayed;
+};
+
+// Runs open (which should make the thread show a context menu), pumps, and
+// answers the menu from a second thread once it is on screen: a character
+// chooses by mnemonic, VK_ESCAPE closes it. Returns the items the menu had
+// (empty when no menu appeared within the time).
+std::vector<ShownMenuItem> ChooseFromMenu(const std::function<void()>& open, char mnemonic);
 
 // The text of a tooltip tool (a control that the tooltip window describes).
 std::string TooltipText(HWND owner, HWND tool);

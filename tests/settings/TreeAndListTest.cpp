@@ -116,22 +116,6 @@ TEST_F(TreeAndList, SelectingAFolderListsItsEnginesAndTheRootDisablesFolderComma
   EXPECT_FALSE(dialog.TreeEditable());
 }
 
-TEST_F(TreeAndList, ARightClickSelectsTheNodeUnderThePointer) {
-  sandbox.MakeFolder("Web");
-  ASSERT_TRUE(Open());
-  HWND tree = dialog.Control(TreeView1);
-  RECT rc = {};
-  TreeView_GetItemRect(tree, dialog.Node("Web"), &rc, TRUE);
-  POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-  POINT screen = pt;
-  ClientToScreen(tree, &screen);
-  SetCursorPos(screen.x, screen.y);
-  PostMessageA(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
-  PostMessageA(tree, WM_RBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
-  dialog.Pump(200);
-  EXPECT_EQ("Web", dialog.SelectedNodeText());
-}
-
 TEST_F(TreeAndList, ClickingTheBoxHidesAndShowsTheFileKeepingItsOtherAttributes) {
   sandbox.WriteEngine("Locked.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_READONLY);
   ASSERT_TRUE(Open());

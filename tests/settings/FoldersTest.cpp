@@ -1,0 +1,285 @@
+// Folders in the settings dialog: the tree's context menu, Add Folder and
+// Delete Folder, renaming in place, and dragging engines and folders onto
+// the tree, checked on disk and in the tree.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "SettingDriver.h"
+
+using namespace kf;
+
+namespace {
+
+class Folders : public kft::SettingDialogTest {
+ protected:
+  HWND Tree() { return dialog.Control(TreeView1); }
+  bool IsDir(const std::string& rel) { return kft::DirectoryExists(sandbox.EnginePath(rel)); }
+  bool IsEngine(const std::string& rel) { return kft::FileExists(sandbox.EnginePath(rel)); }
+  std::string Url(const std::string& rel) {
+    char value[256] = {};
+    GetPrivateProfileStringA("General", "url", "", value, ARRAYSIZE(value), sandbox.EnginePath(rel).c_str());
+    return value;
+  }
+  std::vector<std::string> NodeTexts() {
+    std::vector<std::string> texts;
+    for (const kft::TreeNode& node : dialog.Nodes())
+      texts.push_back(std::string(static_cast<size_t>(node.depth) * 2, ' ') + node.text);
+    return texts;
+  }
+  // The context menu of a node, answered with a mnemonic or VK_ESCAPE.
+  std::vector<kft::ShownMenuItem> MenuOn(const std::string& node, char answer) {
+    return kft::ChooseFromMenu([&] { dialog.PostRightClick(node); }, answer);
+  }
+  // Renames a node through the label editor that Enter opens.
+  void Rename(const std::string& node, const std::string& newName) {
+    dialog.SelectNode(node);
+    dialog.Key(Tree(), VK_RETURN);
+    HWND editor = dialog.LabelEditor();
+    ASSERT_TRUE(editor) << "Enter opened no label editor on " << node;
+    SetWindowTextA(editor, newName.c_str());
+    // The editor ends on the press; the release then reaches the tree.
+    dialog.KeyDown(editor, VK_RETURN);
+    dialog.KeyUp(Tree(), VK_RETURN);
+  }
+  int VerticalPosition() {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_POS;
+    GetScrollInfo(Tree(), SB_VERT, &info);
+    return info.nPos;
+  }
+  POINT BelowLastNode() {
+    RECT client;
+    GetClientRect(Tree(), &client);
+    return {20, client.bottom - 4};
+  }
+};
+
+TEST_F(Folders, TheContextMenuSelectsTheNodeAndOffersDeleteForFoldersOnly) {
+  sandbox.MakeFolder("Web");
+  ASSERT_TRUE(Open());
+  std::vector<kft::ShownMenuItem> menu = MenuOn("ROOT", 'd');
+  ASSERT_EQ(2u, menu.size());
+  EXPECT_EQ("&Add Folder", menu[0].text);
+  EXPECT_FALSE(menu[0].grayed);
+  EXPECT_EQ("&Delete Folder", menu[1].text);
+  EXPECT_TRUE(menu[1].grayed) << "the root is never deleted";
+  EXPECT_EQ(0u, boxes.Count());
+  EXPECT_TRUE(IsDir("Web"));
+
+  menu = MenuOn("Web", VK_ESCAPE);
+  ASSERT_EQ(2u, menu.size());
+  EXPECT_FALSE(menu[1].grayed);
+  EXPECT_EQ("Web", dialog.SelectedNodeText()) << "a right click selects the node under the pointer";
+
+  // The keyboard's ways to the same menu.
+  menu = kft::ChooseFromMenu([&] { PostMessageA(Tree(), WM_KEYDOWN, VK_APPS, 1); }, VK_ESCAPE);
+  EXPECT_EQ(2u, menu.size()) << "the context-menu key";
+  menu = kft::ChooseFromMenu(
+      [&] {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = 0x80;
+        SetKeyboardState(keys);
+        PostMessageA(Tree(), WM_SYSKEYDOWN, VK_F10, 1);
+      },
+      VK_ESCAPE);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(2u, menu.size()) << "Shift+F10";
+  EXPECT_TRUE(IsDir("Web"));
+}
+
+TEST_F(Folders, AddFolderTakesTheFirstFreeNumberAndRebuildsWithTheRootSelected) {
+  sandbox.MakeFolder("KFND0");
+  sandbox.MakeFolder("KFND2");
+  sandbox.MakeFolder("Web");
+  ASSERT_TRUE(kft::WriteBytes(sandbox.EnginePath("Web/KFND0"), "a plain file"));
+  ASSERT_TRUE(Open());
+  MenuOn("ROOT", 'a');
+  EXPECT_TRUE(IsDir("KFND1"));
+  EXPECT_FALSE(IsDir("KFND3"));
+  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
+  EXPECT_EQ(5u, dialog.Nodes().size()) << "the new folder is in the rebuilt tree";
+
+  // A plain file of the first name makes the creation fail, silently.
+  MenuOn("Web", 'a');
+  EXPECT_FALSE(IsDir("Web/KFND0"));
+  EXPECT_FALSE(IsDir("Web/KFND1"));
+  EXPECT_EQ(0u, boxes.Count());
+  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
+}
+
+TEST_F(Folders, DeleteFolderAsksOnceAndOnlyOkMovesTheWholeFolderAway) {
+  sandbox.WriteEngine("Web/Google.ini", "kftest://g/?q=[WORD]");
+  sandbox.WriteEngine("Web/Deep/Inner.ini", "kftest://i/");
+  ASSERT_TRUE(Open());
+  boxes.QueueAnswers({IDCANCEL});
+  MenuOn("Web", 'd');
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("Delete selected folder?", boxes.Boxes()[0].TextUtf8());
+  EXPECT_TRUE(boxes.Boxes()[0].HasButton(IDOK) && boxes.Boxes()[0].HasButton(IDCANCEL));
+  EXPECT_TRUE(IsEngine("Web/Deep/Inner.ini"));
+  EXPECT_EQ("Web", dialog.SelectedNodeText()) << "a cancelled delete changes nothing";
+
+  // The Delete key runs the same command.
+  dialog.Key(Tree(), VK_DELETE);
+  EXPECT_EQ(2u, boxes.Count());
+  EXPECT_FALSE(IsDir("Web"));
+  EXPECT_EQ((std::vector<std::string>{"ROOT"}), NodeTexts());
+  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
+}
+
+TEST_F(Folders, TheRootIsNeverRenamedDeletedOrDragged) {
+  sandbox.MakeFolder("Web");
+  ASSERT_TRUE(Open());
+  dialog.SelectNode("ROOT");
+  dialog.Key(Tree(), VK_RETURN);
+  EXPECT_FALSE(dialog.LabelEditor());
+  dialog.Key(Tree(), VK_DELETE);
+  EXPECT_EQ(0u, boxes.Count());
+
+  const HTREEITEM web = dialog.Node("Web");
+  dialog.DragNode("ROOT", dialog.NodeCentre("Web"));
+  EXPECT_EQ(web, dialog.Node("Web")) << "no drag, so no rebuild";
+  EXPECT_TRUE(IsDir("Web"));
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(Folders, RenamingInPlaceMovesTheFolderAndThePathsBeneathFollow) {
+  sandbox.WriteEngine("Web/Sub/Engine.ini", "kftest://e/");
+  ASSERT_TRUE(Open());
+  const HTREEITEM web = dialog.Node("Web");
+  Rename("Web", "Internet");
+  EXPECT_FALSE(dialog.LabelEditor()) << "the release of the Enter that ended the edit starts no new one";
+  EXPECT_TRUE(IsEngine("Internet/Sub/Engine.ini"));
+  EXPECT_FALSE(IsDir("Web"));
+  EXPECT_EQ(web, dialog.Node("Internet")) << "the node is renamed in place, not rebuilt";
+  EXPECT_EQ("Internet", dialog.SelectedNodeText());
+
+  dialog.SelectNode("Sub");
+  dialog.ClickCheckBox(dialog.ItemIndex("Engine"));
+  EXPECT_TRUE(kft::Attributes(sandbox.EnginePath("Internet/Sub/Engine.ini")) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(Folders, ARefusedRenameKeepsTheOldName) {
+  sandbox.MakeFolder("Web");
+  sandbox.MakeFolder("News");
+  ASSERT_TRUE(Open());
+  for (const std::string& name : {std::string("What?"), std::string("News"), std::string("a\\b"), std::string()}) {
+    Rename("Web", name);
+    EXPECT_EQ("Web", dialog.SelectedNodeText()) << "renamed to [" << name << "]";
+    EXPECT_TRUE(IsDir("Web")) << name;
+  }
+  EXPECT_TRUE(dialog.Node("Web") && dialog.Node("News"));
+  EXPECT_EQ(3u, dialog.Nodes().size());
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(Folders, AFolderDroppedOnItselfItsSubfolderOrItsParentStaysWhereItIs) {
+  sandbox.WriteEngine("Web/Google.ini", "kftest://g/");
+  sandbox.MakeFolder("Web/Sub");
+  sandbox.MakeFolder("News");
+  ASSERT_TRUE(Open());
+  for (const char* target : {"Sub", "Web", "ROOT"}) {
+    dialog.DragNode("Web", dialog.NodeCentre(target));
+    EXPECT_TRUE(IsEngine("Web/Google.ini")) << "dropped on " << target;
+    EXPECT_TRUE(IsDir("Web/Sub")) << "dropped on " << target;
+    EXPECT_EQ("ROOT", dialog.SelectedNodeText()) << "rebuilt after a drop on " << target;
+  }
+  dialog.DragNode("Web", dialog.NodeCentre("News"));
+  EXPECT_TRUE(IsEngine("News/Web/Google.ini"));
+  EXPECT_EQ((std::vector<std::string>{"ROOT", "  News", "    Web", "      Sub"}), NodeTexts());
+}
+
+TEST_F(Folders, AnEngineDroppedOnAFolderMovesAndAskBeforeReplacingOneOfTheSameName) {
+  sandbox.WriteEngine("Google.ini", "kftest://root/");
+  sandbox.WriteEngine("Bing.ini", "kftest://bing/", "sjis", FILE_ATTRIBUTE_HIDDEN);
+  sandbox.WriteEngine("Web/Google.ini", "kftest://web/");
+  ASSERT_TRUE(Open());
+  dialog.DragItem(dialog.ItemIndex("Bing"), dialog.NodeCentre("Web"));
+  EXPECT_TRUE(IsEngine("Web/Bing.ini"));
+  EXPECT_FALSE(IsEngine("Bing.ini"));
+  EXPECT_TRUE(kft::Attributes(sandbox.EnginePath("Web/Bing.ini")) & FILE_ATTRIBUTE_HIDDEN) << "moved as it was";
+  EXPECT_EQ(0u, boxes.Count());
+  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
+
+  boxes.QueueAnswers({IDCANCEL});
+  dialog.DragItem(dialog.ItemIndex("Google"), dialog.NodeCentre("Web"));
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("Replace the engine \"Google\" in the folder \"Web\"?", boxes.Boxes()[0].TextUtf8());
+  EXPECT_TRUE(boxes.Boxes()[0].HasButton(IDCANCEL));
+  EXPECT_EQ("kftest://root/", Url("Google.ini"));
+  EXPECT_EQ("kftest://web/", Url("Web/Google.ini"));
+  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
+
+  dialog.DragItem(dialog.ItemIndex("Google"), dialog.NodeCentre("Web"));
+  EXPECT_EQ(2u, boxes.Count());
+  EXPECT_FALSE(IsEngine("Google.ini"));
+  EXPECT_EQ("kftest://root/", Url("Web/Google.ini"));
+
+  // Back to the root: the question names it as the tree does.
+  dialog.SelectNode("Web");
+  sandbox.WriteEngine("Google.ini", "kftest://again/");
+  dialog.DragItem(dialog.ItemIndex("Google"), dialog.NodeCentre("ROOT"));
+  ASSERT_EQ(3u, boxes.Count());
+  EXPECT_EQ("Replace the engine \"Google\" in the folder \"ROOT\"?", boxes.Boxes()[2].TextUtf8());
+}
+
+TEST_F(Folders, ADropOnNothingOrOutsideTheTreeChangesNothing) {
+  sandbox.WriteEngine("Google.ini", "kftest://g/");
+  sandbox.MakeFolder("Web");
+  ASSERT_TRUE(Open());
+  const HTREEITEM web = dialog.Node("Web");
+  dialog.DragItem(dialog.ItemIndex("Google"), BelowLastNode());
+  dialog.DragNode("Web", BelowLastNode());
+  dialog.DragNode("Web", {-30, 5});
+  // Escape cancels a drag under way; the release that follows drops nothing.
+  dialog.SelectNode("ROOT");
+  dialog.DragItem(dialog.ItemIndex("Google"), dialog.NodeCentre("Web"), false);
+  dialog.KeyDown(dialog.Control(CheckListBox1), VK_ESCAPE);
+  PostMessageA(dialog.Control(CheckListBox1), WM_LBUTTONUP, 0, 0);
+  dialog.Pump(100);
+  EXPECT_TRUE(dialog.Visible()) << "Escape ended the drag, not the dialog";
+  EXPECT_TRUE(IsEngine("Google.ini"));
+  EXPECT_TRUE(IsDir("Web"));
+  EXPECT_EQ(web, dialog.Node("Web")) << "nothing rebuilt";
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(Folders, ADragHeldNearTheEdgesScrollsTheTreeEvenFromOutsideIt) {
+  for (int i = 0; i < 40; ++i)
+    sandbox.MakeFolder("F" + std::to_string(10 + i));
+  ASSERT_TRUE(Open());
+  RECT client;
+  GetClientRect(Tree(), &client);
+  ASSERT_EQ(0, VerticalPosition());
+  dialog.DragNode("F10", {30, client.bottom - 10}, false);
+  dialog.Pump(1300);
+  const int scrolled = VerticalPosition();
+  EXPECT_GE(scrolled, 1) << "a pointer resting near the bottom scrolls down";
+
+  // Held below the tree, the last position inside keeps it scrolling.
+  dialog.DragMoveTo({30, client.bottom + 40});
+  dialog.Pump(900);
+  EXPECT_GT(VerticalPosition(), scrolled);
+
+  dialog.DragMoveTo({30, 10});
+  dialog.Pump(2500);
+  EXPECT_LT(VerticalPosition(), scrolled) << "and up near the top";
+
+  // Dropping outside ends the drag and the scrolling.
+  dialog.DragMoveTo({30, client.bottom - 10});
+  PostMessageA(Tree(), WM_LBUTTONUP, 0, MAKELPARAM(30, client.bottom + 40));
+  dialog.Pump(100);
+  const int stopped = VerticalPosition();
+  dialog.Pump(900);
+  EXPECT_EQ(stopped, VerticalPosition());
+  EXPECT_TRUE(IsDir("F10"));
+}
+
+}  // namespace
