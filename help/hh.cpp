@@ -15,9 +15,6 @@ namespace {
 
 const char kControlKey[] = "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
 
-// HH_CLOSE_ALL of the HTML Help API.
-constexpr UINT kCloseAllHelpWindows = 0x0012;
-
 bool LoadAttempted = false;
 
 bool FileExists(const std::string& path) {
@@ -63,8 +60,6 @@ void LoadHelpControl() {
 void UnloadHelpControl() {
   if (!HelpControlModule)
     return;
-  if (HtmlHelp)
-    HtmlHelp(nullptr, nullptr, kCloseAllHelpWindows, 0);
   FreeLibrary(HelpControlModule);
   HelpControlModule = nullptr;
   HtmlHelpA = nullptr;

@@ -22,8 +22,8 @@ extern HtmlHelpAFn HtmlHelp;
 // file is missing.
 std::string LocateHelpControl();
 void LoadHelpControl();
-// Closes the control's help windows, then frees it: a help window left
-// behind would run code that is gone.
+// The help windows belong to the settings dialog, which is destroyed before
+// this runs at unload, so none is left to run code that is gone.
 void UnloadHelpControl();
 
 // The bound HtmlHelp, loading the control at the first call only: a failed
