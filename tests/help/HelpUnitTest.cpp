@@ -1,6 +1,5 @@
 // The help support's platform helpers on their own: the control loader
-// against Wine's real control, the path helpers, the debug switch and the
-// diagnostic line rules.
+// against Wine's real control, the path helpers and the debug switch.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -150,22 +149,6 @@ TEST(DebugSwitch, FileOrParameterInAnyLetterCase) {
   EXPECT_FALSE(DebugSwitchOn(moduleDir, nullptr));
   ASSERT_TRUE(kft::WriteBytes(dir + "debug.debug", ""));
   EXPECT_TRUE(DebugSwitchOn(moduleDir, L"host.exe"));
-  kft::RemoveTree(dir);
-}
-
-TEST(DebugSwitch, LinesLoseTheirMarkAndEndInCrLf) {
-  const std::string dir = kft::MakeTempFolder("kfhelp");
-  DebugDir = dir + "missing";
-  WriteDebugLine("!lost %s", "\tline");  // no folder: dropped silently
-  DebugDir = dir.substr(0, dir.size() - 1);
-  WriteDebugLine("!Name: %s", "\tvalue");
-  WriteDebugLine("-");
-  WriteDebugLine("plain %d", 7);
-  WriteDebugLine("-x");
-  WriteDebugLine("=");
-  EXPECT_EQ("Name: \tvalue\r\n" + std::string(79, '-') + "\r\nplain 7\r\nx\r\n" + std::string(79, '=') + "\r\n",
-            kft::ReadBytes(dir + "HHDebug.txt"));
-  DebugDir.clear();
   kft::RemoveTree(dir);
 }
 
