@@ -7,13 +7,13 @@ add_subdirectory(${KF_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL
 
 include(GoogleTest)
 
-# kf_add_gtest(<target> [CODEPAGES 932 1252] [DESKTOP] [TIMEOUT s])
+# kf_add_gtest(<target> [CODEPAGES 932 1252] [DESKTOP] [TIMEOUT s] [PROPERTIES p v...])
 #
 # Registers the tests of a GoogleTest program with ctest, once per code page.
 # DESKTOP tests share the clipboard, the focus and the window station of the
 # build's Wine prefix, so they never run at the same time.
 function(kf_add_gtest target)
-  cmake_parse_arguments(ARG "DESKTOP" "TIMEOUT" "CODEPAGES" ${ARGN})
+  cmake_parse_arguments(ARG "DESKTOP" "TIMEOUT" "CODEPAGES;PROPERTIES" ${ARGN})
   if(NOT ARG_CODEPAGES)
     set(ARG_CODEPAGES 1252)
   endif()
@@ -24,6 +24,7 @@ function(kf_add_gtest target)
   if(ARG_DESKTOP)
     list(APPEND props RESOURCE_LOCK desktop)
   endif()
+  list(APPEND props ${ARG_PROPERTIES})
   foreach(cp IN LISTS ARG_CODEPAGES)
     gtest_discover_tests(${target}
       TEST_PREFIX "cp${cp}."

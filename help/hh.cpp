@@ -15,6 +15,8 @@ namespace {
 
 const char kControlKey[] = "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
 
+bool LoadAttempted = false;
+
 bool FileExists(const std::string& path) {
   const DWORD attr = GetFileAttributesA(path.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
@@ -63,6 +65,14 @@ void UnloadHelpControl() {
   HtmlHelpA = nullptr;
   HtmlHelpW = nullptr;
   HtmlHelp = nullptr;
+}
+
+HtmlHelpAFn BoundHtmlHelp() {
+  if (!LoadAttempted) {
+    LoadAttempted = true;
+    LoadHelpControl();
+  }
+  return HtmlHelp;
 }
 
 }  // namespace kf

@@ -1,5 +1,6 @@
 // The platform's HTML Help control, found through its COM registration and
-// loaded by path while the library loads.
+// loaded by path on its first use. Loading it from DllMain would load a
+// library under the loader lock, a known cause of deadlocks.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +22,12 @@ extern HtmlHelpAFn HtmlHelp;
 // file is missing.
 std::string LocateHelpControl();
 void LoadHelpControl();
+// The help windows belong to the settings dialog, which is destroyed before
+// this runs at unload, so none is left to run code that is gone.
 void UnloadHelpControl();
+
+// The bound HtmlHelp, loading the control at the first call only: a failed
+// load is not tried again. Null when the control is not available.
+HtmlHelpAFn BoundHtmlHelp();
 
 }  // namespace kf

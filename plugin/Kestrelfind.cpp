@@ -12,6 +12,7 @@
 #include "SearchMenu.h"
 #include "SettingForm.h"
 #include "hh.h"
+#include "hh_funcs.h"
 
 namespace {
 
@@ -32,6 +33,26 @@ void CopyInfoField(char (&field)[N], const std::string& text) {
   field[cut.size()] = '\0';
 }
 
+// Start-up that does not decide whether the plug-in loads: the environment
+// probe (files, the registry, the diagnostic file) and the information read
+// from the version resource (which maps the library file once more). Neither
+// may run under the loader lock, so both run at the host's first call,
+// whichever callback that is, before that call does anything else.
+void FinishStartup() {
+  static bool done = false;
+  if (done)
+    return;
+  done = true;
+  try {
+    kf::ProbeEnvironment();
+  } catch (...) {
+  }
+  try {
+    kf::LoadPluginInfo(kf::PluginInstance);
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -41,15 +62,12 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     case DLL_PROCESS_ATTACH: {
       kf::PluginInstance = instance;
       DisableThreadLibraryCalls(instance);
-      kf::LoadHelpControl();
+      // Only what decides whether the plug-in loads runs here, under the
+      // loader lock: the host binding and the paths. The help control is
+      // loaded at its first use, the rest at the host's first call.
       // The loader calls back with DLL_PROCESS_DETACH when this fails, which
       // runs ExitPlugin; the host never gets the plug-in.
-      const bool ready = kf::InitPlugin(instance);
-      try {
-        kf::LoadPluginInfo(instance);
-      } catch (...) {
-      }
-      return ready ? TRUE : FALSE;
+      return kf::InitPlugin(instance) ? TRUE : FALSE;
     }
     case DLL_PROCESS_DETACH:
       // Freed by its host (not process exit): the dialog's window and hook
@@ -57,17 +75,28 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
       if (!reserved)
         kf::ReleaseSettingForm();
       kf::ExitPlugin();
-      kf::UnloadHelpControl();
+      kf::ReleaseProbeValues();
+      // At process exit the control may already be gone, and nothing needs
+      // freeing then.
+      if (!reserved)
+        kf::UnloadHelpControl();
       return TRUE;
     default:
       return TRUE;
   }
 }
 
-int WINAPI BKC_OnStart() { return 0; }
-int WINAPI BKC_OnExit() { return 0; }
+int WINAPI BKC_OnStart() {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnExit() {
+  FinishStartup();
+  return 0;
+}
 
 int WINAPI BKC_OnMenuInit(HWND, HMENU hostMenu, int menuType) {
+  FinishStartup();
   try {
     kf::AttachSearchMenu(hostMenu, menuType);
   } catch (...) {
@@ -75,17 +104,45 @@ int WINAPI BKC_OnMenuInit(HWND, HMENU hostMenu, int menuType) {
   return 0;
 }
 
-int WINAPI BKC_OnOpenFolder(LPCSTR) { return 0; }
-int WINAPI BKC_OnOpenMail(LPCSTR) { return 0; }
-int WINAPI BKC_OnEveryMinute() { return 0; }
-int WINAPI BKC_OnOpenCompose(HWND, int) { return 0; }
-int WINAPI BKC_OnOutgoing(HWND, int) { return 0; }
-int WINAPI BKC_OnKeyDispatch(HWND, int, int) { return 0; }
-int WINAPI BKC_OnRetrieve(LPCSTR, LPCSTR) { return 0; }
-int WINAPI BKC_OnSend(LPCSTR) { return 0; }
-int WINAPI BKC_OnFinishRetrieve(int) { return 0; }
+int WINAPI BKC_OnOpenFolder(LPCSTR) {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnOpenMail(LPCSTR) {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnEveryMinute() {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnOpenCompose(HWND, int) {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnOutgoing(HWND, int) {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnKeyDispatch(HWND, int, int) {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnRetrieve(LPCSTR, LPCSTR) {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnSend(LPCSTR) {
+  FinishStartup();
+  return 0;
+}
+int WINAPI BKC_OnFinishRetrieve(int) {
+  FinishStartup();
+  return 0;
+}
 
 int WINAPI BKC_OnPlugInSetup(HWND) {
+  FinishStartup();
   try {
     kf::ShowSettingForm(kf::PluginIniPath, kf::EngineDir);
   } catch (...) {
@@ -95,6 +152,7 @@ int WINAPI BKC_OnPlugInSetup(HWND) {
 }
 
 int WINAPI BKC_OnPlugInInfo(PlugInInfoBlock* info) {
+  FinishStartup();
   if (!info)
     return 0;
   try {
@@ -107,6 +165,9 @@ int WINAPI BKC_OnPlugInInfo(PlugInInfoBlock* info) {
   return 0;
 }
 
-int WINAPI BKC_OnDragDrop(LPCSTR, LPCSTR, int, int) { return 0; }
+int WINAPI BKC_OnDragDrop(LPCSTR, LPCSTR, int, int) {
+  FinishStartup();
+  return 0;
+}
 
 }  // extern "C"

@@ -31,7 +31,8 @@ extern std::string EngineDir;
 extern bool ShowAll;
 extern TPluginInfo PluginInfo;
 
-// The parts of load-time start-up, exposed for the loader entry.
+// The parts of start-up, exposed for the entry points: InitPlugin at load,
+// LoadPluginInfo at the host's first call, ExitPlugin at unload.
 bool InitPlugin(HINSTANCE instance);
 void LoadPluginInfo(HINSTANCE instance);
 void ExitPlugin();

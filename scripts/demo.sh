@@ -42,6 +42,7 @@ lay_out_demo() {
   mkdir -p "$demo/PlugIns"
   cp "$build/bin/BeckyHost.exe" "$demo/"
   cp "$build/bin/Kestrelfind.dll" "$demo/PlugIns/"
+  cp "$build/bin/Kestrelfind.chm" "$demo/PlugIns/"
   write_engine "Web/Google.ini" "https://www.google.com/search?q=[WORD]&ie=Shift_JIS" sjis
   write_engine "Web/Bing.ini" "https://www.bing.com/search?q=[WORD]" sjis
   write_engine "Dictionary/Goo.ini" "https://dictionary.goo.ne.jp/srch/all/[WORD]/m0u/" euc

@@ -455,11 +455,12 @@ void TSettingForm::FormKeyUp(UINT key) {
 void TSettingForm::CloseButtonClick() { FormClose(); }
 
 void TSettingForm::HelpButtonClick() {
-  if (!HtmlHelp) {
+  const HtmlHelpAFn htmlHelp = BoundHtmlHelp();
+  if (!htmlHelp) {
     ShowErrorBox(FHandle, "The HTML Help viewer is not available.");
     return;
   }
-  HtmlHelp(FHandle, (FHelpFile + kHelpTopic).c_str(), 0, 0);
+  htmlHelp(FHandle, (FHelpFile + kHelpTopic).c_str(), 0, 0);
 }
 
 // The underline is drawn by hand: a font's own underline may fall below a

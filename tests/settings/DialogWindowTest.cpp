@@ -338,10 +338,43 @@ TEST_F(DialogWindow, TheHelpButtonIsEnabledOnlyWhenTheHelpFileIsThereAtTheFirstS
   EXPECT_FALSE(dialog.Enabled(HelpButton)) << "nothing enables it again";
 }
 
-TEST_F(DialogWindow, TheHelpButtonIsEnabledWhenTheHelpFileExists) {
-  ASSERT_TRUE(kft::WriteBytes(sandbox.Folder() + "Kestrelfind.chm", "not really a help file"));
+BOOL CALLBACK CollectHelpWindow(HWND hwnd, LPARAM param) {
+  char name[64] = "";
+  GetClassNameA(hwnd, name, sizeof name);
+  if (lstrcmpA(name, "HH Parent") == 0 && IsWindowVisible(hwnd))
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+// Visible HTML Help windows (Wine's class "HH Parent") of the test's thread.
+std::vector<HWND> HelpWindows() {
+  std::vector<HWND> found;
+  EnumThreadWindows(GetCurrentThreadId(), CollectHelpWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The real help file through Wine's HTML Help control: the button and F1
+// each open a help window, owned by the dialog and gone with it at unload.
+TEST_F(DialogWindow, TheHelpButtonAndF1OpenTheRealHelpFile) {
+  ASSERT_TRUE(kft::CopyFileTo(kft::BinFile("Kestrelfind.chm"), sandbox.Folder() + "Kestrelfind.chm"));
   ASSERT_TRUE(Open());
   EXPECT_TRUE(dialog.Enabled(HelpButton));
+  dialog.Click(HelpButton);
+  dialog.Pump(300);
+  const std::vector<HWND> first = HelpWindows();
+  ASSERT_EQ(1u, first.size()) << "a help window for the button";
+  SendMessageA(first[0], WM_CLOSE, 0, 0);
+  dialog.Pump(100);
+  ASSERT_TRUE(HelpWindows().empty());
+
+  dialog.KeyUp(dialog.Control(TreeView1), VK_F1);
+  dialog.Pump(300);
+  EXPECT_EQ(1u, HelpWindows().size()) << "and one for F1";
+  EXPECT_EQ(0u, boxes.Count());
+  dialog.Close();
+  sandbox.Unload();
+  dialog.Pump(100);
+  EXPECT_TRUE(HelpWindows().empty()) << "no help window outlives the plug-in";
 }
 
 TEST_F(DialogWindow, TheLinkLabelOpensItsAddressWithTheShell) {
