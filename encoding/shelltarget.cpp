@@ -46,8 +46,9 @@ bool IsWebAddress(const std::string& address) {
 
 // Blanks and quotes would let a selection break out of the quoted "%1" of a
 // protocol handler's command line; control characters have no place in an
-// address at all. Trail bytes of Shift-JIS are never in this set, so a
-// byte-wise look is enough.
+// address at all. Trail bytes of Shift-JIS are never in this set, and no
+// byte of a UTF-8 sequence is below 0x80 (a UTF-8 selection arrives escaped
+// anyway), so a byte-wise look is enough.
 bool IsPlainToken(const std::string& address) {
   if (address.size() > kMaxBareAddressBytes)
     return false;

@@ -39,4 +39,11 @@ std::string BuildSearchUrl(const std::string& tmpl, const std::string& wordInEng
   return tmpl + encoded;
 }
 
+std::string BuildUtf8SearchUrl(const std::string& tmpl, const std::string& utf8Word,
+                               IsLeadByteFn isLead) {
+  if (tmpl.empty())
+    return EscapeNonAscii(utf8Word);
+  return BuildSearchUrl(tmpl, utf8Word, isLead);
+}
+
 }  // namespace kf

@@ -31,4 +31,10 @@ std::string ReplaceWord(const std::string& tmpl, const std::string& word, IsLead
 std::string BuildSearchUrl(const std::string& tmpl, const std::string& wordInEngineEncoding,
                            IsLeadByteFn isLead);
 
+// BuildSearchUrl for a word in UTF-8. With an empty template the word is the
+// address, its non-ASCII bytes percent-encoded (EscapeNonAscii) and nothing
+// else touched, so that it reaches the browser as the text selected.
+std::string BuildUtf8SearchUrl(const std::string& tmpl, const std::string& utf8Word,
+                               IsLeadByteFn isLead);
+
 }  // namespace kf

@@ -6,6 +6,8 @@ namespace kf {
 
 namespace {
 
+const char kHex[] = "0123456789ABCDEF";
+
 // Safe characters 0x20-0x7F, one bit each, lowest bit first.
 constexpr std::uint32_t kSafeBits[3] = {
     0x03FF6792u,  // 0x20-0x3F: ! $ ' ( ) * - . 0-9
@@ -23,7 +25,6 @@ bool IsSafe(unsigned char b) {
 }  // namespace
 
 std::string UrlEncode(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
   // Every byte yields at most three; cut to what was written at the end.
   std::string out(text.size() * 3, '\0');
   std::size_t w = 0;
@@ -42,6 +43,22 @@ std::string UrlEncode(const std::string& text) {
     }
   }
   out.resize(w);
+  return out;
+}
+
+std::string EscapeNonAscii(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      out.push_back(c);
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[b >> 4]);
+      out.push_back(kHex[b & 0x0F]);
+    }
+  }
   return out;
 }
 

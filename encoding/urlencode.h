@@ -12,4 +12,11 @@ namespace kf {
 // came from a C string on the clipboard, and nothing after a NUL was meant.
 std::string UrlEncode(const std::string& text);
 
+// An address typed with characters beyond ASCII, in UTF-8, as the URI a
+// browser would send for it: every byte from 0x80 up becomes "%XX", every
+// other byte stays exactly as it is (a 0x00 byte too). Used where a selection
+// is opened as an address of its own: the shell's ANSI entry point would read
+// raw UTF-8 bytes in the system code page, and the browser get other text.
+std::string EscapeNonAscii(const std::string& utf8);
+
 }  // namespace kf

@@ -70,5 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t fixed = at.empty() ? tmpl.size() : at.front();
     KF_CHECK(url.compare(0, fixed, tmpl, 0, fixed) == 0);
   }
+  // A UTF-8 word differs only as a bare address: escaped, not left raw.
+  KF_CHECK(kf::BuildUtf8SearchUrl(tmpl, word, isLead) == (tmpl.empty() ? kf::EscapeNonAscii(word) : url));
   return 0;
 }

@@ -266,6 +266,31 @@ std::string ClipboardSession::ReadText() const {
   return std::string(text, n);
 }
 
+std::wstring ClipboardSession::ReadUnicodeText() const {
+  // The first text format listed is the one the program put there; the
+  // others are made from it.
+  UINT original = 0;
+  for (UINT format = EnumClipboardFormats(0); format != 0 && !original; format = EnumClipboardFormats(format)) {
+    if (GroupOf(format) == SynthesisGroup::Text)
+      original = format;
+  }
+  if (original == CF_TEXT)
+    return AnsiToWide(ReadText());
+
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data)
+    return std::wstring();
+  GlobalLockGuard lock(data);
+  if (!lock.Get())
+    return std::wstring();
+  const wchar_t* text = static_cast<const wchar_t*>(lock.Get());
+  const SIZE_T units = lock.Size() / sizeof(wchar_t);
+  SIZE_T n = 0;
+  while (n < units && text[n] != L'\0')
+    ++n;
+  return std::wstring(text, n);
+}
+
 bool ClipboardSession::Put(UINT format, HANDLE data) {
   return SetClipboardData(format, data) != nullptr;
 }

@@ -31,6 +31,11 @@ class ClipboardSession {
   void Empty();
   // The CF_TEXT text up to its first NUL; "" when there is none.
   std::string ReadText() const;
+  // The clipboard's text as Unicode, up to its first NUL; L"" when there is
+  // none. Text put as CF_TEXT is converted from the system code page here:
+  // the system's own CF_UNICODETEXT for it follows the keyboard language
+  // active when it was put, which need not be the code page of the text.
+  std::wstring ReadUnicodeText() const;
   // Hands data to the clipboard; false (data still ours) when refused.
   bool Put(UINT format, HANDLE data);
 

@@ -14,6 +14,7 @@
 #include "jconvert.h"
 #include "shelltarget.h"
 #include "urlbuild.h"
+#include "utf8.h"
 
 namespace kf {
 
@@ -24,6 +25,7 @@ constexpr WPARAM kCopySelectionCommand = 57634;  // 0xE122
 
 const char kDefaultEncoding[] = "sjis";
 const char kEucEncoding[] = "euc";
+const char kUtf8Encoding[] = "utf8";
 
 // How much of a refused address the error box repeats.
 constexpr std::size_t kShownAddressBytes = 200;
@@ -80,8 +82,8 @@ void OpenInShell(const std::string& tmpl, const std::string& url) {
 }
 
 void RunSearch(HWND window, LPARAM param) {
-  const std::string word = CaptureSelection(window);
-  if (word.empty())
+  const TSelection selection = CaptureSelection(window);
+  if (selection.Empty())
     return;
 
   // Only the low 16 bits carry the id; a stored id of 65536 or more never
@@ -97,7 +99,7 @@ void RunSearch(HWND window, LPARAM param) {
   for (const std::string& iniPath : engines) {
     // An engine deleted since the menu was built is passed over silently.
     if (IsFile(iniPath))
-      SearchWithEngine(owner, iniPath, word);
+      SearchWithEngine(owner, iniPath, selection);
   }
 }
 
@@ -107,7 +109,7 @@ std::string ReplaceWord(const std::string& tmpl, const std::string& word) {
   return ReplaceWord(tmpl, word, IsAnsiLeadByte);
 }
 
-std::string CaptureSelection(HWND window) {
+TSelection CaptureSelection(HWND window) {
   const HWND owner = ErrorOwner(window);
   ClipboardSnapshot saved;
   try {
@@ -117,15 +119,16 @@ std::string CaptureSelection(HWND window) {
   } catch (...) {
     ShowCurrentException(owner);
     // Whatever could not be saved must not be overwritten by the host's copy.
-    return std::string();
+    return TSelection();
   }
 
   SendMessageA(window, WM_COMMAND, kCopySelectionCommand, 0);
 
-  std::string word;
+  TSelection word;
   try {
     ClipboardSession clipboard(PluginInstance);
-    word = clipboard.ReadText();
+    word.Ansi = clipboard.ReadText();
+    word.Unicode = clipboard.ReadUnicodeText();
     saved.Restore(clipboard);
   } catch (...) {
     ShowCurrentException(owner);
@@ -133,21 +136,33 @@ std::string CaptureSelection(HWND window) {
   return word;
 }
 
-void SearchWithEngine(HWND owner, const std::string& iniPath, const std::string& word) {
+void SearchWithEngine(HWND owner, const std::string& iniPath, const TSelection& selection) {
   std::string tmpl;
-  std::string engineWord = word;
+  std::string engineWord = selection.Ansi;
+  bool utf8 = false;
   try {
     tmpl = ReadEngineValue(iniPath, kUrlKey, kDefaultSearchUrl);
-    // Only the exact lower-case value selects EUC-JP; anything else is Shift-JIS.
-    if (ReadEngineValue(iniPath, kEncodeKey, kDefaultEncoding) == kEucEncoding)
-      engineWord = SjisToEuc(word);
+    // Only the exact lower-case values select EUC-JP or UTF-8; anything else
+    // is Shift-JIS.
+    const std::string encoding = ReadEngineValue(iniPath, kEncodeKey, kDefaultEncoding);
+    if (encoding == kEucEncoding) {
+      engineWord = SjisToEuc(selection.Ansi);
+    } else if (encoding == kUtf8Encoding) {
+      engineWord = Utf16ToUtf8(std::u16string(selection.Unicode.begin(), selection.Unicode.end()));
+      utf8 = true;
+    }
   } catch (...) {
     ShowCurrentException(owner);
   }
+  if (engineWord.empty())
+    return;
 
   try {
-    // An empty template hands the word over unencoded, as an address of its own.
-    OpenInShell(tmpl, BuildSearchUrl(tmpl, engineWord, IsAnsiLeadByte));
+    // An empty template hands the word over unencoded, as an address of its
+    // own; in UTF-8 only its non-ASCII bytes are escaped, for the shell's
+    // ANSI entry point would read them in the system code page.
+    OpenInShell(tmpl, utf8 ? BuildUtf8SearchUrl(tmpl, engineWord, IsAnsiLeadByte)
+                           : BuildSearchUrl(tmpl, engineWord, IsAnsiLeadByte));
   } catch (...) {
     ShowCurrentException(owner);
   }

@@ -12,10 +12,19 @@ namespace kf {
 // the command id of the item picked.
 void WINAPI SearchCommand(HWND window, LPARAM param);
 
-// Makes window copy its selection and returns it as CF_TEXT, leaving the
-// user's clipboard as it was. Failures are shown in the error box; the word
-// is then "" when nothing could be read.
-std::string CaptureSelection(HWND window);
+// The host's selection as the clipboard gave it: the ANSI text for engines
+// in Shift-JIS or EUC-JP, the Unicode text for engines in UTF-8.
+struct TSelection {
+  std::string Ansi;
+  std::wstring Unicode;
+
+  bool Empty() const { return Ansi.empty() && Unicode.empty(); }
+};
+
+// Makes window copy its selection and returns it, leaving the user's
+// clipboard as it was. Failures are shown in the error box; the selection is
+// then empty when nothing could be read.
+TSelection CaptureSelection(HWND window);
 
 // Every "[WORD]" of tmpl replaced by word, left to right.
 std::string ReplaceWord(const std::string& tmpl, const std::string& word);
@@ -23,6 +32,6 @@ std::string ReplaceWord(const std::string& tmpl, const std::string& word);
 // Opens the query URL of the engine file iniPath for word: reads its
 // template and encoding, converts, encodes and hands the address to the
 // shell if it may be opened. Each failing step is shown in the error box.
-void SearchWithEngine(HWND owner, const std::string& iniPath, const std::string& word);
+void SearchWithEngine(HWND owner, const std::string& iniPath, const TSelection& selection);
 
 }  // namespace kf

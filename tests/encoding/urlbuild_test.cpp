@@ -98,4 +98,21 @@ TEST(BuildSearchUrl, EucEngineGetsTheConvertedWord) {
             "http://e/?q=%B8%A1%BA%F7&ie=euc-jp");
 }
 
+TEST(BuildUtf8SearchUrl, EncodesLikeAnyWordButEscapesOnlyNonAsciiOfABareAddress) {
+  const ReplaceCase cases[] = {
+      {"template: the whole word encoded", "http://e/?q=[WORD]&ie=utf-8", "caf" + Bytes("C3 A9 20 E4 B8 AD"),
+       "http://e/?q=caf%C3%A9+%E4%B8%AD&ie=utf-8"},
+      {"empty template: only bytes from 0x80 up escaped", "",
+       "https://e/" + Bytes("E6 A4 9C") + "?q=a b%41[d]&" + Bytes("F0 9F 98 80"),
+       "https://e/%E6%A4%9C?q=a b%41[d]&%F0%9F%98%80"},
+      {"empty template, NUL kept for the address check to refuse", "", Bytes("61 00 C3 A9"),
+       Bytes("61 00") + "%C3%A9"},
+      {"empty template, empty word", "", "", ""},
+  };
+  for (const ReplaceCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(kf::BuildUtf8SearchUrl(c.tmpl, c.word, kf::IsShiftJisLeadByte), c.url);
+  }
+}
+
 }  // namespace

@@ -155,6 +155,30 @@ TEST_F(ClipboardSnapshotTest, ReadTextStopsAtTheFirstNul) {
   EXPECT_EQ("ab", clipboard.ReadText());
 }
 
+TEST_F(ClipboardSnapshotTest, UnicodeTextIsReadAsPutOrMadeFromAnsiTextInTheSystemCodePage) {
+  const std::wstring unicode = L"caf\u00E9 \u4E2D \U0001F600";
+  PutUnicodeText(unicode);
+  EXPECT_EQ(unicode, kf::ClipboardSession(Self()).ReadUnicodeText());
+
+  const std::wstring cut(L"ab\0cd", 6);
+  PutOnClipboard(CF_UNICODETEXT, GlobalFromBytes(cut.data(), cut.size() * sizeof(wchar_t)));
+  EXPECT_EQ(L"ab", kf::ClipboardSession(Self()).ReadUnicodeText());
+
+  // Put with a Russian CF_LOCALE, the system would make the Unicode text in
+  // code page 1251; the text is in the system's ANSI code page all the same.
+  const bool japanese = GetACP() == 932;
+  const std::string ansi = japanese ? "\x8C\x9F\x8D\xF5 \x95\x5C" : "caf\xE9 \x80";
+  const std::wstring expected = japanese ? L"\u691C\u7D22 \u8868" : L"caf\u00E9 \u20AC";
+  const LCID russian = MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), SORT_DEFAULT);
+  {
+    OtherProgramClipboard open;
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, GlobalFromBytes(ansi.c_str(), ansi.size() + 1));
+    SetClipboardData(CF_LOCALE, GlobalFromBytes(&russian, sizeof russian));
+  }
+  EXPECT_EQ(expected, kf::ClipboardSession(Self()).ReadUnicodeText());
+}
+
 // --- other data ------------------------------------------------------------
 
 TEST_F(ClipboardSnapshotTest, RegisteredFormatsComeBackByteForByte) {

@@ -127,19 +127,50 @@ TEST_F(SearchCommandTest, AnEmptyTemplateOpensAWebAddressSelectedInTheMailAsItIs
 
 // --- encodings -----------------------------------------------------------
 
-TEST_F(SearchCommandTest, OnlyTheExactValueEucConvertsToEucJp) {
+TEST_F(SearchCommandTest, OnlyTheExactValuesEucAndUtf8ChangeTheEncoding) {
   SKIP_UNLESS_CODE_PAGE_932();
   sandbox_.WriteEngine("Euc.ini", "https://example.com/?q=", std::string("euc"));
   sandbox_.WriteEngine("Upper.ini", "https://example.com/?q=", std::string("EUC"));
   sandbox_.WriteEngine("Missing.ini", "https://example.com/?q=", std::nullopt);
   sandbox_.WriteEngine("Sjis.ini", "https://example.com/?q=", std::string("sjis"));
+  sandbox_.WriteEngine("Utf8.ini", "https://example.com/?q=", std::string("utf8"));
+  sandbox_.WriteEngine("Utf8Upper.ini", "https://example.com/?q=", std::string("UTF-8"));
   SelectInMail(u8"件名: テスト\r\n\r\n検索エンジンで検索します。\r\n", u8"検索");
-  for (const char* engine : {"Euc", "Upper", "Missing", "Sjis"})
-    PickEngine(engine);
-  ASSERT_TRUE(urls_.WaitForLines(4));
+  const Strings engines = {"Euc", "Upper", "Missing", "Sjis", "Utf8", "Utf8Upper"};
+  for (std::size_t i = 0; i < engines.size(); ++i) {
+    PickEngine(engines[i]);
+    ASSERT_TRUE(urls_.WaitForLines(i + 1)) << engines[i];
+  }
   EXPECT_EQ(Strings({"https://example.com/?q=%B8%A1%BA%F7", "https://example.com/?q=%8C%9F%8D%F5",
-                     "https://example.com/?q=%8C%9F%8D%F5", "https://example.com/?q=%8C%9F%8D%F5"}),
+                     "https://example.com/?q=%8C%9F%8D%F5", "https://example.com/?q=%8C%9F%8D%F5",
+                     "https://example.com/?q=%E6%A4%9C%E7%B4%A2", "https://example.com/?q=%8C%9F%8D%F5"}),
             urls_.Lines());
+}
+
+TEST_F(SearchCommandTest, AUtf8EngineSearchesAnyCharacterOfTheMailAndKeepsTheClipboard) {
+  sandbox_.WriteEngine("Utf8.ini", "https://example.com/?q=[WORD]&ie=utf-8", std::string("utf8"));
+  const std::wstring users = L"\uD55C\uAE00 \U0001F600";
+  ASSERT_TRUE(kft::clip::PutUnicode(users));
+  sandbox_.Window().ShowMail(kft::Utf8ToWide(u8"件名: 検索\r\n\r\ncafé 中 / \U0001F600 / a b\r\n"));
+  const Strings words = {u8"検索", u8"café 中", u8"\U0001F600", "a b"};
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    ASSERT_TRUE(sandbox_.Window().SelectText(kft::Utf8ToWide(words[i])));
+    PickEngine("Utf8");
+    ASSERT_TRUE(urls_.WaitForLines(i + 1)) << i;
+  }
+  EXPECT_EQ(Strings({"https://example.com/?q=%E6%A4%9C%E7%B4%A2&ie=utf-8",
+                     "https://example.com/?q=caf%C3%A9+%E4%B8%AD&ie=utf-8",
+                     "https://example.com/?q=%F0%9F%98%80&ie=utf-8", "https://example.com/?q=a+b&ie=utf-8"}),
+            urls_.Lines());
+  EXPECT_EQ(0, boxes_.Count());
+  EXPECT_EQ(std::optional<std::wstring>(users), kft::clip::GetUnicode());
+}
+
+TEST_F(SearchCommandTest, AUtf8EngineWithAnEmptyTemplateOpensTheAddressWithOnlyItsNonAsciiEscaped) {
+  // Raw UTF-8 bytes would reach the browser read in the ANSI code page.
+  sandbox_.WriteEngine("Engine.ini", "", std::string("utf8"));
+  EXPECT_EQ("https://example.org/wiki/%E6%A4%9C%E7%B4%A2?q=caf%C3%A9&x=%41[d]",
+            SearchFor(u8"https://example.org/wiki/検索?q=café&x=%41[d]"));
 }
 
 TEST_F(SearchCommandTest, AJapaneseWordWhoseTrailByteIsABackslashIsSearchedWhole) {
