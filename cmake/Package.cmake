@@ -1,0 +1,40 @@
+# The release package, made by the default build: Kestrelfind-<version>.zip
+# in the build folder, and the same files laid out in build/package/:
+#
+#   Kestrelfind.dll  Kestrelclean.exe  Kestrelfind.chm  readme.txt  readme-ja.txt
+#   Kestrelfind/<folder>/<engine>.ini    the starter engines (engines/ in the sources)
+#
+# Included after the targets it packs are defined.
+
+set(KF_PACKAGE_ZIP "${CMAKE_BINARY_DIR}/Kestrelfind-${PROJECT_VERSION}.zip")
+set(KF_PACKAGE_DIR "${CMAKE_BINARY_DIR}/package")
+
+# The help file is built by its own target; a build without it (no help
+# compiler) still gets a package, and says so.
+if(TARGET kestrelfind_chm)
+  set(KF_PACKAGE_CHM "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Kestrelfind.chm")
+else()
+  set(KF_PACKAGE_CHM "")
+  message(STATUS "Package: no help target (kestrelfind_chm); the package leaves out Kestrelfind.chm")
+endif()
+
+# The target runs on every build: the script copies what changed and zips
+# again only then. Cheaper than listing every input, and the help file's
+# rule is not ours to depend on file by file.
+add_custom_target(kestrelfind_package ALL
+  COMMAND "${CMAKE_COMMAND}"
+    "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    "-DSTAGE_DIR=${KF_PACKAGE_DIR}"
+    "-DZIP=${KF_PACKAGE_ZIP}"
+    "-DVERSION=${PROJECT_VERSION}"
+    "-DDLL=$<TARGET_FILE:Kestrelfind>"
+    "-DCLEAN=$<TARGET_FILE:Kestrelclean>"
+    "-DCHM=${KF_PACKAGE_CHM}"
+    -P "${PROJECT_SOURCE_DIR}/cmake/MakePackage.cmake"
+  BYPRODUCTS "${KF_PACKAGE_ZIP}"
+  COMMENT "Packing Kestrelfind-${PROJECT_VERSION}.zip"
+  VERBATIM)
+add_dependencies(kestrelfind_package Kestrelfind Kestrelclean)
+if(TARGET kestrelfind_chm)
+  add_dependencies(kestrelfind_package kestrelfind_chm)
+endif()
