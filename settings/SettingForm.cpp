@@ -283,6 +283,7 @@ LRESULT TSettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           break;
         case sjisRadioButton:
         case eucRadioButton:
+        case utf8RadioButton:
           if (code == BN_CLICKED)
             RadioButtonClick(static_cast<SettingControl>(id));
           break;

@@ -49,12 +49,27 @@ void TSettingForm::URLEditChange() {
 }
 
 std::string TSettingForm::SelectedEncoding() const {
-  return IsChecked(Control(sjisRadioButton)) ? "sjis" : "euc";
+  for (const EncodingButton& button : kEncodingButtons) {
+    if (IsChecked(Control(button.id)))
+      return button.encode;
+  }
+  return "euc";
 }
 
 void TSettingForm::RadioButtonClick(SettingControl id) {
-  SetCheck(Control(sjisRadioButton), id == sjisRadioButton);
-  SetCheck(Control(eucRadioButton), id == eucRadioButton);
+  for (const EncodingButton& button : kEncodingButtons)
+    SetCheck(Control(button.id), button.id == id);
+}
+
+void TSettingForm::SelectEncoding(const std::string& encode) {
+  // Only the exact values show their own button; anything else (missing,
+  // "SJIS", "UTF-8") shows EUC, as it always has.
+  SettingControl id = eucRadioButton;
+  if (encode == "sjis")
+    id = sjisRadioButton;
+  else if (encode == "utf8")
+    id = utf8RadioButton;
+  RadioButtonClick(id);
 }
 
 void TSettingForm::AddButtonClick() {
@@ -112,8 +127,7 @@ void TSettingForm::DeleteButtonClick() {
 void TSettingForm::ClearButtonClick() {
   SetEditText(NameEdit, std::string());
   SetEditText(URLEdit, std::string());
-  SetCheck(Control(sjisRadioButton), true);
-  SetCheck(Control(eucRadioButton), false);
+  RadioButtonClick(sjisRadioButton);
 }
 
 }  // namespace kf

@@ -92,13 +92,19 @@ void TSettingForm::RunMnemonic(SettingControl id) {
   }
 }
 
-void TSettingForm::MoveRadio() {
+void TSettingForm::MoveRadio(bool forward) {
   const int row = RowOfFocus();
   if (row < 0 || kSettingLayout[row].kind != ControlKind::Radio)
     return;
-  const SettingControl other = kSettingLayout[row].id == sjisRadioButton ? eucRadioButton : sjisRadioButton;
-  SetFocus(Control(other));
-  RadioButtonClick(other);
+  constexpr int count = static_cast<int>(sizeof(kEncodingButtons) / sizeof(kEncodingButtons[0]));
+  for (int i = 0; i < count; ++i) {
+    if (kEncodingButtons[i].id == kSettingLayout[row].id) {
+      const SettingControl next = kEncodingButtons[(i + (forward ? 1 : count - 1)) % count].id;
+      SetFocus(Control(next));
+      RadioButtonClick(next);
+      return;
+    }
+  }
 }
 
 void TSettingForm::PreviewMessage(MSG& msg) {
@@ -161,7 +167,7 @@ void TSettingForm::PreviewMessage(MSG& msg) {
         case VK_LEFT:
         case VK_RIGHT:
           if (focusKind == ControlKind::Radio) {
-            MoveRadio();
+            MoveRadio(msg.wParam == VK_DOWN || msg.wParam == VK_RIGHT);
             msg.message = WM_NULL;
           }
           return;

@@ -47,6 +47,18 @@ enum KeyAction : WPARAM {
   kTreeMenu = 6,     // the context-menu key or Shift+F10 in the tree
 };
 
+// The encoding buttons, in the order the arrow keys go through them, and
+// the value of "encode" each one writes.
+struct EncodingButton {
+  SettingControl id;
+  const char* encode;
+};
+constexpr EncodingButton kEncodingButtons[] = {
+    {sjisRadioButton, "sjis"},
+    {eucRadioButton, "euc"},
+    {utf8RadioButton, "utf8"},
+};
+
 // The text of a window.
 std::string WindowText(HWND hwnd);
 bool IsChecked(HWND button);
@@ -113,6 +125,7 @@ class TSettingForm {
   void DeleteButtonClick();
   void ClearButtonClick();
   void RadioButtonClick(SettingControl id);
+  void SelectEncoding(const std::string& encode);
   std::string SelectedEncoding() const;
   void SetEditText(SettingControl id, const std::string& text);
   void SetTooltip(SettingControl id, const std::string& text);
@@ -155,7 +168,7 @@ class TSettingForm {
   // Keyboard.
   void FocusNext(bool backwards);
   void RunMnemonic(SettingControl id);
-  void MoveRadio();
+  void MoveRadio(bool forward);
   int RowOfFocus() const;
   bool IsTreeLabelEditor(HWND hwnd) const;
 

@@ -191,11 +191,10 @@ void TSettingForm::CheckListBox1Click() {
   // Copies: the change handlers below must not see a moving record.
   const std::string name = ExtractEngineName(engine->FileName);
   const std::string url = engine->URL;
-  const bool sjis = engine->Encode == "sjis";
+  const std::string encode = engine->Encode;
   SetEditText(NameEdit, name);
   SetEditText(URLEdit, url);
-  SetCheck(Control(sjisRadioButton), sjis);
-  SetCheck(Control(eucRadioButton), !sjis);
+  SelectEncoding(encode);
 }
 
 void TSettingForm::CheckListBox1ClickCheck() {

@@ -39,6 +39,7 @@ enum SettingControl : int {
   Label5,
   Label6,
   Label7,
+  utf8RadioButton,
 };
 
 enum class ControlKind {
@@ -90,6 +91,8 @@ constexpr ControlRow kSettingLayout[] = {
   {FolderButton,    ControlKind::Button,     kNoControl,   8, 186, 112,  17, akLeft | akBottom,                   Dock::None, "Show / Hide &Folder",                   kNoControl},
   {GroupBox1,       ControlKind::GroupBox,   kNoControl,   6, 208, 320, 120, akLeft | akRight | akBottom,         Dock::None, "Add / Modify",                          kNoControl},
   {eucRadioButton,  ControlKind::Radio,      GroupBox1,   16,  96, 113,  17, akLeftTop,                           Dock::None, "&EUC",                                  kNoControl},
+  // Beside the Shift-JIS button, in the room left of the command buttons.
+  {utf8RadioButton, ControlKind::Radio,      GroupBox1,  136,  80,  94,  16, akLeftTop,                           Dock::None, "UTF-&8",                                kNoControl},
   {Label8,          ControlKind::Label,      GroupBox1,    8,  20,   0,   0, akLeftTop,                           Dock::None, "&Name",                                 NameEdit},
   {NameEdit,        ControlKind::Edit,       GroupBox1,   56,  16, 254,  20, akLeft | akTop | akRight,            Dock::None, "",                                      kNoControl},
   {Label2,          ControlKind::Label,      GroupBox1,    8,  44,   0,   0, akLeftTop,                           Dock::None, "&URL",                                  URLEdit},

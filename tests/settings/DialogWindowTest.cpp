@@ -296,9 +296,18 @@ TEST_F(DialogWindow, MnemonicsFocusFieldsPickRadiosAndPressButtons) {
   EXPECT_TRUE(dialog.Checked(sjisRadioButton));
   EXPECT_FALSE(dialog.Checked(eucRadioButton));
 
-  // Arrow keys move between the two radio buttons.
+  // Arrow keys go round the encoding buttons: SJIS, EUC, UTF-8.
   dialog.KeyDown(dialog.Focus(), VK_DOWN);
   EXPECT_TRUE(dialog.Checked(eucRadioButton));
+  dialog.KeyDown(dialog.Focus(), VK_RIGHT);
+  EXPECT_TRUE(dialog.Checked(utf8RadioButton));
+  EXPECT_FALSE(dialog.Checked(eucRadioButton));
+  dialog.KeyDown(dialog.Focus(), VK_DOWN);
+  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
+  dialog.KeyDown(dialog.Focus(), VK_UP);
+  EXPECT_TRUE(dialog.Checked(utf8RadioButton));
+  dialog.AltKey(dialog.Focus(), '8');
+  EXPECT_TRUE(dialog.Checked(utf8RadioButton));
 
   // Alt+C is the Clear button; Alt+A is nothing while Add is disabled.
   dialog.Type(NameEdit, "x");

@@ -204,6 +204,26 @@ TEST_F(EngineEditing, ModifyOntoAnotherListedEngineWritesIntoThatEngine) {
   EXPECT_EQ(2u, dialog.Items().size());
 }
 
+TEST_F(EngineEditing, Utf8RoundTripsThroughAddClickAndModifyAndOnlyTheExactValueShowsIt) {
+  sandbox.WriteEngine("Upper.ini", std::string("https://u.example/"), std::string("UTF8"));
+  ASSERT_TRUE(Open());
+  Fill("Wiki", "https://w.example/?q=[WORD]");
+  dialog.Click(utf8RadioButton);
+  dialog.Click(AddButton);
+  EXPECT_EQ("utf8", Value("Wiki.ini", "encode"));
+
+  dialog.ClickItem(dialog.ItemIndex("Upper"));
+  EXPECT_TRUE(dialog.Checked(eucRadioButton)) << "only the exact value shows UTF-8";
+  EXPECT_FALSE(dialog.Checked(utf8RadioButton));
+  dialog.ClickItem(dialog.ItemIndex("Wiki"));
+  EXPECT_TRUE(dialog.Checked(utf8RadioButton));
+  EXPECT_FALSE(dialog.Checked(sjisRadioButton) || dialog.Checked(eucRadioButton));
+  dialog.Type(URLEdit, "https://w2.example/?q=[WORD]");
+  dialog.Click(ModifyButton);
+  EXPECT_EQ("utf8", Value("Wiki.ini", "encode"));
+  EXPECT_EQ("https://w2.example/?q=[WORD]", Value("Wiki.ini", "url"));
+}
+
 TEST_F(EngineEditing, ModifyOfAnEngineWithoutEncodeWritesEucWhenTheRadiosAreLeftAlone) {
   sandbox.WriteEngine("Plain.ini", std::string("u"), std::nullopt);
   ASSERT_TRUE(Open());
