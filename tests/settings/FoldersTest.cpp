@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "SettingDriver.h"
 
 using namespace kf;
@@ -228,6 +230,46 @@ TEST_F(Folders, AnEngineDroppedOnAFolderMovesAndAskBeforeReplacingOneOfTheSameNa
   dialog.DragItem(dialog.ItemIndex("Google"), dialog.NodeCentre("ROOT"));
   ASSERT_EQ(3u, boxes.Count());
   EXPECT_EQ("Replace the engine \"Google\" in the folder \"ROOT\"?", boxes.Boxes()[2].TextUtf8());
+}
+
+// Real pointer input, played from a second thread while this one pumps: the
+// list and the tree see it as they would see a user's hand.
+TEST_F(Folders, ARealPointerDragsAnEngineOntoAFolder) {
+  sandbox.WriteEngine("Google.ini", "kftest://g/");
+  sandbox.MakeFolder("Web");
+  ASSERT_TRUE(Open());
+  HWND list = dialog.Control(CheckListBox1);
+  RECT item = {};
+  SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(dialog.ItemIndex("Google")), reinterpret_cast<LPARAM>(&item));
+  POINT from = {item.left + 40, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &from);
+  POINT to = dialog.NodeCentre("Web");
+  ClientToScreen(Tree(), &to);
+
+  std::thread hand([from, to] {
+    const auto move = [](POINT at, DWORD flags) {
+      INPUT input = {};
+      input.type = INPUT_MOUSE;
+      input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+      input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+      input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+      SendInput(1, &input, sizeof(input));
+      Sleep(60);
+    };
+    move(from, 0);
+    move(from, MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 6; ++step)
+      move({from.x + (to.x - from.x) * step / 6, from.y + (to.y - from.y) * step / 6}, 0);
+    move(to, MOUSEEVENTF_LEFTUP);
+  });
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 1500)
+    dialog.Pump(50);
+  hand.join();
+  dialog.Pump(200);
+  EXPECT_TRUE(IsEngine("Web/Google.ini"));
+  EXPECT_FALSE(IsEngine("Google.ini"));
+  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
 }
 
 TEST_F(Folders, ADropOnNothingOrOutsideTheTreeChangesNothing) {
