@@ -420,6 +420,8 @@ void TSettingForm::FormShow() {
 }
 
 void TSettingForm::FormClose() {
+  // A hidden window must not keep the pointer or a scrolling timer.
+  EndDrag();
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof(placement);
   RECT rc;
