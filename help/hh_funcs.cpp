@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Handles.h"
+#include "Module.h"
 #include "hh.h"
 
 namespace kf {
@@ -40,20 +41,6 @@ bool FileExists(const std::string& path) {
 bool DirectoryExists(const std::string& path) {
   const DWORD attr = GetFileAttributesA(path.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ModulePath(HMODULE module) {
-  std::vector<char> buffer(MAX_PATH + 41);
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0)
-      return std::string();
-    if (n < buffer.size())
-      return std::string(buffer.data(), n);
-    if (buffer.size() >= 32768)
-      return std::string();
-    buffer.resize(buffer.size() * 4);
-  }
 }
 
 // The module this code is linked into: the plug-in library, not the host.
@@ -225,7 +212,7 @@ void WriteDebugDump() {
   LCID locale = GetThreadLocale();
   if (locale == 0)
     locale = 0x0409;
-  const std::string exePath = ModulePath(nullptr);
+  const std::string exePath = ModuleFileName(nullptr);
 
   WriteDebugLine("!Filename:             %s", Tabbed(path).c_str());
   WriteDebugLine("!Date:                 %s", Tabbed(LocalDateTime()).c_str());
@@ -250,10 +237,10 @@ void WriteDebugDump() {
 }
 
 void ProbeEnvironment() {
-  _ModuleFile = ModulePath(ThisModule());
+  _ModuleFile = ModuleFileName(ThisModule());
   _ModuleDir = DirectoryOf(_ModuleFile);
   _ModuleName = ExtractFileName(_ModuleFile);
-  _RunDir = DirectoryOf(ModulePath(nullptr));
+  _RunDir = DirectoryOf(ModuleFileName(nullptr));
 
   DebugDir = IsDirWritable(_ModuleDir) ? _ModuleDir : TempDirectory();
   DebugMode = DebugSwitchOn(_ModuleDir, GetCommandLineW());

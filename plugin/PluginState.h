@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BeckyAPI.h"
+#include "Module.h"
 
 namespace kf {
 
@@ -36,8 +37,5 @@ extern TPluginInfo PluginInfo;
 bool InitPlugin(HINSTANCE instance);
 void LoadPluginInfo(HINSTANCE instance);
 void ExitPlugin();
-
-// Full path of a module, however long.
-std::string ModuleFileName(HMODULE module);
 
 }  // namespace kf
