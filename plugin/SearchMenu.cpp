@@ -27,30 +27,94 @@ std::string LoadResourceText(UINT id) {
   return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
-// Folds single-byte characters to lower case one at a time. A whole-string
-// CharLowerBuffA would also fold the ASCII letters that are trail bytes of
-// double-byte characters in some code pages, changing the character.
+// Folds single-byte characters to lower case, leaving double-byte ones
+// alone. A whole-string CharLowerBuffA would also fold the ASCII letters that
+// are trail bytes of double-byte characters in some code pages, changing the
+// character; each run of single-byte characters is folded in one call, which
+// is the same as folding its characters one by one.
 std::string LowerSingleByteChars(const std::string& text) {
   std::string lower = text;
+  std::size_t run = 0;
+  auto foldRun = [&](std::size_t end) {
+    if (end > run)
+      CharLowerBuffA(&lower[run], static_cast<DWORD>(end - run));
+  };
   for (std::size_t i = 0; i < lower.size();) {
     if (IsDBCSLeadByte(static_cast<BYTE>(lower[i]))) {
+      foldRun(i);
       // A lone lead byte at the end is left alone too: converting it on its
       // own would turn it into some other byte.
-      i += 2;
+      i = std::min(i + 2, lower.size());
+      run = i;
       continue;
     }
-    CharLowerBuffA(&lower[i], 1);
-    i += 1;
+    ++i;
   }
+  foldRun(lower.size());
   return lower;
 }
 
-// Both names already folded.
-int CompareFoldedNames(const std::string& a, const std::string& b) {
-  const int r = CompareStringA(LOCALE_USER_DEFAULT, 0, a.data(), static_cast<int>(a.size()), b.data(),
-                               static_cast<int>(b.size()));
+// CompareStringA converts through the ANSI code page of the locale it is
+// given, which need not be the process's.
+UINT UserLocaleCodePage() {
+  DWORD codePage = 0;
+  if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                      reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(WCHAR)) ||
+      codePage == 0)
+    return CP_ACP;
+  return codePage;
+}
+
+std::wstring ToWide(const std::string& text, UINT codePage) {
+  if (text.empty())
+    return std::wstring();
+  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
+
+// The user locale's sort key of a name: comparing two keys byte by byte
+// orders them as the locale's collation does, at one call per name instead of
+// one per comparison. False when the locale gives none.
+bool SortKey(const std::wstring& wide, std::string& key) {
+  key.clear();
+  if (wide.empty())
+    return true;  // nothing sorts before the empty name
+  std::string buffer(wide.size() * 8 + 32, '\0');
+  int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide.data(), static_cast<int>(wide.size()),
+                       reinterpret_cast<LPWSTR>(&buffer[0]), static_cast<int>(buffer.size()));
+  if (n == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide.data(), static_cast<int>(wide.size()), nullptr, 0);
+    if (n <= 0)
+      return false;
+    buffer.assign(static_cast<std::size_t>(n), '\0');
+    n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide.data(), static_cast<int>(wide.size()),
+                     reinterpret_cast<LPWSTR>(&buffer[0]), n);
+  }
+  if (n <= 0)
+    return false;
+  // The key ends in a NUL of its own.
+  key.assign(buffer.data(), static_cast<std::size_t>(n) - 1);
+  return true;
+}
+
+// One caption, folded, in the forms the sort compares.
+struct SortName {
+  std::string folded;  // single-byte characters in lower case
+  std::wstring wide;   // folded, in the user locale's code page
+  std::string key;     // the locale's sort key of wide
+  Tmenu entry;
+};
+
+// The comparison itself: the user locale's collation of the folded names,
+// as CompareStringA makes it (it converts to UTF-16 and compares those).
+int CompareNames(const SortName& a, const SortName& b) {
+  const int r = CompareStringW(LOCALE_USER_DEFAULT, 0, a.wide.data(), static_cast<int>(a.wide.size()),
+                               b.wide.data(), static_cast<int>(b.wide.size()));
   if (r == 0)
-    return a.compare(b);  // the locale refused the text: fall back to bytes
+    return a.folded.compare(b.folded);  // the locale refused the text: fall back to bytes
   return r - CSTR_EQUAL;
 }
 
@@ -67,6 +131,19 @@ void AppendNoItem(HMENU menu) {
 
 }  // namespace
 
+std::string MenuText(const std::string& name) {
+  // "&" (0x26) is never the second byte of a double-byte character in the
+  // ANSI code pages (their trail bytes start at 0x40): doubling by byte is safe.
+  std::string text;
+  text.reserve(name.size() + 2);
+  for (char c : name) {
+    text.push_back(c);
+    if (c == '&')
+      text.push_back('&');
+  }
+  return text;
+}
+
 bool IsSearchMenuType(int menuType) {
   return menuType == 3 || menuType == 4 || menuType == 11 || menuType == 12;
 }
@@ -74,19 +151,34 @@ bool IsSearchMenuType(int menuType) {
 void SortMenuRange(std::size_t first, std::size_t last) {
   if (first >= last || last >= MenuTable.size())
     return;
-  // Fold each caption once rather than in every comparison.
-  struct Keyed {
-    std::string key;
-    Tmenu entry;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(last - first + 1);
-  for (std::size_t i = first; i <= last; ++i)
-    keyed.push_back({LowerSingleByteChars(MenuTable[i].Caption), std::move(MenuTable[i])});
-  std::stable_sort(keyed.begin(), keyed.end(),
-                   [](const Keyed& x, const Keyed& y) { return CompareFoldedNames(x.key, y.key) < 0; });
-  for (std::size_t i = 0; i < keyed.size(); ++i)
-    MenuTable[first + i] = std::move(keyed[i].entry);
+  // Each caption is folded, converted and given its sort key once; the sort
+  // then compares keys. A menu of thousands of engines would otherwise make
+  // the locale compare some hundred thousand pairs of names.
+  const UINT codePage = UserLocaleCodePage();
+  std::vector<SortName> names;
+  names.reserve(last - first + 1);
+  bool keyed = true;
+  for (std::size_t i = first; i <= last; ++i) {
+    SortName name;
+    name.folded = LowerSingleByteChars(MenuTable[i].Caption);
+    name.wide = ToWide(name.folded, codePage);
+    keyed = keyed && SortKey(name.wide, name.key);
+    name.entry = std::move(MenuTable[i]);
+    names.push_back(std::move(name));
+  }
+  if (keyed)
+    std::stable_sort(names.begin(), names.end(), [](const SortName& x, const SortName& y) { return x.key < y.key; });
+  // The keys are the locale's own, but the collation is what decides: one
+  // pass over neighbours proves the order, and a sort by comparisons mends it
+  // wherever a key disagrees.
+  bool ordered = keyed;
+  for (std::size_t i = 1; ordered && i < names.size(); ++i)
+    ordered = CompareNames(names[i - 1], names[i]) <= 0;
+  if (!ordered)
+    std::stable_sort(names.begin(), names.end(),
+                     [](const SortName& x, const SortName& y) { return CompareNames(x, y) < 0; });
+  for (std::size_t i = 0; i < names.size(); ++i)
+    MenuTable[first + i] = std::move(names[i].entry);
 }
 
 void AddEngineItems(const std::string& path, HMENU menu, bool showHidden, int menuType) {
@@ -106,24 +198,27 @@ void AddEngineItems(const std::string& path, HMENU menu, bool showHidden, int me
     }
     SortMenuRange(first, MenuTable.size() - 1);
     for (std::size_t i = first; i < MenuTable.size(); ++i)
-      AppendMenuA(menu, MF_STRING, MenuTable[i].CommandId, MenuTable[i].Caption.c_str());
+      AppendMenuA(menu, MF_STRING, MenuTable[i].CommandId, MenuText(MenuTable[i].Caption).c_str());
   } catch (...) {
     ShowCurrentException(nullptr);
   }
 }
 
-void AddFolderMenus(const std::string& path, HMENU menu, bool showHidden, int menuType) {
+void AddFolderMenus(const std::string& path, HMENU menu, bool showHidden, int menuType, int depth) {
+  if (depth > kMaxFolderDepth)
+    return;
   try {
     for (const StoreEntry& folder : ListFolders(path, showHidden)) {
       MenuHandle sub(CreatePopupMenu());
       if (!sub)
         return;
-      if (!AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Get()), folder.name.c_str()))
+      if (!AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Get()),
+                       MenuText(folder.name).c_str()))
         return;
       // The parent menu owns the submenu now and destroys it with itself.
       HMENU submenu = sub.Detach();
       const std::string subPath = path + folder.name + "\\";
-      AddFolderMenus(subPath, submenu, showHidden, menuType);
+      AddFolderMenus(subPath, submenu, showHidden, menuType, depth + 1);
       AddEngineItems(subPath, submenu, showHidden, menuType);
     }
   } catch (...) {
