@@ -82,11 +82,55 @@ Paired RunPaired(int repeats, const std::function<double()>& subject, const std:
   return p;
 }
 
+// A /proc file read to its end (its size reads as 0).
+std::string ReadProcFile(const std::string& path) {
+  std::string text;
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE)
+    return text;
+  char buffer[512];
+  DWORD n = 0;
+  while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0)
+    text.append(buffer, n);
+  CloseHandle(f);
+  return text;
+}
+
+// This process's folder under the Unix /proc ("Z:\proc\1234\"): Wine names
+// its processes after the executable. /proc/self will not do: the server
+// opens files on behalf of its clients, so that would be the server.
+std::string OwnProcFolder() {
+  static const std::string folder = [] {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &data);
+    std::string found;
+    if (find == INVALID_HANDLE_VALUE)
+      return found;
+    do {
+      if (data.cFileName[0] < '0' || data.cFileName[0] > '9')
+        continue;
+      const std::string dir = std::string("Z:\\proc\\") + data.cFileName + "\\";
+      if (ReadProcFile(dir + "comm").rfind("kfbench.exe", 0) == 0) {
+        found = dir;
+        break;
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return found;
+  }();
+  return folder;
+}
+
 // Peak working set in MB. Under Wine the peak is the kernel's high-water
-// mark, which /proc/self/clear_refs resets, so that each operation's own
-// peak can be read; where that fails the peak is that of the run so far.
+// mark of the process, which writing "5" to its clear_refs resets, so that
+// each operation's own peak can be read; where that fails the figure is the
+// peak of the run so far.
 bool ResetPeak() {
-  HANDLE f = CreateFileA("Z:\\proc\\self\\clear_refs", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::string folder = OwnProcFolder();
+  if (folder.empty())
+    return false;
+  HANDLE f = CreateFileA((folder + "clear_refs").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE)
     return false;
   DWORD written = 0;

@@ -74,10 +74,12 @@ std::vector<StoreEntry> ListEngineFiles(const std::string& dir, bool includeHidd
 }
 
 std::string ReadEngineValue(const std::string& iniPath, const char* key, const std::string& fallback) {
-  std::vector<char> buffer(kProfileValueBuffer, '\0');
-  const DWORD n = GetPrivateProfileStringA(kEngineSection, key, fallback.c_str(), buffer.data(),
-                                           kProfileValueBuffer, iniPath.c_str());
-  return std::string(buffer.data(), n);
+  // On the stack: the dialog reads two values of every engine at each
+  // rebuild, and a zeroed heap block for each is work for nothing.
+  char buffer[kProfileValueBuffer];
+  const DWORD n = GetPrivateProfileStringA(kEngineSection, key, fallback.c_str(), buffer, kProfileValueBuffer,
+                                           iniPath.c_str());
+  return std::string(buffer, n);
 }
 
 void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value) {
