@@ -245,11 +245,14 @@ TEST_F(SearchMenuTest, NamesWhoseTrailByteIsABackslashWork) {
 class SearchMenuLimitsTest : public SearchFixture {
  protected:
   // Picks each engine path in turn with "abc" selected; the URLs opened.
+  // The recorder runs asynchronously: each URL is waited for before the next
+  // pick, so that the log keeps their order.
   std::vector<std::string> SearchEach(const Strings& paths) {
     SelectInMail("Subject: test\r\n\r\nBefore abc after.\r\n", "abc");
-    for (const std::string& path : paths)
-      PickEngine(path);
-    EXPECT_TRUE(urls_.WaitForLines(paths.size()));
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      PickEngine(paths[i]);
+      EXPECT_TRUE(urls_.WaitForLines(i + 1)) << paths[i];
+    }
     return urls_.Lines();
   }
 };
