@@ -12,7 +12,11 @@ namespace {
 class Words {
  public:
   std::string Next(int serial) {
-    std::string word;
+    // The listing (which Wine sorts by name, letter case ignored) puts the
+    // punctuation first; the locale's collation skips "-" and "'" and puts
+    // "_" before the letters, so the menu's order is not the listing's.
+    static const char* const kPrefixes[] = {"", "-", "'", "_"};
+    std::string word = kPrefixes[Step() % 4];
     const int length = 5 + static_cast<int>(Step() % 8);
     for (int i = 0; i < length; ++i) {
       const char base = (Step() & 1) ? 'A' : 'a';

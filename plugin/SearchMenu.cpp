@@ -181,48 +181,61 @@ void SortMenuRange(std::size_t first, std::size_t last) {
     MenuTable[first + i] = std::move(names[i].entry);
 }
 
-void AddEngineItems(const std::string& path, HMENU menu, bool showHidden, int menuType) {
-  try {
-    const std::size_t first = MenuTable.size();
-    const std::vector<StoreEntry> files = ListEngineFiles(path, showHidden);
-    if (files.empty()) {
-      AppendNoItem(menu);
-      return;
-    }
-    for (const StoreEntry& file : files) {
-      Tmenu entry;
-      entry.FilePath = path + file.name;
-      entry.Caption = ExtractEngineName(file.name);
-      entry.CommandId = BeckyAPI->RegisterCommand(entry.Caption.c_str(), menuType, SearchCommand);
-      MenuTable.push_back(std::move(entry));
-    }
-    SortMenuRange(first, MenuTable.size() - 1);
-    for (std::size_t i = first; i < MenuTable.size(); ++i)
-      AppendMenuA(menu, MF_STRING, MenuTable[i].CommandId, MenuText(MenuTable[i].Caption).c_str());
-  } catch (...) {
-    ShowCurrentException(nullptr);
+namespace {
+
+// Appends the listed engine files of path, sorted by name, each registered
+// with the host; a greyed "No Item" when there is none.
+void AppendEngines(const std::string& path, const std::vector<StoreEntry>& files, HMENU menu, int menuType) {
+  if (files.empty()) {
+    AppendNoItem(menu);
+    return;
   }
+  const std::size_t first = MenuTable.size();
+  for (const StoreEntry& file : files) {
+    Tmenu entry;
+    entry.FilePath = path + file.name;
+    entry.Caption = ExtractEngineName(file.name);
+    entry.CommandId = BeckyAPI->RegisterCommand(entry.Caption.c_str(), menuType, SearchCommand);
+    MenuTable.push_back(std::move(entry));
+  }
+  SortMenuRange(first, MenuTable.size() - 1);
+  for (std::size_t i = first; i < MenuTable.size(); ++i)
+    AppendMenuA(menu, MF_STRING, MenuTable[i].CommandId, MenuText(MenuTable[i].Caption).c_str());
 }
 
-void AddFolderMenus(const std::string& path, HMENU menu, bool showHidden, int menuType, int depth) {
-  if (depth > kMaxFolderDepth)
-    return;
+}  // namespace
+
+void AddFolderItems(const std::string& path, HMENU menu, bool showHidden, int menuType, int depth) {
+  // One listing gives both the subfolders and the engines: under Wine the
+  // listing of a folder costs about as much as the menu's own items.
+  std::vector<StoreEntry> folders, engines;
   try {
-    for (const StoreEntry& folder : ListFolders(path, showHidden)) {
-      MenuHandle sub(CreatePopupMenu());
-      if (!sub)
-        return;
-      if (!AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Get()),
-                       MenuText(folder.name).c_str()))
-        return;
-      // The parent menu owns the submenu now and destroys it with itself.
-      HMENU submenu = sub.Detach();
-      const std::string subPath = path + folder.name + "\\";
-      AddFolderMenus(subPath, submenu, showHidden, menuType, depth + 1);
-      AddEngineItems(subPath, submenu, showHidden, menuType);
-    }
+    ListFolderContents(path, showHidden, folders, engines);
   } catch (...) {
-    // A folder that cannot be walked just ends its listing; what is there stays.
+    ShowCurrentException(nullptr);
+    return;
+  }
+  if (depth <= kMaxFolderDepth) {
+    try {
+      for (const StoreEntry& folder : folders) {
+        MenuHandle sub(CreatePopupMenu());
+        if (!sub)
+          break;
+        if (!AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Get()),
+                         MenuText(folder.name).c_str()))
+          break;
+        // The parent menu owns the submenu now and destroys it with itself.
+        HMENU submenu = sub.Detach();
+        AddFolderItems(path + folder.name + "\\", submenu, showHidden, menuType, depth + 1);
+      }
+    } catch (...) {
+      // A folder that cannot be walked just ends its listing; what is there stays.
+    }
+  }
+  try {
+    AppendEngines(path, engines, menu, menuType);
+  } catch (...) {
+    ShowCurrentException(nullptr);
   }
 }
 
@@ -249,8 +262,7 @@ bool BuildSearchMenu(int menuType) {
   AppendMenuA(SearchMenu, MF_STRING | (ShowAll ? MF_CHECKED : MF_UNCHECKED), ShowAllCommandId,
               showAllText.c_str());
   AppendMenuA(SearchMenu, MF_SEPARATOR, 0, nullptr);
-  AddFolderMenus(EngineDir, SearchMenu, ShowAll, menuType);
-  AddEngineItems(EngineDir, SearchMenu, ShowAll, menuType);
+  AddFolderItems(EngineDir, SearchMenu, ShowAll, menuType, 1);
   return true;
 }
 

@@ -47,18 +47,17 @@ bool BuildSearchMenu(int menuType);
 // Folders deeper down are left out; the rest of the menu is always built.
 constexpr int kMaxFolderDepth = 25;
 
-// Appends one popup per listed subfolder of path (ending in a backslash),
-// each filled with its own subfolders and engines; depth is the level of
-// those subfolders below "Search engines" (1 for the engine folder's own).
-// Nothing is appended below kMaxFolderDepth. Silent on failure.
-void AddFolderMenus(const std::string& path, HMENU menu, bool showHidden, int menuType, int depth = 1);
+// Fills menu with the folder at path (ending in a backslash): one popup per
+// listed subfolder, each filled the same way, then the folder's engines
+// sorted by name, or a greyed "No Item". depth is the level of path's
+// subfolders below "Search engines" (1 for the engine folder's own); below
+// kMaxFolderDepth no popups are added. A failure while adding subfolders ends
+// them silently; one while adding engines is shown as a warning.
+void AddFolderItems(const std::string& path, HMENU menu, bool showHidden, int menuType, int depth);
 
 // The menu text of a file or folder name: every "&" doubled, so that the
 // menu shows it rather than underlining the next character.
 std::string MenuText(const std::string& name);
-
-// Appends the engines of path, sorted by name, or a greyed "No Item".
-void AddEngineItems(const std::string& path, HMENU menu, bool showHidden, int menuType);
 
 // Sorts MenuTable[first..last] (inclusive) by caption in the platform's
 // file-name order: single-byte characters folded to lower case (double-byte
