@@ -38,12 +38,26 @@ void AttachSearchMenu(HMENU hostMenu, int menuType);
 // (the warning has been shown; there is nothing to attach).
 bool BuildSearchMenu(int menuType);
 
-// Appends one popup per listed subfolder of path (ending in a backslash),
-// each filled with its own subfolders and engines. Silent on failure.
-void AddFolderMenus(const std::string& path, HMENU menu, bool showHidden, int menuType);
+// Folder levels shown below "Search engines". The menu system refuses a popup
+// nested deeper than a fixed limit (about 30 levels under Wine; Windows has
+// one too) and then loses the whole chain: "Search engines" itself would be
+// left without its popup and every engine out of reach. The host's context
+// menu and "Search engines" take two levels above the folders, and a host may
+// hang its context menu below menus of its own; 25 leaves room for that.
+// Folders deeper down are left out; the rest of the menu is always built.
+constexpr int kMaxFolderDepth = 25;
 
-// Appends the engines of path, sorted by name, or a greyed "No Item".
-void AddEngineItems(const std::string& path, HMENU menu, bool showHidden, int menuType);
+// Fills menu with the folder at path (ending in a backslash): one popup per
+// listed subfolder, each filled the same way, then the folder's engines
+// sorted by name, or a greyed "No Item". depth is the level of path's
+// subfolders below "Search engines" (1 for the engine folder's own); below
+// kMaxFolderDepth no popups are added. A failure while adding subfolders ends
+// them silently; one while adding engines is shown as a warning.
+void AddFolderItems(const std::string& path, HMENU menu, bool showHidden, int menuType, int depth);
+
+// The menu text of a file or folder name: every "&" doubled, so that the
+// menu shows it rather than underlining the next character.
+std::string MenuText(const std::string& name);
 
 // Sorts MenuTable[first..last] (inclusive) by caption in the platform's
 // file-name order: single-byte characters folded to lower case (double-byte

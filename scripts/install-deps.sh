@@ -18,6 +18,8 @@ command -v clang++ >/dev/null || need+=(clang)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 [ -f /usr/share/i18n/locales/ja_JP ] || need+=(locales)
 command -v chmcmd >/dev/null || need+=(fp-utils)
+# The benchmark's plot (scripts/bench.sh).
+command -v gnuplot >/dev/null || need+=(gnuplot-nox)
 
 [ ${#need[@]} -eq 0 ] && exit 0
 

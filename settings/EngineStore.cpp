@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <vector>
 
 #include "Dbcs.h"
@@ -73,11 +74,43 @@ std::vector<StoreEntry> ListEngineFiles(const std::string& dir, bool includeHidd
   return engines;
 }
 
+namespace {
+
+bool EndsWithIni(const char* name) {
+  const std::size_t n = std::strlen(name);
+  // ".ini" is plain ASCII and "." is never the second byte of a double-byte
+  // character, so the last four bytes are the last four characters.
+  return n >= 4 && name[n - 4] == '.' && (name[n - 3] | 0x20) == 'i' && (name[n - 2] | 0x20) == 'n' &&
+         (name[n - 1] | 0x20) == 'i';
+}
+
+}  // namespace
+
+bool MatchesEnginePattern(const WIN32_FIND_DATAA& data) {
+  return EndsWithIni(data.cFileName) || (data.cAlternateFileName[0] && EndsWithIni(data.cAlternateFileName));
+}
+
+void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<StoreEntry>& folders,
+                        std::vector<StoreEntry>& engines) {
+  ForEachEntry(JoinPath(dir, "*"), [&](const WIN32_FIND_DATAA& data) {
+    if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
+      return;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (!IsDotName(data.cFileName))
+        folders.push_back({data.cFileName, data.dwFileAttributes});
+    } else if (MatchesEnginePattern(data)) {
+      engines.push_back({data.cFileName, data.dwFileAttributes});
+    }
+  });
+}
+
 std::string ReadEngineValue(const std::string& iniPath, const char* key, const std::string& fallback) {
-  std::vector<char> buffer(kProfileValueBuffer, '\0');
-  const DWORD n = GetPrivateProfileStringA(kEngineSection, key, fallback.c_str(), buffer.data(),
-                                           kProfileValueBuffer, iniPath.c_str());
-  return std::string(buffer.data(), n);
+  // On the stack: the dialog reads two values of every engine at each
+  // rebuild, and a zeroed heap block for each is work for nothing.
+  char buffer[kProfileValueBuffer];
+  const DWORD n = GetPrivateProfileStringA(kEngineSection, key, fallback.c_str(), buffer, kProfileValueBuffer,
+                                           iniPath.c_str());
+  return std::string(buffer, n);
 }
 
 void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value) {

@@ -43,6 +43,16 @@ std::vector<StoreEntry> ListFolders(const std::string& dir, bool includeHidden);
 // "*.ini" that are not directories; hidden ones only when includeHidden.
 std::vector<StoreEntry> ListEngineFiles(const std::string& dir, bool includeHidden);
 
+// Whether a directory entry answers the search pattern "*.ini", which the
+// platform matches against the name and against the short name where the
+// file system keeps one: either ends in ".ini", in any letter case.
+bool MatchesEnginePattern(const WIN32_FIND_DATAA& data);
+
+// ListFolders and ListEngineFiles at once, from a single listing of dir:
+// each result as those give it (appended to folders and engines).
+void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<StoreEntry>& folders,
+                        std::vector<StoreEntry>& engines);
+
 // A value of section "General" of an INI file, at most 2047 characters;
 // fallback when the file, the section or the key is missing.
 std::string ReadEngineValue(const std::string& iniPath, const char* key, const std::string& fallback);

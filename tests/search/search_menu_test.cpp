@@ -240,5 +240,62 @@ TEST_F(SearchMenuTest, NamesWhoseTrailByteIsABackslashWork) {
   EXPECT_NE(nullptr, kft::FindMenuItem(items, folder + "/" + kft::Sjis(u8"ソ") + "/x"));
 }
 
+// --- stores that strain the menu system ------------------------------------
+
+class SearchMenuLimitsTest : public SearchFixture {
+ protected:
+  // Picks each engine path in turn with "abc" selected; the URLs opened.
+  // The recorder runs asynchronously: each URL is waited for before the next
+  // pick, so that the log keeps their order.
+  std::vector<std::string> SearchEach(const Strings& paths) {
+    SelectInMail("Subject: test\r\n\r\nBefore abc after.\r\n", "abc");
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      PickEngine(paths[i]);
+      EXPECT_TRUE(urls_.WaitForLines(i + 1)) << paths[i];
+    }
+    return urls_.Lines();
+  }
+};
+
+TEST_F(SearchMenuLimitsTest, AStoreNestedTooDeepKeepsTheMenuUpToTheDepthLimit) {
+  // 40 nested folders: deeper than the menu system nests popups. Folders
+  // below the 25th are left out; everything above stays reachable.
+  std::string rel, path25;
+  for (int level = 1; level <= 40; ++level) {
+    const std::string name = (level < 10 ? "D0" : "D") + std::to_string(level);
+    rel += name + "/";
+    if (level == 2)
+      sandbox_.WriteEngine(rel + "Shallow.ini", "kftest://shallow/?q=");
+    if (level == 25) {
+      sandbox_.WriteEngine(rel + "Edge.ini", "kftest://edge/?q=");
+      path25 = rel;
+    }
+  }
+  sandbox_.WriteEngine(rel + "Deep.ini", "kftest://deep/?q=");
+  sandbox_.WriteEngine("Top.ini", "kftest://top/?q=");
+
+  const std::vector<MenuItem> items = SearchItems();
+  ASSERT_EQ(Strings({"Show All", "----", "D01", "Top"}), Captions(items));
+  const MenuItem* edgeFolder = kft::FindMenuItem(items, path25.substr(0, path25.size() - 1));
+  ASSERT_NE(nullptr, edgeFolder);
+  EXPECT_EQ(Strings({"Edge"}), Captions(edgeFolder->children)) << "no submenus below the limit";
+
+  EXPECT_EQ(Strings({"kftest://top/?q=abc", "kftest://shallow/?q=abc", "kftest://edge/?q=abc"}),
+            SearchEach({"Top", "D01/D02/Shallow", path25 + "Edge"}));
+  EXPECT_EQ(0, boxes_.Count());
+}
+
+TEST_F(SearchMenuLimitsTest, AnAmpersandInANameIsShownAndSearchedAsItself) {
+  sandbox_.WriteEngine("AT&T.ini", "kftest://root/?q=");
+  sandbox_.WriteEngine("R&D/AT&T.ini", "kftest://folder/?q=");
+
+  // A menu draws "&&" as one "&"; a single one would underline the next letter.
+  const std::vector<MenuItem> items = SearchItems();
+  ASSERT_EQ(Strings({"Show All", "----", "R&&D", "AT&&T"}), Captions(items));
+  EXPECT_EQ("AT&T", kfhost::FindRegistration(items[3].id)->text) << "the host gets the name itself";
+
+  EXPECT_EQ(Strings({"kftest://root/?q=abc", "kftest://folder/?q=abc"}), SearchEach({"AT&&T", "R&&D/AT&&T"}));
+}
+
 }  // namespace
 }  // namespace kfsearch
