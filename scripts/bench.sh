@@ -68,8 +68,9 @@ warm-up, the plug-in and the floor taking turns. This page and
   1.2 times the floor. The second search row adds to the floor what every
   search must also do and the bare shell call leaves out: keep the user's
   clipboard, have the host copy the selection, read it and put the
-  clipboard back. Against that floor the search costs nothing more; the
-  gap to the bare shell call is the platform's clipboard.
+  clipboard back. The search's ratio to that floor is what the plug-in
+  itself adds; the rest of its gap to the bare shell call is the platform's
+  clipboard.
 - **peak working set**: of the whole host process, reset before the
   operation where the platform allows (otherwise the peak of the run so far).
 
