@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cwchar>
+
 #include "HostApi.h"
 
 namespace kfhost {
