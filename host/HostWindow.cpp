@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cwchar>
+
 #include "HostApi.h"
 
 namespace kfhost {
@@ -9,6 +11,29 @@ namespace {
 
 const wchar_t kWindowClass[] = L"KestrelfindHostWindow";
 const wchar_t kMailViewProp[] = L"KestrelfindHostOwner";
+
+// The menu tour moves on with a timer: the menu's own modal loop dispatches
+// timer messages to the window while TrackPopupMenu runs.
+const UINT_PTR kMenuTourTimer = 0x4B46;
+const UINT kMenuTourTickMs = 50;
+const DWORD kMenuTourTimeoutMs = 10000;
+// Ticks between the last level opening and the action, for the menus to paint.
+const int kMenuTourSettleTicks = 6;
+
+BOOL CALLBACK CollectMenuWindow(HWND hwnd, LPARAM param) {
+  wchar_t cls[16] = L"";
+  GetClassNameW(hwnd, cls, ARRAYSIZE(cls));
+  if (wcscmp(cls, L"#32768") == 0 && IsWindowVisible(hwnd))
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+// The popup menu windows this thread shows: one per open level.
+std::vector<HWND> OpenMenuWindows() {
+  std::vector<HWND> windows;
+  EnumThreadWindows(GetCurrentThreadId(), CollectMenuWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
 
 HMENU CreateMainMenu() {
   HMENU bar = CreateMenu();
@@ -234,6 +259,12 @@ LRESULT HostWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), lParam);
       return 0;
+    case WM_TIMER:
+      if (wParam == kMenuTourTimer && tour_) {
+        StepMenuTour();
+        return 0;
+      }
+      return DefWindowProcW(window_, msg, wParam, lParam);
     case WM_CLOSE:
       DestroyWindow(window_);
       return 0;
@@ -278,6 +309,158 @@ LRESULT CALLBACK HostWindow::MailViewProc(HWND hwnd, UINT msg, WPARAM wParam, LP
   if (msg == WM_NCDESTROY)
     RemovePropW(hwnd, kMailViewProp);
   return CallWindowProcW(self->mailViewDefault_, hwnd, msg, wParam, lParam);
+}
+
+struct HostWindow::MenuTour {
+  std::vector<HMENU> menus;    // the menu of each level, the tracked one first
+  std::vector<int> positions;  // the item opened on each level
+  const OpenMenuAction* action = nullptr;
+  DWORD start = 0;
+  size_t level = 0;  // the deepest level open so far
+  int keys = 0;      // keys sent on this level
+  int settled = 0;
+  bool finished = false;
+  bool ok = false;
+  std::string error;
+};
+
+POINT HostWindow::SelectionScreenPoint() const {
+  RECT client;
+  GetClientRect(mailView_, &client);
+  POINT pt = {client.right / 4, client.bottom / 4};
+  DWORD start = 0, end = 0;
+  SendMessageW(mailView_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (end > start) {
+    // At the selection's last character, just below the line, so the menu
+    // leaves the word in sight.
+    const LRESULT at = SendMessageW(mailView_, EM_POSFROMCHAR, end - 1, 0);
+    if (at != -1) {
+      pt.x = static_cast<short>(LOWORD(at)) + 6;
+      pt.y = static_cast<short>(HIWORD(at)) + 16;
+    }
+  }
+  pt.x = pt.x < 0 ? 0 : (pt.x >= client.right ? client.right - 1 : pt.x);
+  pt.y = pt.y < 0 ? 0 : (pt.y >= client.bottom ? client.bottom - 1 : pt.y);
+  ClientToScreen(mailView_, &pt);
+  return pt;
+}
+
+bool HostWindow::TourMenu(HMENU menu, const std::vector<int>& positions, const OpenMenuAction& whileOpen,
+                          std::string& error) {
+  if (!window_ || !IsWindowVisible(window_)) {
+    error = "the host window is hidden: a menu on screen needs it visible";
+    return false;
+  }
+  if (tour_) {
+    error = "a menu is open already";
+    return false;
+  }
+  MenuTour tour;
+  if (!IsMenu(menu)) {
+    error = "no such menu";
+    return false;
+  }
+  tour.menus.push_back(menu);
+  for (const int position : positions) {
+    HMENU sub = GetSubMenu(tour.menus.back(), position);
+    if (!sub) {
+      error = "item " + std::to_string(position) + " of level " + std::to_string(tour.menus.size()) +
+              " is not a submenu";
+      return false;
+    }
+    tour.menus.push_back(sub);
+  }
+  tour.positions = positions;
+  tour.action = &whileOpen;
+  tour.start = GetTickCount();
+  const POINT at = SelectionScreenPoint();
+  // A menu whose owner is not in front is not dismissed properly.
+  if (GetForegroundWindow() != window_)
+    SetForegroundWindow(window_);
+  tour_ = &tour;
+  SetTimer(window_, kMenuTourTimer, kMenuTourTickMs, nullptr);
+  // TPM_RETURNCMD: a command chosen by accident comes back here instead of
+  // being dispatched, so the tour never runs a plug-in command.
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr));
+  const DWORD trackError = GetLastError();
+  KillTimer(window_, kMenuTourTimer);
+  tour_ = nullptr;
+  if (chosen != 0) {
+    error = "the menu closed with command #" + std::to_string(chosen) + " chosen (not run)";
+    return false;
+  }
+  if (!tour.finished) {
+    error = "the menu closed before the tour ended (error " + std::to_string(trackError) + ")";
+    return false;
+  }
+  if (!tour.ok)
+    error = tour.error;
+  return tour.ok;
+}
+
+void HostWindow::StepMenuTour() {
+  MenuTour& tour = *tour_;
+  if (tour.finished)
+    return;
+  auto finish = [&tour](bool ok, const std::string& error) {
+    tour.finished = true;
+    tour.ok = ok;
+    tour.error = error;
+    EndMenu();
+  };
+  if (GetTickCount() - tour.start > kMenuTourTimeoutMs) {
+    finish(false, "level " + std::to_string(tour.level + 1) + " of the menu did not open in time");
+    return;
+  }
+  const std::vector<HWND> open = OpenMenuWindows();
+  if (open.size() < tour.level + 1)
+    return;  // not on screen yet
+  if (tour.level < tour.positions.size()) {
+    if (open.size() >= tour.level + 2) {
+      ++tour.level;
+      tour.keys = 0;
+      return;
+    }
+    // Down until the item is highlighted, then Right opens its submenu: the
+    // state is read back each tick, so no count of keys has to be right.
+    // Timer messages come only when the queue is empty, so the last key has
+    // been handled by now.
+    const HMENU menu = tour.menus[tour.level];
+    const int position = tour.positions[tour.level];
+    if (tour.keys > 2 * GetMenuItemCount(menu) + 2) {
+      finish(false, "cannot reach item " + std::to_string(position) + " of level " + std::to_string(tour.level + 1));
+      return;
+    }
+    const bool highlighted = (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE) != 0;
+    // The menu's loop reads the keyboard messages of the whole thread.
+    PostMessageW(window_, WM_KEYDOWN, highlighted ? VK_RIGHT : VK_DOWN, 1);
+    ++tour.keys;
+    return;
+  }
+  if (++tour.settled < kMenuTourSettleTicks)
+    return;
+  // The open levels in order, the tracked menu first.
+  std::vector<HWND> levels;
+  for (HMENU levelMenu : tour.menus) {
+    for (HWND menuWindow : open) {
+      if (reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)) == levelMenu)
+        levels.push_back(menuWindow);
+    }
+  }
+  if (levels.size() != tour.menus.size())
+    levels = open;
+  RECT shown;
+  GetWindowRect(window_, &shown);
+  for (HWND menuWindow : levels) {
+    RedrawWindow(menuWindow, nullptr, nullptr, RDW_UPDATENOW);
+    RECT rect;
+    if (GetWindowRect(menuWindow, &rect))
+      UnionRect(&shown, &shown, &rect);
+  }
+  std::string error;
+  const bool ok = !*tour.action || (*tour.action)(shown, levels, error);
+  finish(ok, error);
 }
 
 void PumpMessages(DWORD ms) {

@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "PluginHost.h"
 
@@ -72,6 +74,22 @@ class HostWindow {
   // Every plug-in's BKC_OnPlugInSetup; the result of the last one (0 when none).
   int RunPluginSetup();
 
+  // Called while a menu is open on screen, with the screen rectangle that
+  // holds the main window and every open menu level, and the menu windows
+  // of the levels, the first level first; false with a reason stops the tour.
+  using OpenMenuAction =
+      std::function<bool(const RECT& shown, const std::vector<HWND>& menuWindows, std::string& error)>;
+
+  // Shows a menu this window built (BuildContextMenu) on screen at the mail
+  // view's selection, the way a right-click does; then opens, level by
+  // level, the submenu at each of the given item positions, the way a user
+  // does with the arrow keys. Once every level is open and painted it calls
+  // whileOpen, then closes the menu with no command chosen. The window must
+  // be visible. False with a reason when a level did not open in time, the
+  // action failed, or a command was chosen after all (it is not dispatched).
+  bool TourMenu(HMENU menu, const std::vector<int>& positions, const OpenMenuAction& whileOpen,
+                std::string& error);
+
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK MailViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -80,6 +98,9 @@ class HostWindow {
   void CopySelection();
   void DispatchPluginCommand(WORD id);
   void ShowMailViewMenu(LPARAM screenPoint);
+  struct MenuTour;
+  void StepMenuTour();
+  POINT SelectionScreenPoint() const;
 
   PluginHost& plugins_;
   HWND window_ = nullptr;
@@ -90,6 +111,7 @@ class HostWindow {
   int dispatchCount_ = 0;
   int copyRequests_ = 0;
   bool quitOnDestroy_ = false;
+  MenuTour* tour_ = nullptr;  // the menu tour under way, owned by TourContextMenu
 };
 
 // Pumps the thread's messages for ms milliseconds (at least once).

@@ -35,6 +35,26 @@ HBITMAP CaptureRect(const RECT& rect) {
   return bitmap;
 }
 
+void DrawWindowsOver(HBITMAP bitmap, const RECT& area, const std::vector<HWND>& windows) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  for (HWND window : windows) {
+    RECT rect;
+    if (!IsWindowVisible(window) || !GetWindowRect(window, &rect))
+      continue;
+    HDC source = GetWindowDC(window);
+    if (!source)
+      continue;
+    BitBlt(memory, rect.left - area.left, rect.top - area.top, rect.right - rect.left, rect.bottom - rect.top, source,
+           0, 0, SRCCOPY);
+    ReleaseDC(window, source);
+  }
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
 bool SaveBmp(const std::wstring& file, HBITMAP bitmap, std::string& error) {
   BITMAP info;
   GetObjectW(bitmap, sizeof info, &info);
@@ -107,11 +127,24 @@ bool SaveScreenshot(const std::wstring& file, HWND window, std::string& error) {
     error = "no such window";
     return false;
   }
+  return SaveScreenshotOfRect(file, rect, {}, error);
+}
+
+bool SaveScreenshotOfRect(const std::wstring& file, const RECT& wanted, const std::vector<HWND>& onTop,
+                          std::string& error) {
+  const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT rect;
+  if (!IntersectRect(&rect, &wanted, &screen)) {
+    error = "the rectangle is off the screen";
+    return false;
+  }
   HBITMAP bitmap = CaptureRect(rect);
   if (!bitmap) {
     error = "cannot capture the screen";
     return false;
   }
+  if (!onTop.empty())
+    DrawWindowsOver(bitmap, rect, onTop);
   bool ok;
   if (EndsWithNoCase(file, L".png"))
     ok = SavePng(file, bitmap, error);

@@ -169,6 +169,7 @@ bool ScriptRunner::RunLine(const std::string& rawLine) {
   }
   if (cmd == "menu") return CmdMenu(args);
   if (cmd == "pick") return CmdPick(args);
+  if (cmd == "showmenu") return CmdShowMenu(args);
   if (cmd == "setup") return CmdSetup();
   if (cmd == "info") return CmdInfo();
   if (cmd == "plugins") return CmdPlugins();
@@ -186,6 +187,7 @@ bool ScriptRunner::RunLine(const std::string& rawLine) {
     Print(rest);
     return true;
   }
+  if (cmd == "run") return CmdRun();
   if (cmd == "quit") {
     quit_ = true;
     return true;
@@ -253,6 +255,53 @@ bool ScriptRunner::CmdPick(const std::vector<std::string>& args) {
     return Fail("menu item is grayed: " + args[1]);
   Print("picked " + args[1] + " #" + std::to_string(item->id));
   window_.SendMenuCommand(item->id);
+  return true;
+}
+
+bool ScriptRunner::CmdShowMenu(const std::vector<std::string>& args) {
+  long type = 0;
+  if (args.size() < 2 || args.size() > 3 || !ParseInt(args[0], type))
+    return Fail("usage: showmenu TYPE \"Caption/Caption/...\" [FILE.png|FILE.bmp]");
+  HMENU menu = window_.BuildContextMenu(static_cast<int>(type));
+  if (!menu)
+    return Fail("cannot create the menu");
+  // The item position of each caption, level by level. '/' never occurs
+  // inside a UTF-8 sequence, so the path splits before conversion.
+  std::vector<int> positions;
+  std::string opened;
+  std::vector<MenuItem> level = ReadMenu(menu);
+  std::istringstream parts(args[1]);
+  for (std::string part; std::getline(parts, part, '/');) {
+    const std::string ansi = Utf8ToAnsi(part);
+    size_t at = 0;
+    while (at < level.size() && (level[at].separator || level[at].caption != ansi))
+      ++at;
+    if (at == level.size() || !level[at].IsPopup())
+      return Fail("no such submenu: " + args[1]);
+    positions.push_back(static_cast<int>(at));
+    opened += (opened.empty() ? "" : " > ") + part;
+    const std::vector<MenuItem> children = level[at].children;
+    level = children;
+  }
+  const std::string file = args.size() == 3 ? args[2] : std::string();
+  std::string error;
+  const bool ok = window_.TourMenu(
+      menu, positions,
+      [&file](const RECT& shown, const std::vector<HWND>& menuWindows, std::string& why) {
+        if (file.empty())
+          return true;
+        // A margin, so that the menus' edges show whole.
+        RECT rect = shown;
+        InflateRect(&rect, 8, 8);
+        return SaveScreenshotOfRect(Utf8ToWide(file), rect, menuWindows, why);
+      },
+      error);
+  if (!ok)
+    return Fail("showmenu: " + error);
+  Print("menu " + args[0] + " shown" + (opened.empty() ? std::string() : ", opened " + opened) +
+        ", closed with nothing chosen");
+  if (!file.empty())
+    Print("screenshot " + file);
   return true;
 }
 
@@ -334,6 +383,21 @@ bool ScriptRunner::CmdScreenshot(const std::vector<std::string>& args) {
   if (!SaveScreenshot(Utf8ToWide(args[0]), window, error))
     return Fail("screenshot " + args[0] + ": " + error);
   Print("screenshot " + args[0]);
+  return true;
+}
+
+bool ScriptRunner::CmdRun() {
+  quit_ = true;
+  if (!window_.Handle())
+    return Fail("run: the window is gone");
+  ShowWindow(window_.Handle(), SW_SHOW);
+  SetForegroundWindow(window_.Handle());
+  window_.SetQuitOnDestroy(true);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
   return true;
 }
 

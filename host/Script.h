@@ -7,6 +7,10 @@
 //   selection                    print the selected text
 //   menu TYPE                    build that context menu and print it
 //   pick TYPE "A/B/C"            build it and pick the item at that caption path
+//   showmenu TYPE "A/B" [FILE]   build it, show it on screen at the selection,
+//                                open the submenus A, then B, save a
+//                                screenshot of the window and its open menus
+//                                (.png/.bmp), and close it with nothing chosen
 //   setup                        every plug-in's BKC_OnPlugInSetup
 //   info                         the plug-ins' information
 //   plugins                      which libraries loaded, which failed
@@ -19,6 +23,9 @@
 //   screenshot FILE [window]     the screen (or the active window), .png/.bmp
 //   echo TEXT                    print TEXT
 //   quit                         stop the script
+//   run                          hand the window to the user: the normal
+//                                message loop until it is closed; the
+//                                script ends there
 //
 // Blank lines and lines starting with '#' are skipped. Arguments are
 // separated by blanks; double quotes group one with blanks in it.
@@ -54,6 +61,7 @@ class ScriptRunner {
   bool CmdSelectRange(const std::vector<std::string>& args);
   bool CmdMenu(const std::vector<std::string>& args);
   bool CmdPick(const std::vector<std::string>& args);
+  bool CmdShowMenu(const std::vector<std::string>& args);
   bool CmdSetup();
   bool CmdInfo();
   bool CmdPlugins();
@@ -63,6 +71,7 @@ class ScriptRunner {
   bool CmdWindows();
   bool CmdWait(const std::vector<std::string>& args);
   bool CmdScreenshot(const std::vector<std::string>& args);
+  bool CmdRun();
 
   PluginHost& plugins_;
   HostWindow& window_;

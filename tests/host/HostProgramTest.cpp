@@ -52,7 +52,8 @@ TEST(HostProgram, ScriptFileStopsAtTheFirstError) {
 
 TEST(HostProgram, ReportsBadArgumentsOfCommands) {
   EmptyPluginFolder plugins;
-  for (const char* command : {"menu three", "pick 3", "wait -1", "select", "selectrange 1", "mail", "screenshot x.gif"}) {
+  for (const char* command : {"menu three", "pick 3", "wait -1", "select", "selectrange 1", "mail", "screenshot x.gif",
+                              "showmenu 3", "showmenu 3 \"\""}) {
     const auto run =
         kft::RunProgram(HostExe(), {"--hidden", "--plugins", kft::AnsiToUtf8(plugins.Path()), "-e", command});
     EXPECT_EQ(1u, run.exitCode) << command;
@@ -93,6 +94,31 @@ TEST(HostProgram, ScreenshotWritesAnImage) {
   EXPECT_EQ(0u, run.exitCode) << run.err;
   EXPECT_EQ(0u, kft::ReadBytes(png).find("\x89PNG"));
   EXPECT_EQ(0u, kft::ReadBytes(bmp).find("BM"));
+}
+
+// The menu on screen, its submenus opened by keys, the picture taken, and the
+// menu closed again without running any engine.
+TEST(HostProgram, ShowMenuOpensSubmenusAndClosesWithNothingChosen) {
+  kft::PluginSandbox sandbox;
+  ASSERT_TRUE(sandbox.Ready());
+  sandbox.WriteEngine("Web/Google.ini", "kftest://g/?q=[WORD]", "utf8");
+  sandbox.WriteEngine("Web/Bing.ini", "kftest://b/?q=[WORD]", "utf8");
+  const std::string mail = sandbox.Folder() + "mail.txt";
+  const std::string png = sandbox.Folder() + "menu.png";
+  ASSERT_TRUE(kft::WriteBytes(mail, "Subject: test\nA word to search.\n"));
+  kft::UrlLog urls;
+  const auto run = kft::RunProgram(
+      HostExe(), {"--plugins", kft::AnsiToUtf8(sandbox.Folder()), "-e", "mail " + kft::AnsiToUtf8(mail), "-e",
+                  "select word", "-e", "showmenu 3 \"Search engines/Web\" " + kft::AnsiToUtf8(png), "-e",
+                  "showmenu 3 \"Search engines/Nothing here\""});
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(1u, run.exitCode) << run.err;  // the second command fails
+  const auto lines = run.OutLines();
+  ASSERT_FALSE(lines.empty()) << run.err;
+  EXPECT_EQ("menu 3 shown, opened Search engines > Web, closed with nothing chosen", lines[0]);
+  EXPECT_EQ(0u, kft::ReadBytes(png).find("\x89PNG"));
+  EXPECT_NE(std::string::npos, run.err.find("no such submenu: Search engines/Nothing here")) << run.err;
+  EXPECT_TRUE(urls.ExpectNothingOpened(1000));
 }
 
 TEST(UrlRecorder, AppendsItsArgumentByteForByte) {
