@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "KfTest.h"
