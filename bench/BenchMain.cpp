@@ -84,21 +84,6 @@ Paired RunPaired(int repeats, const std::function<double()>& subject, const std:
   return p;
 }
 
-// A /proc file read to its end (its size reads as 0).
-std::string ReadProcFile(const std::string& path) {
-  std::string text;
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (f == INVALID_HANDLE_VALUE)
-    return text;
-  char buffer[512];
-  DWORD n = 0;
-  while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0)
-    text.append(buffer, n);
-  CloseHandle(f);
-  return text;
-}
-
 // This process's folder under the Unix /proc ("Z:\proc\1234\"): Wine names
 // its processes after the executable. /proc/self will not do: the server
 // opens files on behalf of its clients, so that would be the server.
@@ -113,7 +98,7 @@ std::string OwnProcFolder() {
       if (data.cFileName[0] < '0' || data.cFileName[0] > '9')
         continue;
       const std::string dir = std::string("Z:\\proc\\") + data.cFileName + "\\";
-      if (ReadProcFile(dir + "comm").rfind("kfbench.exe", 0) == 0) {
+      if (kft::ReadBytes(dir + "comm").rfind("kfbench.exe", 0) == 0) {
         found = dir;
         break;
       }

@@ -23,6 +23,15 @@ inline kf::IsLeadByteFn PickLeadBytes(unsigned char selector) {
   }
 }
 
+// The value of an upper-case hex digit, or -1 (the escapes the encoders write).
+inline int UpperHexValue(unsigned char b) {
+  if (b >= '0' && b <= '9')
+    return b - '0';
+  if (b >= 'A' && b <= 'F')
+    return b - 'A' + 10;
+  return -1;
+}
+
 inline bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
 
 [[noreturn]] inline void Fail(const char* what, const char* file, int line) {

@@ -15,14 +15,6 @@ bool IsSafe(unsigned char b) {
          (b != 0 && std::strchr("!$'()*-.@_", b) != nullptr);
 }
 
-int UpperHexValue(unsigned char b) {
-  if (b >= '0' && b <= '9')
-    return b - '0';
-  if (b >= 'A' && b <= 'F')
-    return b - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       i += 1;
     } else if (b == '%') {
       KF_CHECK(i + 2 < out.size());
-      const int hi = UpperHexValue(static_cast<unsigned char>(out[i + 1]));
-      const int lo = UpperHexValue(static_cast<unsigned char>(out[i + 2]));
+      const int hi = kffuzz::UpperHexValue(static_cast<unsigned char>(out[i + 1]));
+      const int lo = kffuzz::UpperHexValue(static_cast<unsigned char>(out[i + 2]));
       KF_CHECK(hi >= 0 && lo >= 0);
       const unsigned char value = static_cast<unsigned char>(hi * 16 + lo);
       // Only what cannot pass unchanged is escaped.

@@ -65,14 +65,6 @@ std::vector<char32_t> DecodeStrict(const std::string& s) {
   return chars;
 }
 
-int UpperHexValue(unsigned char b) {
-  if (b >= '0' && b <= '9')
-    return b - '0';
-  if (b >= 'A' && b <= 'F')
-    return b - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -95,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       at += 1;
     } else {
       KF_CHECK(at + 2 < escaped.size() && escaped[at] == '%');
-      KF_CHECK(UpperHexValue(static_cast<unsigned char>(escaped[at + 1])) == (b >> 4));
-      KF_CHECK(UpperHexValue(static_cast<unsigned char>(escaped[at + 2])) == (b & 0x0F));
+      KF_CHECK(kffuzz::UpperHexValue(static_cast<unsigned char>(escaped[at + 1])) == (b >> 4));
+      KF_CHECK(kffuzz::UpperHexValue(static_cast<unsigned char>(escaped[at + 2])) == (b & 0x0F));
       at += 3;
     }
   }
