@@ -19,6 +19,7 @@
 #include "HostApi.h"
 #include "MenuTree.h"
 #include "PluginSandbox.h"
+#include "SettingForm.h"
 #include "Store.h"
 
 namespace kfbench {
@@ -26,7 +27,6 @@ namespace {
 
 const char kUrlTemplate[] = "kftest://bench/?q=[WORD]";
 const char kWord[] = "kestrel";
-const char kDialogCaption[] = "Kestrelfind Setting";
 
 double NowMs() {
   static const double frequency = [] {
@@ -237,7 +237,7 @@ void Bench::MeasureDialog(const StoreShape& shape, bool memory) {
     sandbox_.Plugin().OnPlugInSetup(HostWindow());
     PumpIdle();
     const double elapsed = NowMs() - start;
-    dialog = FindWindowA(nullptr, kDialogCaption);
+    dialog = FindWindowA(kf::kSettingFormClass, nullptr);
     return elapsed;
   };
   auto floor = [&] {

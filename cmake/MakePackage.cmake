@@ -2,7 +2,8 @@
 # target as `cmake -D... -P MakePackage.cmake`.
 #
 # In:  SOURCE_DIR (the repository), STAGE_DIR (the folder to lay out), ZIP,
-#      VERSION, DLL, CLEAN, CHM (empty: no help file in this build).
+#      VERSION, DLL, CLEAN, CHM (empty: no help file in this build), STRIP
+#      (empty: the binaries carry no debug information to remove).
 #
 # The folder holds exactly what the zip holds. Files are copied only when
 # they differ and the zip is made again only when something changed, so an
@@ -32,6 +33,27 @@ function(kf_stage_copy src rel)
   endif()
   configure_file("${src}" "${dst}" COPYONLY)
   set(changed TRUE PARENT_SCOPE)
+endfunction()
+
+# Copies the binary src to the stage as rel without its debug information and
+# symbol table (the exports are a table of their own):
+# users get the small file, the build folder keeps the full one for crash
+# analysis.
+function(kf_stage_binary src rel)
+  if(NOT STRIP)
+    kf_stage_copy("${src}" "${rel}")
+    set(changed ${changed} PARENT_SCOPE)
+    return()
+  endif()
+  set(stripped "${STAGE_DIR}.strip/${rel}")
+  get_filename_component(dir "${stripped}" DIRECTORY)
+  file(MAKE_DIRECTORY "${dir}")
+  execute_process(COMMAND "${STRIP}" --strip-all -o "${stripped}" "${src}" RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "MakePackage.cmake: ${STRIP} failed on ${src}")
+  endif()
+  kf_stage_copy("${stripped}" "${rel}")
+  set(changed ${changed} PARENT_SCOPE)
 endfunction()
 
 # Writes text to the stage as rel with CR LF line ends (whatever the line
@@ -72,8 +94,8 @@ foreach(rel IN LISTS staged)
   endif()
 endforeach()
 
-kf_stage_copy("${DLL}" Kestrelfind.dll)
-kf_stage_copy("${CLEAN}" Kestrelclean.exe)
+kf_stage_binary("${DLL}" Kestrelfind.dll)
+kf_stage_binary("${CLEAN}" Kestrelclean.exe)
 if(CHM)
   kf_stage_copy("${CHM}" Kestrelfind.chm)
 endif()

@@ -30,6 +30,7 @@ add_custom_target(kestrelfind_package ALL
     "-DDLL=$<TARGET_FILE:Kestrelfind>"
     "-DCLEAN=$<TARGET_FILE:Kestrelclean>"
     "-DCHM=${KF_PACKAGE_CHM}"
+    "-DSTRIP=$<$<BOOL:${MINGW}>:${CMAKE_STRIP}>"
     -P "${PROJECT_SOURCE_DIR}/cmake/MakePackage.cmake"
   BYPRODUCTS "${KF_PACKAGE_ZIP}"
   COMMENT "Packing Kestrelfind-${PROJECT_VERSION}.zip"

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdint>
 #include <utility>
 
 namespace kf {
@@ -44,61 +47,26 @@ class UniqueHandle {
   Handle h_ = Traits::Invalid();
 };
 
-struct FindHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { ::FindClose(h); }
-};
-struct FileHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { ::CloseHandle(h); }
-};
-struct KernelHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::CloseHandle(h); }
-};
-struct MenuTraits {
-  using Handle = HMENU;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::DestroyMenu(h); }
-};
-struct RegKeyTraits {
-  using Handle = HKEY;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::RegCloseKey(h); }
-};
-struct GlobalTraits {
-  using Handle = HGLOBAL;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::GlobalFree(h); }
-};
-struct GdiObjectTraits {
-  using Handle = HGDIOBJ;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::DeleteObject(h); }
-};
-struct LibraryTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::FreeLibrary(h); }
-};
-struct WindowTraits {
-  using Handle = HWND;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::DestroyWindow(h); }
+// Traits of a handle type: its empty value and how it is given back. The
+// close function's result tells nothing a destructor could act on.
+template <typename H, auto CloseFn, std::intptr_t InvalidValue = 0>
+struct HandleTraits {
+  using Handle = H;
+  static Handle Invalid() { return reinterpret_cast<Handle>(InvalidValue); }
+  static void Close(Handle h) { CloseFn(h); }
 };
 
-using FindHandle = UniqueHandle<FindHandleTraits>;
-using FileHandle = UniqueHandle<FileHandleTraits>;
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using MenuHandle = UniqueHandle<MenuTraits>;
-using RegKey = UniqueHandle<RegKeyTraits>;
-using GlobalMemory = UniqueHandle<GlobalTraits>;
-using GdiObject = UniqueHandle<GdiObjectTraits>;
-using Library = UniqueHandle<LibraryTraits>;
-using WindowHandle = UniqueHandle<WindowTraits>;
+using FindHandle = UniqueHandle<HandleTraits<HANDLE, ::FindClose, -1>>;        // INVALID_HANDLE_VALUE
+using FileHandle = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle, -1>>;      // INVALID_HANDLE_VALUE
+using KernelHandle = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle>>;        // processes, threads
+using MenuHandle = UniqueHandle<HandleTraits<HMENU, ::DestroyMenu>>;
+using RegKey = UniqueHandle<HandleTraits<HKEY, ::RegCloseKey>>;
+using GlobalMemory = UniqueHandle<HandleTraits<HGLOBAL, ::GlobalFree>>;
+using GdiObject = UniqueHandle<HandleTraits<HGDIOBJ, ::DeleteObject>>;         // fonts, pens, bitmaps
+using IconHandle = UniqueHandle<HandleTraits<HICON, ::DestroyIcon>>;
+using ImageListHandle = UniqueHandle<HandleTraits<HIMAGELIST, ::ImageList_Destroy>>;
+using Library = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
+using WindowHandle = UniqueHandle<HandleTraits<HWND, ::DestroyWindow>>;
 
 // Locks global memory for the life of the object.
 class GlobalLockGuard {

@@ -4,6 +4,15 @@
 
 namespace kf {
 
+HMODULE ThisModule() {
+  // The module that holds this very function; no reference is taken, the
+  // module cannot go away while its own code runs.
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
+  return module;
+}
+
 std::string ModuleFileName(HMODULE module) {
   // Start at the classic 260 and grow only for the rare longer path, rather
   // than work with a silently truncated one.

@@ -1,4 +1,4 @@
-// The file a loaded module came from.
+// The module this code is linked into, and the file a module came from.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +6,11 @@
 #include <string>
 
 namespace kf {
+
+// The library (or program) this code is part of. Window classes, resources
+// and the plug-in's own paths use it, never GetModuleHandle(NULL), which in
+// a plug-in is the host.
+HMODULE ThisModule();
 
 // Full path of the module's file (null: the process's executable), however
 // long; "" when the platform cannot tell.

@@ -5,11 +5,8 @@
 //   BeckyHost [--version V] [--plugins DIR] [--hidden] [--script FILE] [-e COMMAND]...
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,8 +28,8 @@ struct Options {
 };
 
 void Usage() {
-  std::fputs("usage: BeckyHost [--version V] [--plugins DIR] [--hidden] [--script FILE] [-e COMMAND]...\n",
-             stderr);
+  kfhost::WriteLine(GetStdHandle(STD_ERROR_HANDLE),
+                    "usage: BeckyHost [--version V] [--plugins DIR] [--hidden] [--script FILE] [-e COMMAND]...");
 }
 
 bool ParseArguments(Options& options) {
@@ -56,7 +53,7 @@ bool ParseArguments(Options& options) {
     else if (arg == L"--hidden")
       options.hidden = true;
     else {
-      std::fprintf(stderr, "error: unknown argument %s\n", kfhost::WideToUtf8(arg).c_str());
+      kfhost::WriteLine(GetStdHandle(STD_ERROR_HANDLE), "error: unknown argument " + kfhost::WideToUtf8(arg));
       ok = false;
     }
   }
@@ -76,10 +73,6 @@ int RunMessageLoop() {
 }  // namespace
 
 int main() {
-  // UTF-8 goes out byte for byte, with plain "\n" line ends.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-
   Options options;
   if (!ParseArguments(options)) {
     Usage();
@@ -95,14 +88,14 @@ int main() {
   {
     kfhost::HostWindow window(plugins, !options.hidden);
     if (!window.Handle()) {
-      std::fputs("error: cannot create the main window\n", stderr);
+      kfhost::WriteLine(GetStdHandle(STD_ERROR_HANDLE), "error: cannot create the main window");
       return 3;
     }
     if (options.scriptFile.empty() && options.commands.empty()) {
       window.SetQuitOnDestroy(true);
       code = RunMessageLoop();
     } else {
-      kfhost::ScriptRunner runner(plugins, window, stdout, stderr);
+      kfhost::ScriptRunner runner(plugins, window, GetStdHandle(STD_OUTPUT_HANDLE), GetStdHandle(STD_ERROR_HANDLE));
       bool ok = true;
       if (!options.scriptFile.empty())
         ok = runner.RunFile(options.scriptFile);

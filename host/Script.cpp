@@ -98,33 +98,24 @@ std::vector<std::string> SplitWords(const std::string& line) {
 }
 
 bool ReadUtf8File(const std::wstring& path, std::wstring& text) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return false;
   std::string bytes;
-  char buffer[8192];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  CloseHandle(file);
+  if (!ReadFileBytes(path, bytes))
+    return false;
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
     bytes.erase(0, 3);
   text = Utf8ToWide(bytes);
   return true;
 }
 
-ScriptRunner::ScriptRunner(PluginHost& plugins, HostWindow& window, std::FILE* out, std::FILE* err)
+ScriptRunner::ScriptRunner(PluginHost& plugins, HostWindow& window, HANDLE out, HANDLE err)
     : plugins_(plugins), window_(window), out_(out), err_(err) {}
 
 void ScriptRunner::Print(const std::string& utf8) {
-  std::fwrite(utf8.data(), 1, utf8.size(), out_);
-  std::fputc('\n', out_);
-  std::fflush(out_);
+  WriteLine(out_, utf8);
 }
 
 bool ScriptRunner::Fail(const std::string& utf8) {
-  std::fprintf(err_, "error: line %d: %s\n", lineNumber_, utf8.c_str());
-  std::fflush(err_);
+  WriteLine(err_, "error: line " + std::to_string(lineNumber_) + ": " + utf8);
   return false;
 }
 

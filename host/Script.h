@@ -31,7 +31,6 @@
 // separated by blanks; double quotes group one with blanks in it.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,7 +41,7 @@ namespace kfhost {
 
 class ScriptRunner {
  public:
-  ScriptRunner(PluginHost& plugins, HostWindow& window, std::FILE* out, std::FILE* err);
+  ScriptRunner(PluginHost& plugins, HostWindow& window, HANDLE out, HANDLE err);
 
   // Runs one command; false (after printing the error) when it failed.
   bool RunLine(const std::string& line);
@@ -75,8 +74,8 @@ class ScriptRunner {
 
   PluginHost& plugins_;
   HostWindow& window_;
-  std::FILE* out_;
-  std::FILE* err_;
+  HANDLE out_;
+  HANDLE err_;
   int lineNumber_ = 0;
   bool quit_ = false;
 };

@@ -11,8 +11,8 @@
 #include "PluginState.h"
 #include "SearchMenu.h"
 #include "SettingForm.h"
-#include "hh.h"
-#include "hh_funcs.h"
+#include "EnvironmentProbe.h"
+#include "HtmlHelp.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ void FinishStartup() {
   } catch (...) {
   }
   try {
-    kf::LoadPluginInfo(kf::PluginInstance);
+    kf::LoadPluginInfo();
   } catch (...) {
   }
 }
@@ -60,7 +60,6 @@ extern "C" {
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
     case DLL_PROCESS_ATTACH: {
-      kf::PluginInstance = instance;
       DisableThreadLibraryCalls(instance);
       // Only what decides whether the plug-in loads runs here, under the
       // loader lock: the host binding and the paths. The help control is
@@ -144,7 +143,7 @@ int WINAPI BKC_OnFinishRetrieve(int) {
 int WINAPI BKC_OnPlugInSetup(HWND) {
   FinishStartup();
   try {
-    kf::ShowSettingForm(kf::PluginIniPath, kf::EngineDir);
+    kf::ShowSettingForm(kf::gPluginIniPath, kf::gEngineDir);
   } catch (...) {
     kf::ShowCurrentException(nullptr);
   }
@@ -156,10 +155,10 @@ int WINAPI BKC_OnPlugInInfo(PlugInInfoBlock* info) {
   if (!info)
     return 0;
   try {
-    CopyInfoField(info->name, kf::PluginInfo.name);
-    CopyInfoField(info->vendor, kf::PluginInfo.vendor);
-    CopyInfoField(info->version, kf::PluginInfo.version);
-    CopyInfoField(info->description, kf::PluginInfo.description);
+    CopyInfoField(info->name, kf::gPluginInfo.name);
+    CopyInfoField(info->vendor, kf::gPluginInfo.vendor);
+    CopyInfoField(info->version, kf::gPluginInfo.version);
+    CopyInfoField(info->description, kf::gPluginInfo.description);
   } catch (...) {
   }
   return 0;

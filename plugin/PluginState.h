@@ -7,35 +7,31 @@
 
 #include <string>
 
-#include "BeckyAPI.h"
-#include "Module.h"
+#include "BeckyApi.h"
 
 namespace kf {
 
-struct TPluginInfo {
+struct PluginInfoText {
   std::string name;
   std::string vendor;
   std::string version;
   std::string description;
 };
 
-// The library's own module handle: resources and window classes use it, never
-// GetModuleHandle(NULL), which is the host.
-extern HINSTANCE PluginInstance;
 // The host binding; null before load and after unload.
-extern TBeckyAPI* BeckyAPI;
+extern BeckyApi* gBeckyApi;
 // The library's path with the extension ".ini".
-extern std::string PluginIniPath;
+extern std::string gPluginIniPath;
 // The library's folder followed by "Kestrelfind\".
-extern std::string EngineDir;
+extern std::string gEngineDir;
 // Hidden engines and folders are listed too; flipped by "Show All".
-extern bool ShowAll;
-extern TPluginInfo PluginInfo;
+extern bool gShowAll;
+extern PluginInfoText gPluginInfo;
 
 // The parts of start-up, exposed for the entry points: InitPlugin at load,
 // LoadPluginInfo at the host's first call, ExitPlugin at unload.
 bool InitPlugin(HINSTANCE instance);
-void LoadPluginInfo(HINSTANCE instance);
+void LoadPluginInfo();
 void ExitPlugin();
 
 }  // namespace kf

@@ -7,14 +7,16 @@
 #include "Clipboard.h"
 #include "EngineStore.h"
 #include "ErrorBox.h"
+#include "FileSystem.h"
 #include "Handles.h"
+#include "Module.h"
 #include "Path.h"
 #include "PluginState.h"
 #include "SearchMenu.h"
-#include "jconvert.h"
-#include "shelltarget.h"
-#include "urlbuild.h"
-#include "utf8.h"
+#include "EucJp.h"
+#include "OpenPolicy.h"
+#include "UrlBuild.h"
+#include "Utf8.h"
 
 namespace kf {
 
@@ -82,18 +84,18 @@ void OpenInShell(const std::string& tmpl, const std::string& url) {
 }
 
 void RunSearch(HWND window, LPARAM param) {
-  const TSelection selection = CaptureSelection(window);
+  const Selection selection = CaptureSelection(window);
   if (selection.Empty())
     return;
 
   // Only the low 16 bits carry the id; a stored id of 65536 or more never
   // matches. The paths are copied first: the error boxes below run a message
-  // loop in which the host may rebuild the menu and with it MenuTable.
+  // loop in which the host may rebuild the menu and with it gMenuEngines.
   const DWORD id = LOWORD(static_cast<DWORD_PTR>(param));
   std::vector<std::string> engines;
-  for (const Tmenu& entry : MenuTable) {
-    if (entry.CommandId == id)
-      engines.push_back(entry.FilePath);
+  for (const MenuEngine& entry : gMenuEngines) {
+    if (entry.commandId == id)
+      engines.push_back(entry.filePath);
   }
   const HWND owner = ErrorOwner(window);
   for (const std::string& iniPath : engines) {
@@ -109,24 +111,24 @@ std::string ReplaceWord(const std::string& tmpl, const std::string& word) {
   return ReplaceWord(tmpl, word, IsAnsiLeadByte);
 }
 
-TSelection CaptureSelection(HWND window) {
+Selection CaptureSelection(HWND window) {
   const HWND owner = ErrorOwner(window);
   ClipboardSnapshot saved;
   try {
-    ClipboardSession clipboard(PluginInstance);
+    ClipboardSession clipboard(ThisModule());
     saved.Save(clipboard);
     clipboard.Empty();
   } catch (...) {
     ShowCurrentException(owner);
     // Whatever could not be saved must not be overwritten by the host's copy.
-    return TSelection();
+    return Selection();
   }
 
   SendMessageA(window, WM_COMMAND, kCopySelectionCommand, 0);
 
-  TSelection word;
+  Selection word;
   try {
-    ClipboardSession clipboard(PluginInstance);
+    ClipboardSession clipboard(ThisModule());
     word.Ansi = clipboard.ReadText();
     word.Unicode = clipboard.ReadUnicodeText();
     saved.Restore(clipboard);
@@ -136,7 +138,7 @@ TSelection CaptureSelection(HWND window) {
   return word;
 }
 
-void SearchWithEngine(HWND owner, const std::string& iniPath, const TSelection& selection) {
+void SearchWithEngine(HWND owner, const std::string& iniPath, const Selection& selection) {
   std::string tmpl;
   std::string engineWord = selection.Ansi;
   bool utf8 = false;

@@ -14,7 +14,7 @@ void WINAPI SearchCommand(HWND window, LPARAM param);
 
 // The host's selection as the clipboard gave it: the ANSI text for engines
 // in Shift-JIS or EUC-JP, the Unicode text for engines in UTF-8.
-struct TSelection {
+struct Selection {
   std::string Ansi;
   std::wstring Unicode;
 
@@ -24,7 +24,7 @@ struct TSelection {
 // Makes window copy its selection and returns it, leaving the user's
 // clipboard as it was. Failures are shown in the error box; the selection is
 // then empty when nothing could be read.
-TSelection CaptureSelection(HWND window);
+Selection CaptureSelection(HWND window);
 
 // Every "[WORD]" of tmpl replaced by word, left to right.
 std::string ReplaceWord(const std::string& tmpl, const std::string& word);
@@ -32,6 +32,6 @@ std::string ReplaceWord(const std::string& tmpl, const std::string& word);
 // Opens the query URL of the engine file iniPath for word: reads its
 // template and encoding, converts, encodes and hands the address to the
 // shell if it may be opened. Each failing step is shown in the error box.
-void SearchWithEngine(HWND owner, const std::string& iniPath, const TSelection& selection);
+void SearchWithEngine(HWND owner, const std::string& iniPath, const Selection& selection);
 
 }  // namespace kf

@@ -4,7 +4,9 @@
 
 #include "EngineStore.h"
 #include "ErrorBox.h"
+#include "FileSystem.h"
 #include "Handles.h"
+#include "Module.h"
 #include "Path.h"
 #include "PluginState.h"
 #include "SearchCommand.h"
@@ -12,18 +14,16 @@
 
 namespace kf {
 
-TArrayOfMenu MenuTable;
-HMENU SearchMenu = nullptr;
-UINT ShowAllCommandId = 0;
+std::vector<MenuEngine> gMenuEngines;
+HMENU gSearchMenu = nullptr;
+UINT gShowAllCommandId = 0;
 
 namespace {
-
-const char kEngineFolderName[] = "Kestrelfind\\";
 
 std::string LoadResourceText(UINT id) {
   // LoadStringA copies at most the buffer; the menu texts are short.
   char buffer[256];
-  const int n = LoadStringA(PluginInstance, id, buffer, ARRAYSIZE(buffer));
+  const int n = LoadStringA(ThisModule(), id, buffer, ARRAYSIZE(buffer));
   return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
@@ -179,9 +179,9 @@ class SortNames {
 
 // The library's folder is where the engine folder is created on the fly.
 void CreateEngineDir() {
-  const std::string libraryDir = ExtractFileDir(ModuleFileName(PluginInstance));
+  const std::string libraryDir = ExtractFileDir(ModuleFileName(ThisModule()));
   SetCurrentDirectoryA(libraryDir.c_str());
-  CreateDirectoryA(kEngineFolderName, nullptr);
+  CreateDirectoryA((std::string(kEngineFolderName) + "\\").c_str(), nullptr);
 }
 
 void AppendNoItem(HMENU menu) {
@@ -208,7 +208,7 @@ bool IsSearchMenuType(int menuType) {
 }
 
 void SortMenuRange(std::size_t first, std::size_t last) {
-  if (first >= last || last >= MenuTable.size())
+  if (first >= last || last >= gMenuEngines.size())
     return;
   // Each caption is folded, converted and given its sort key once; the sort
   // then compares keys. A menu of thousands of engines would otherwise make
@@ -217,7 +217,7 @@ void SortMenuRange(std::size_t first, std::size_t last) {
   SortNames names(count, UserLocaleCodePage());
   bool keyed = true;
   for (std::size_t i = first; i <= last; ++i)
-    keyed = names.Add(MenuTable[i].Caption) && keyed;
+    keyed = names.Add(gMenuEngines[i].caption) && keyed;
   std::vector<std::size_t> order(count);
   for (std::size_t i = 0; i < count; ++i)
     order[i] = i;
@@ -231,11 +231,11 @@ void SortMenuRange(std::size_t first, std::size_t last) {
     ordered = names.Compare(order[i - 1], order[i]) <= 0;
   if (!ordered)
     std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return names.Compare(x, y) < 0; });
-  std::vector<Tmenu> sorted;
+  std::vector<MenuEngine> sorted;
   sorted.reserve(count);
   for (std::size_t i : order)
-    sorted.push_back(std::move(MenuTable[first + i]));
-  std::move(sorted.begin(), sorted.end(), MenuTable.begin() + static_cast<std::ptrdiff_t>(first));
+    sorted.push_back(std::move(gMenuEngines[first + i]));
+  std::move(sorted.begin(), sorted.end(), gMenuEngines.begin() + static_cast<std::ptrdiff_t>(first));
 }
 
 namespace {
@@ -247,20 +247,20 @@ void AppendEngines(const std::string& path, const std::vector<StoreEntry>& files
     AppendNoItem(menu);
     return;
   }
-  const std::size_t first = MenuTable.size();
-  MenuTable.reserve(first + files.size());
+  const std::size_t first = gMenuEngines.size();
+  gMenuEngines.reserve(first + files.size());
   for (const StoreEntry& file : files) {
-    Tmenu entry;
-    entry.FilePath = path + file.name;
-    entry.Caption = ExtractEngineName(file.name);
-    entry.CommandId = BeckyAPI->RegisterCommand(entry.Caption.c_str(), menuType, SearchCommand);
-    MenuTable.push_back(std::move(entry));
+    MenuEngine entry;
+    entry.filePath = path + file.name;
+    entry.caption = ExtractEngineName(file.name);
+    entry.commandId = gBeckyApi->RegisterCommand(entry.caption.c_str(), menuType, SearchCommand);
+    gMenuEngines.push_back(std::move(entry));
   }
-  SortMenuRange(first, MenuTable.size() - 1);
-  for (std::size_t i = first; i < MenuTable.size(); ++i) {
-    const std::string& caption = MenuTable[i].Caption;
+  SortMenuRange(first, gMenuEngines.size() - 1);
+  for (std::size_t i = first; i < gMenuEngines.size(); ++i) {
+    const std::string& caption = gMenuEngines[i].caption;
     const bool plain = caption.find('&') == std::string::npos;
-    AppendMenuA(menu, MF_STRING, MenuTable[i].CommandId, plain ? caption.c_str() : MenuText(caption).c_str());
+    AppendMenuA(menu, MF_STRING, gMenuEngines[i].commandId, plain ? caption.c_str() : MenuText(caption).c_str());
   }
 }
 
@@ -303,11 +303,11 @@ void AddFolderItems(const std::string& path, HMENU menu, bool showHidden, int me
 bool BuildSearchMenu(int menuType) {
   // The host may have destroyed the previous popup together with the menu it
   // was attached to; only a live menu is destroyed here.
-  if (SearchMenu && IsMenu(SearchMenu))
-    DestroyMenu(SearchMenu);
-  SearchMenu = CreatePopupMenu();
-  MenuTable.clear();
-  if (!SearchMenu) {
+  if (gSearchMenu && IsMenu(gSearchMenu))
+    DestroyMenu(gSearchMenu);
+  gSearchMenu = CreatePopupMenu();
+  gMenuEngines.clear();
+  if (!gSearchMenu) {
     ShowErrorBox(nullptr, LoadResourceText(IDS_NO_MENU));
     // Nothing could hold the items: registering commands or attaching a
     // null popup to the host's menu would only leave dead entries there.
@@ -315,29 +315,29 @@ bool BuildSearchMenu(int menuType) {
   }
 
   const std::string showAllText = LoadResourceText(IDS_SHOW_ALL);
-  ShowAllCommandId = BeckyAPI->RegisterCommand(showAllText.c_str(), menuType, ToggleShowAll);
+  gShowAllCommandId = gBeckyApi->RegisterCommand(showAllText.c_str(), menuType, ToggleShowAll);
 
-  if (!IsDirectory(EngineDir))
+  if (!IsDirectory(gEngineDir))
     CreateEngineDir();
 
-  AppendMenuA(SearchMenu, MF_STRING | (ShowAll ? MF_CHECKED : MF_UNCHECKED), ShowAllCommandId,
+  AppendMenuA(gSearchMenu, MF_STRING | (gShowAll ? MF_CHECKED : MF_UNCHECKED), gShowAllCommandId,
               showAllText.c_str());
-  AppendMenuA(SearchMenu, MF_SEPARATOR, 0, nullptr);
-  AddFolderItems(EngineDir, SearchMenu, ShowAll, menuType, 1);
+  AppendMenuA(gSearchMenu, MF_SEPARATOR, 0, nullptr);
+  AddFolderItems(gEngineDir, gSearchMenu, gShowAll, menuType, 1);
   return true;
 }
 
 void AttachSearchMenu(HMENU hostMenu, int menuType) {
-  if (!IsSearchMenuType(menuType) || !BeckyAPI)
+  if (!IsSearchMenuType(menuType) || !gBeckyApi)
     return;
   if (!BuildSearchMenu(menuType))
     return;
-  AppendMenuA(hostMenu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(SearchMenu),
+  AppendMenuA(hostMenu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(gSearchMenu),
               LoadResourceText(IDS_SEARCH_ENGINES).c_str());
 }
 
 void WINAPI ToggleShowAll(HWND, LPARAM) {
-  ShowAll = !ShowAll;
+  gShowAll = !gShowAll;
 }
 
 }  // namespace kf

@@ -1,6 +1,6 @@
 // The "Search engines" popup that the plug-in adds to the host's menus. It is
 // built afresh from the engine store for every menu, and the engine commands
-// of the latest build are kept in MenuTable for the search command.
+// of the latest build are kept in gMenuEngines for the search command.
 #pragma once
 
 #include <windows.h>
@@ -12,19 +12,18 @@
 namespace kf {
 
 // One engine item of the current popup.
-struct Tmenu {
-  std::string Caption;   // menu text and the command's comment at the host
-  std::string FilePath;  // the engine's INI file
-  DWORD CommandId = 0;   // what the host returned when it was registered
+struct MenuEngine {
+  std::string caption;   // menu text and the command's comment at the host
+  std::string filePath;  // the engine's INI file
+  DWORD commandId = 0;   // what the host returned when it was registered
 };
-using TArrayOfMenu = std::vector<Tmenu>;
 
 // Engine commands of the latest build: per folder in menu order, the folders
 // depth first, a folder's own engines after those of its subfolders.
-extern TArrayOfMenu MenuTable;
+extern std::vector<MenuEngine> gMenuEngines;
 // The popup of the latest build; its folder submenus belong to it.
-extern HMENU SearchMenu;
-extern UINT ShowAllCommandId;
+extern HMENU gSearchMenu;
+extern UINT gShowAllCommandId;
 
 // Whether the host menu of this type gets the popup (3, 4, 11 and 12).
 bool IsSearchMenuType(int menuType);
@@ -33,7 +32,7 @@ bool IsSearchMenuType(int menuType);
 // to the host's menu; other types get nothing.
 void AttachSearchMenu(HMENU hostMenu, int menuType);
 
-// Replaces SearchMenu, MenuTable and ShowAllCommandId by a new build; every
+// Replaces gSearchMenu, gMenuEngines and gShowAllCommandId by a new build; every
 // command is registered for menuType. False when no popup could be created
 // (the warning has been shown; there is nothing to attach).
 bool BuildSearchMenu(int menuType);
@@ -59,12 +58,12 @@ void AddFolderItems(const std::string& path, HMENU menu, bool showHidden, int me
 // menu shows it rather than underlining the next character.
 std::string MenuText(const std::string& name);
 
-// Sorts MenuTable[first..last] (inclusive) by caption in the platform's
+// Sorts gMenuEngines[first..last] (inclusive) by caption in the platform's
 // file-name order: single-byte characters folded to lower case (double-byte
 // ones left alone), then the user locale's collation.
 void SortMenuRange(std::size_t first, std::size_t last);
 
-// The "Show All" command: flips ShowAll for the next build.
+// The "Show All" command: flips gShowAll for the next build.
 void WINAPI ToggleShowAll(HWND window, LPARAM param);
 
 }  // namespace kf

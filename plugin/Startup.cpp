@@ -5,21 +5,20 @@
 #include <memory>
 #include <vector>
 
+#include "EngineStore.h"
+#include "Module.h"
 #include "Path.h"
 #include "PluginState.h"
 
 namespace kf {
 
-HINSTANCE PluginInstance = nullptr;
-TBeckyAPI* BeckyAPI = nullptr;
-std::string PluginIniPath;
-std::string EngineDir;
-bool ShowAll = false;
-TPluginInfo PluginInfo;
+BeckyApi* gBeckyApi = nullptr;
+std::string gPluginIniPath;
+std::string gEngineDir;
+bool gShowAll = false;
+PluginInfoText gPluginInfo;
 
 namespace {
-
-const char kEngineFolder[] = "Kestrelfind\\";
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
@@ -49,28 +48,28 @@ std::string QueryVersionString(const std::vector<char>& block, const std::string
 
 bool InitPlugin(HINSTANCE instance) {
   try {
-    auto api = std::make_unique<TBeckyAPI>();
+    auto api = std::make_unique<BeckyApi>();
     const bool bound = api->BindEntryPoints();
-    BeckyAPI = api.release();
+    gBeckyApi = api.release();
     if (!bound)
       return false;
 
     const std::string modulePath = ModuleFileName(instance);
     if (modulePath.empty())
       return false;
-    PluginIniPath = ChangeFileExt(modulePath, ".ini");
-    EngineDir = IncludeTrailingBackslash(ExtractFileDir(PluginIniPath)) + kEngineFolder;
-    ShowAll = false;
+    gPluginIniPath = ChangeFileExt(modulePath, ".ini");
+    gEngineDir = IncludeTrailingBackslash(ExtractFileDir(gPluginIniPath)) + kEngineFolderName + "\\";
+    gShowAll = false;
     return true;
   } catch (...) {
     return false;
   }
 }
 
-void LoadPluginInfo(HINSTANCE instance) {
-  PluginInfo = {"Becky! Hoge Hoge plug-in", "RimArts, Inc.", "1.0", "Enables Becky! to do Hoge."};
+void LoadPluginInfo() {
+  gPluginInfo = {"Becky! Hoge Hoge plug-in", "RimArts, Inc.", "1.0", "Enables Becky! to do Hoge."};
 
-  const std::string path = ModuleFileName(instance);
+  const std::string path = ModuleFileName(ThisModule());
   DWORD handle = 0;
   const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
   if (size == 0)
@@ -91,24 +90,24 @@ void LoadPluginInfo(HINSTANCE instance) {
 
   struct Field {
     const char* key;
-    std::string TPluginInfo::*field;
+    std::string PluginInfoText::*field;
   };
   const Field fields[] = {
-      {"\\ProductName", &TPluginInfo::name},
-      {"\\CompanyName", &TPluginInfo::vendor},
-      {"\\ProductVersion", &TPluginInfo::version},
-      {"\\FileDescription", &TPluginInfo::description},
+      {"\\ProductName", &PluginInfoText::name},
+      {"\\CompanyName", &PluginInfoText::vendor},
+      {"\\ProductVersion", &PluginInfoText::version},
+      {"\\FileDescription", &PluginInfoText::description},
   };
   for (const Field& f : fields) {
     const std::string text = TrimBlanks(QueryVersionString(block, prefix + f.key));
     if (!text.empty())
-      PluginInfo.*f.field = text;
+      gPluginInfo.*f.field = text;
   }
 }
 
 void ExitPlugin() {
-  delete BeckyAPI;
-  BeckyAPI = nullptr;
+  delete gBeckyApi;
+  gBeckyApi = nullptr;
 }
 
 }  // namespace kf

@@ -14,7 +14,7 @@ esac
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KF_FUZZ_BUILD:-$root/build-fuzz}
-targets=(fuzz_jconvert fuzz_urlencode fuzz_urlbuild fuzz_shelltarget fuzz_utf8)
+targets=(EucJpFuzz UrlEncodeFuzz UrlBuildFuzz OpenPolicyFuzz Utf8Fuzz)
 
 command -v clang++ >/dev/null || { echo "clang++ is missing (scripts/install-deps.sh)" >&2; exit 1; }
 if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' |

@@ -11,42 +11,29 @@
 #include <vector>
 
 #include "ErrorBox.h"
+#include "FileSystem.h"
+#include "HtmlHelp.h"
+#include "Module.h"
 #include "Path.h"
 #include "SettingFormPrivate.h"
 #include "SettingsResource.h"
-#include "hh.h"
+#include "WindowText.h"
 
 namespace kf {
 
-const char kSettingFormCaption[] = "Kestrelfind Setting";
-
-HINSTANCE SettingsModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&SettingsModule), &module);
-  return module;
-}
-
-std::string WindowText(HWND hwnd) {
-  const int length = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(hwnd, &text[0], length + 1)));
-  return text;
-}
-
 bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-void SetCheck(HWND button, bool checked) {
-  SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
+void SetCheck(HWND button, bool checked) { SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 namespace {
 
-const char kFormClass[] = "KestrelfindSettingForm";
+const char kCaption[] = "Kestrelfind Setting";
 const char kGeometrySection[] = "General";
+const char kHelpFileName[] = "Kestrelfind.chm";
 const char kHelpTopic[] = "::/setting/engine.html#add";
 
 // Integer value of the plug-in INI file, or fallback when the key is missing
-// or not a number; negative positions are kept (a dialog may sit off screen).
+// or not a number; negative positions are kept (a dialog may sit left of or
+// above the primary monitor).
 int ReadGeometry(const std::string& iniPath, const char* key, int fallback) {
   char buffer[64] = {};
   GetPrivateProfileStringA(kGeometrySection, key, "", buffer, ARRAYSIZE(buffer), iniPath.c_str());
@@ -65,155 +52,153 @@ int ReadGeometry(const std::string& iniPath, const char* key, int fallback) {
 }
 
 void WriteGeometry(const std::string& iniPath, const char* key, int value) {
-  // Read-only means unwritten, even where the profile layer would write anyway.
-  const DWORD attr = GetFileAttributesA(iniPath.c_str());
-  const bool readOnly = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
-  if (readOnly || !WritePrivateProfileStringA(kGeometrySection, key, std::to_string(value).c_str(), iniPath.c_str()))
-    throw Error("Unable to write to " + iniPath);
+  WriteProfileValue(iniPath, kGeometrySection, key, std::to_string(value));
 }
 
-TSettingForm* SettingForm = nullptr;
-HHOOK KeyboardHook = nullptr;
-bool ClassesRegistered = false;
+SettingForm* gSettingForm = nullptr;
+HHOOK gKeyboardHook = nullptr;
+bool gClassesRegistered = false;
 
 LRESULT CALLBACK KeyboardMessageHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION && wParam == PM_REMOVE && SettingForm) {
+  if (code == HC_ACTION && wParam == PM_REMOVE && gSettingForm) {
     try {
-      SettingForm->PreviewMessage(*reinterpret_cast<MSG*>(lParam));
+      gSettingForm->PreviewMessage(*reinterpret_cast<MSG*>(lParam));
     } catch (...) {
-      ShowCurrentException(SettingForm->Handle());
+      ShowCurrentException(gSettingForm->Handle());
     }
   }
-  return CallNextHookEx(KeyboardHook, code, wParam, lParam);
+  return CallNextHookEx(gKeyboardHook, code, wParam, lParam);
 }
 
 }  // namespace
 
-TSettingForm::TSettingForm(const std::string& iniPath, const std::string& rootDir) {
+SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
+    : iniPath_(iniPath), rootDir_(rootDir), helpFile_(ExtractFilePath(iniPath) + kHelpFileName) {
   HDC screen = GetDC(nullptr);
-  FDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  if (FDpi <= 0)
-    FDpi = 96;
-  FFolderWidth = Scale(kDefaultFolderWidth, FDpi);
+  if (dpi_ <= 0)
+    dpi_ = 96;
+  treeWidth_ = Scale(kDefaultTreeWidth, dpi_);
 
   try {
     CreateResources();
-    FHandle = CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, kSettingFormCaption,
-                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, MinWidth(),
-                              MinHeight(), nullptr, nullptr, SettingsModule(), this);
-    if (!FHandle)
+    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kSettingFormClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                            CW_USEDEFAULT, CW_USEDEFAULT, MinWidth(), MinHeight(), nullptr, nullptr, ThisModule(),
+                            this);
+    if (!hwnd_)
       throw Error("Unable to create the settings dialog.");
-    SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon));
-    SendMessageA(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FSmallIcon));
+    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
-    FControls = CreateControls(FHandle, SettingsModule(), static_cast<HFONT>(FFont.Get()), FDpi);
-    SendMessageA(Control(Panel2), STM_SETICON, reinterpret_cast<WPARAM>(FIcon), 0);
-    HWND tree = Control(TreeView1);
-    TreeView_SetImageList(tree, FImages, TVSIL_NORMAL);
-    TreeView_SetIndent(tree, Scale(kTreeIndent, FDpi));
-    FCheckList.Attach(Control(CheckListBox1), Scale(kItemHeight, FDpi));
-    FCheckList.OnClickCheck = [this] { CheckListBox1ClickCheck(); };
-    FCheckList.OnKeyUp = [this](UINT key) { CheckListBox1KeyUp(key); };
-    CreateFolderCommands();
-    SetCheck(Control(sjisRadioButton), true);
+    controls_ = CreateControls(hwnd_, ThisModule(), static_cast<HFONT>(font_.Get()), dpi_);
+    SendMessageA(Control(kAboutPanel), STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
+    HWND tree = Control(kFolderTree);
+    TreeView_SetImageList(tree, folderImages_.Get(), TVSIL_NORMAL);
+    TreeView_SetIndent(tree, Scale(kTreeIndent, dpi_));
+    SendMessageA(tree, TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
+    engineList_.Attach(Control(kEngineList), Scale(kItemHeight, dpi_));
+    engineList_.OnClickCheck = [this] { OnEngineCheckToggled(); };
+    engineList_.OnKeyUp = [this](UINT key) { OnEngineListKeyUp(key); };
+    CreateFolderMenu();
     // The full-width parentheses of the caption are Shift-JIS; the wide text
     // shows them whatever the process's code page.
     {
-      const char* caption = kSettingLayout[LayoutIndex(sjisRadioButton)].caption;
+      const char* caption = kSettingLayout[LayoutIndex(kSjisRadio)].caption;
       wchar_t wide[64] = {};
       MultiByteToWideChar(932, 0, caption, -1, wide, ARRAYSIZE(wide));
-      SetWindowTextW(Control(sjisRadioButton), wide);
+      SetWindowTextW(Control(kSjisRadio), wide);
     }
-    EnableWindow(Control(AddButton), FALSE);
-    EnableWindow(Control(ModifyButton), FALSE);
-
-    FTooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr,
-                               SettingsModule(), nullptr);
-    for (SettingControl id : {NameEdit, URLEdit}) {
-      TTTOOLINFOA tool = {};
-      tool.cbSize = TTTOOLINFOA_V2_SIZE;
-      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tool.hwnd = FHandle;
-      tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-      tool.lpszText = const_cast<LPSTR>("");
-      SendMessageA(FTooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    CheckEncodingButton(kSjisRadio);
+    EnableWindow(Control(kAddButton), FALSE);
+    EnableWindow(Control(kModifyButton), FALSE);
+    CreateTooltips();
 
     Layout();
-    FFolderItems.clear();
-    FIniPath = iniPath;
-    FRootDir = rootDir;
     ReloadTree();
-    if (!FFolders.empty())
-      ShowEngines(FFolders.front()->Engines);
-    FormCreate();
+    if (!folders_.empty())
+      FillEngineList(folders_.front()->engines);
   } catch (...) {
     ReleaseWindow();
     throw;
   }
 }
 
-TSettingForm::~TSettingForm() { ReleaseWindow(); }
+SettingForm::~SettingForm() { ReleaseWindow(); }
 
-void TSettingForm::ReleaseWindow() {
-  if (FHandle) {
+void SettingForm::ReleaseWindow() {
+  drag_.End();
+  if (hwnd_) {
     // Detach first: the messages of the destruction must not reach a form
     // that is going away.
-    SetWindowLongPtrA(FHandle, GWLP_USERDATA, 0);
-    DestroyWindow(FHandle);
-    FHandle = nullptr;
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
   }
-  if (FImages)
-    ImageList_Destroy(FImages);
-  if (FIcon)
-    DestroyIcon(FIcon);
-  if (FSmallIcon)
-    DestroyIcon(FSmallIcon);
-  FImages = nullptr;
-  FIcon = nullptr;
-  FSmallIcon = nullptr;
 }
 
-void TSettingForm::CreateResources() {
+void SettingForm::CreateResources() {
   // MS PGothic, given by its English name so that the face is found under
   // any code page; the platform substitutes where it is missing.
-  FFont.Attach(CreateFontA(-Scale(kFontHeight, FDpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+  font_.Attach(CreateFontA(-Scale(kFontHeight, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
                            "MS PGothic"));
-  FIcon = static_cast<HICON>(LoadImageA(SettingsModule(), MAKEINTRESOURCEA(IDI_KESTRELFIND), IMAGE_ICON,
-                                        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-  FSmallIcon = static_cast<HICON>(LoadImageA(SettingsModule(), MAKEINTRESOURCEA(IDI_KESTRELFIND), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  FImages = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0);
-  HBITMAP strip = static_cast<HBITMAP>(
-      LoadImageA(SettingsModule(), MAKEINTRESOURCEA(IDB_FOLDERS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (FImages && strip)
-    ImageList_AddMasked(FImages, strip, RGB(255, 0, 255));
-  // The image list copied the pixels.
-  if (strip)
-    DeleteObject(strip);
+  const auto loadIcon = [](int sizeX, int sizeY) {
+    return static_cast<HICON>(LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDI_KESTRELFIND), IMAGE_ICON,
+                                         GetSystemMetrics(sizeX), GetSystemMetrics(sizeY), 0));
+  };
+  icon_.Attach(loadIcon(SM_CXICON, SM_CYICON));
+  smallIcon_.Attach(loadIcon(SM_CXSMICON, SM_CYSMICON));
+  folderImages_.Attach(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0));
+  // The image list copies the pixels; the strip goes when this ends.
+  const GdiObject strip(
+      LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDB_FOLDERS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (folderImages_ && strip)
+    ImageList_AddMasked(folderImages_.Get(), static_cast<HBITMAP>(strip.Get()), RGB(255, 0, 255));
 }
 
-void TSettingForm::Layout() { LayoutControls(FHandle, FControls, FDpi, FFolderWidth); }
+void SettingForm::CreateTooltips() {
+  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ThisModule(),
+                             nullptr);
+  for (ControlId id : {kNameEdit, kUrlEdit}) {
+    TTTOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    tool.lpszText = const_cast<LPSTR>("");
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
 
-LRESULT CALLBACK TSettingForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+void SettingForm::Layout() { LayoutControls(hwnd_, controls_, dpi_, treeWidth_); }
+
+void SettingForm::OnSplitterMoved(int wantedTreeWidth) {
+  RECT panel;
+  GetClientRect(Control(kBrowsePanel), &panel);
+  const int most = std::max(0, static_cast<int>(panel.right) - Scale(2 + kMinSplitPane, dpi_));
+  treeWidth_ = std::min(std::max(wantedTreeWidth, Scale(kMinSplitPane, dpi_)), most);
+  Layout();
+}
+
+LRESULT CALLBACK SettingForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* form = reinterpret_cast<TSettingForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  // Before the controls exist the form has nothing of its own to do.
-  if (!form || form->FControls.windows.empty()) {
-    if (form && msg == WM_GETMINMAXINFO) {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = form->MinWidth();
-      info->ptMinTrackSize.y = form->MinHeight();
-      return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  auto* form = reinterpret_cast<SettingForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  // The form's own handling starts once its controls exist; until then, and
+  // for everything it leaves alone, the window is a dialog: the dialog
+  // manager moves the focus for Tab, the arrow keys and mnemonics.
+  if (form && msg == WM_GETMINMAXINFO) {
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = form->MinWidth();
+    info->ptMinTrackSize.y = form->MinHeight();
+    return 0;
   }
+  if (!form || form->controls_.windows.empty())
+    return DefDlgProcA(hwnd, msg, wParam, lParam);
   try {
     return form->HandleMessage(msg, wParam, lParam);
   } catch (...) {
@@ -222,147 +207,82 @@ LRESULT CALLBACK TSettingForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
   }
 }
 
-LRESULT TSettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT SettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = MinWidth();
-      info->ptMinTrackSize.y = MinHeight();
-      return 0;
-    }
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED)
         Layout();
       return 0;
     case WM_CLOSE:
-      FormClose();
+      Close();
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(FHandle, focus))
-          FLastFocus = focus;
+        if (focus && IsChild(hwnd_, focus))
+          lastFocus_ = focus;
       } else {
-        SetFocus(FLastFocus && IsWindow(FLastFocus) ? FLastFocus : Control(TreeView1));
+        SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : Control(kFolderTree));
       }
       return 0;
     case WM_SETFOCUS:
-      SetFocus(FLastFocus && IsWindow(FLastFocus) ? FLastFocus : Control(TreeView1));
+      SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : Control(kFolderTree));
       return 0;
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const int code = HIWORD(wParam);
-      switch (id) {
-        case FolderButton:
-          if (code == BN_CLICKED)
-            FolderButtonClick();
-          break;
-        case DeleteButton:
-          if (code == BN_CLICKED)
-            DeleteButtonClick();
-          break;
-        case HelpButton:
-          if (code == BN_CLICKED)
-            HelpButtonClick();
-          break;
-        case CloseButton:
-          if (code == BN_CLICKED)
-            CloseButtonClick();
-          break;
-        case AddButton:
-          if (code == BN_CLICKED)
-            AddButtonClick();
-          break;
-        case ModifyButton:
-          if (code == BN_CLICKED)
-            ModifyButtonClick();
-          break;
-        case ClearButton:
-          if (code == BN_CLICKED)
-            ClearButtonClick();
-          break;
-        case sjisRadioButton:
-        case eucRadioButton:
-        case utf8RadioButton:
-          if (code == BN_CLICKED)
-            RadioButtonClick(static_cast<SettingControl>(id));
-          break;
-        case NameEdit:
-          if (code == EN_CHANGE)
-            NameEditChange();
-          break;
-        case URLEdit:
-          if (code == EN_CHANGE)
-            URLEditChange();
-          break;
-        case CheckListBox1:
-          if (code == LBN_SELCHANGE)
-            CheckListBox1Click();
-          break;
-        case Label7:
-          if (code == STN_CLICKED)
-            Label7Click();
-          break;
-        default:
-          break;
+    case WM_COMMAND:
+      // Escape, from the dialog manager.
+      if (LOWORD(wParam) == IDCANCEL) {
+        Close();
+        return 0;
       }
+      OnCommand(static_cast<ControlId>(LOWORD(wParam)), HIWORD(wParam));
       return 0;
-    }
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->hwndFrom == Control(TreeView1))
-        return TreeView1Notify(*header);
+      if (header->hwndFrom == Control(kFolderTree))
+        return OnTreeNotify(*header);
       break;
     }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (item->hwndItem == FCheckList.Hwnd()) {
-        FCheckList.DrawItem(*item);
+      if (item->hwndItem == engineList_.Hwnd()) {
+        engineList_.DrawItem(*item);
         return TRUE;
       }
-      if (item->hwndItem == Control(Label7)) {
-        DrawLink(*item);
+      if (item->hwndItem == Control(kHomepageLink)) {
+        DrawHomepageLink(*item);
         return TRUE;
       }
       break;
     }
     case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == Control(Label7)) {
+      if (reinterpret_cast<HWND>(wParam) == Control(kHomepageLink)) {
         SetCursor(LoadCursor(nullptr, IDC_HAND));
         return TRUE;
       }
       break;
-    case WM_KF_SPLITTERMOVED: {
-      RECT panel;
-      GetClientRect(Control(Panel1), &panel);
-      const int most = std::max(0, static_cast<int>(panel.right) - Scale(2 + kMinSplitPane, FDpi));
-      FFolderWidth = std::min(std::max(static_cast<int>(wParam), Scale(kMinSplitPane, FDpi)), most);
-      Layout();
+    case WM_KF_SPLITTERMOVED:
+      OnSplitterMoved(static_cast<int>(wParam));
       return 0;
-    }
     case WM_TIMER:
-      Timer1Timer();
-      return 0;
+      if (wParam == TreeDrag::kAutoScrollTimer) {
+        OnAutoScrollTick();
+        return 0;
+      }
+      break;
     case WM_KF_KEYACTION:
       switch (wParam) {
         case kTreeKeyUp:
-          TreeView1KeyUp(static_cast<UINT>(lParam));
+          OnTreeKeyUp(static_cast<UINT>(lParam));
           break;
-        case kTreeMenu:
-          ShowTreeMenuAtSelection();
+        case kTreeMenuKey:
+          ShowFolderMenuAtSelection();
           break;
-        case kKeyUp:
-          FormKeyUp(static_cast<UINT>(lParam));
-          break;
-        case kEscape:
-          FormClose();
-          break;
-        case kMnemonic:
-          RunMnemonic(static_cast<SettingControl>(lParam));
+        case kPreviewKeyUp:
+          OnPreviewKeyUp(static_cast<UINT>(lParam));
           break;
         case kPressButton:
-          if (IsWindowEnabled(Control(static_cast<SettingControl>(lParam))))
-            SendMessageA(Control(static_cast<SettingControl>(lParam)), BM_CLICK, 0, 0);
+          if (IsWindowEnabled(Control(static_cast<ControlId>(lParam))))
+            SendMessageA(Control(static_cast<ControlId>(lParam)), BM_CLICK, 0, 0);
           break;
         default:
           break;
@@ -371,125 +291,149 @@ LRESULT TSettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcA(FHandle, msg, wParam, lParam);
+  return DefDlgProcA(hwnd_, msg, wParam, lParam);
 }
+
+void SettingForm::OnCommand(ControlId id, UINT code) {
+  // Which notification of which control runs which handler. BN_CLICKED and
+  // STN_CLICKED are both 0: the control tells them apart.
+  struct Route {
+    ControlId id;
+    UINT code;
+    void (SettingForm::*handler)();
+  };
+  static constexpr Route kRoutes[] = {
+      {kFolderVisibilityButton, BN_CLICKED, &SettingForm::OnFolderVisibilityClicked},
+      {kDeleteEngineButton, BN_CLICKED, &SettingForm::OnDeleteEngineClicked},
+      {kHelpButton, BN_CLICKED, &SettingForm::OnHelpClicked},
+      {kCloseButton, BN_CLICKED, &SettingForm::Close},
+      {kAddButton, BN_CLICKED, &SettingForm::OnAddClicked},
+      {kModifyButton, BN_CLICKED, &SettingForm::OnModifyClicked},
+      {kClearButton, BN_CLICKED, &SettingForm::OnClearClicked},
+      {kHomepageLink, STN_CLICKED, &SettingForm::OnHomepageClicked},
+      {kNameEdit, EN_CHANGE, &SettingForm::OnNameChanged},
+      {kUrlEdit, EN_CHANGE, &SettingForm::OnUrlChanged},
+      {kEngineList, LBN_SELCHANGE, &SettingForm::OnEngineSelected},
+  };
+  for (const Route& route : kRoutes) {
+    if (route.id == id && route.code == code)
+      return (this->*route.handler)();
+  }
+  for (const EncodingButton& button : kEncodingButtons) {
+    if (button.id == id && code == BN_CLICKED)
+      return CheckEncodingButton(id);
+  }
+}
+
+// ---------------------------------------------------------------------------
 // The form's life
 
-void TSettingForm::FormCreate() {
-  FHelpFile = ExtractFilePath(FIniPath) + "Kestrelfind.chm";
-  HWND tree = Control(TreeView1);
-  SendMessageA(tree, TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
-}
-
-void TSettingForm::Show() {
-  const bool firstShowing = !IsWindowVisible(FHandle) && FLastFocus == nullptr;
-  if (!IsWindowVisible(FHandle)) {
-    FormShow();
-    ShowWindow(FHandle, SW_SHOW);
+void SettingForm::Show() {
+  const bool firstShowing = !IsWindowVisible(hwnd_) && lastFocus_ == nullptr;
+  if (!IsWindowVisible(hwnd_)) {
+    RestoreGeometry();
+    ShowWindow(hwnd_, SW_SHOW);
   }
-  SetForegroundWindow(FHandle);
-  BringWindowToTop(FHandle);
+  SetForegroundWindow(hwnd_);
+  BringWindowToTop(hwnd_);
   if (firstShowing) {
-    SetFocus(Control(TreeView1));
+    SetFocus(Control(kFolderTree));
     // The tree selects its first node as it first takes the focus; make sure
     // of it, the commands count on a selected folder.
-    if (!TreeView_GetSelection(Control(TreeView1)))
+    if (!TreeView_GetSelection(Control(kFolderTree)))
       SelectRoot();
   }
 }
 
-void TSettingForm::FormShow() {
-  if (!IsFile(FHelpFile))
-    EnableWindow(Control(HelpButton), FALSE);
+void SettingForm::RestoreGeometry() {
+  if (!IsFile(helpFile_))
+    EnableWindow(Control(kHelpButton), FALSE);
 
   RECT rc;
-  GetWindowRect(FHandle, &rc);
-  int left = rc.left;
-  int top = rc.top;
+  GetWindowRect(hwnd_, &rc);
   int width = rc.right - rc.left;
   int height = rc.bottom - rc.top;
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  left = ReadGeometry(FIniPath, "left", screenWidth / 2 - width / 2);
-  top = ReadGeometry(FIniPath, "top", screenHeight / 2 - height / 2);
-  width = std::max(ReadGeometry(FIniPath, "width", MinWidth()), MinWidth());
-  height = std::max(ReadGeometry(FIniPath, "height", MinHeight()), MinHeight());
-  SetWindowPos(FHandle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  FFolderWidth = std::max(0, ReadGeometry(FIniPath, "FolderWidth", Scale(kDefaultFolderWidth, FDpi)));
+  const int left = ReadGeometry(iniPath_, "left", GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
+  const int top = ReadGeometry(iniPath_, "top", GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2);
+  width = std::max(ReadGeometry(iniPath_, "width", MinWidth()), MinWidth());
+  height = std::max(ReadGeometry(iniPath_, "height", MinHeight()), MinHeight());
+  SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  treeWidth_ = std::max(0, ReadGeometry(iniPath_, "FolderWidth", Scale(kDefaultTreeWidth, dpi_)));
   Layout();
 }
 
-void TSettingForm::FormClose() {
-  // A hidden window must not keep the pointer or a scrolling timer.
-  EndDrag();
+void SettingForm::SaveGeometry() {
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof(placement);
   RECT rc;
-  GetWindowRect(FHandle, &rc);
-  if (IsIconic(FHandle) && GetWindowPlacement(FHandle, &placement))
+  GetWindowRect(hwnd_, &rc);
+  if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement))
     rc = placement.rcNormalPosition;
   RECT tree;
-  GetWindowRect(Control(TreeView1), &tree);
+  GetWindowRect(Control(kFolderTree), &tree);
+  WriteGeometry(iniPath_, "left", rc.left);
+  WriteGeometry(iniPath_, "top", rc.top);
+  WriteGeometry(iniPath_, "width", rc.right - rc.left);
+  WriteGeometry(iniPath_, "height", rc.bottom - rc.top);
+  WriteGeometry(iniPath_, "FolderWidth", tree.right - tree.left);
+}
+
+void SettingForm::Close() {
+  // A hidden window must not keep the pointer or a scrolling timer.
+  drag_.End();
   try {
-    WriteGeometry(FIniPath, "left", rc.left);
-    WriteGeometry(FIniPath, "top", rc.top);
-    WriteGeometry(FIniPath, "width", rc.right - rc.left);
-    WriteGeometry(FIniPath, "height", rc.bottom - rc.top);
-    WriteGeometry(FIniPath, "FolderWidth", tree.right - tree.left);
+    SaveGeometry();
   } catch (...) {
     // The geometry is simply not kept; the dialog must still close, or a
     // read-only plug-in folder would keep it open for ever.
-    ShowCurrentException(FHandle);
+    ShowCurrentException(hwnd_);
   }
   HWND focus = GetFocus();
-  if (focus && IsChild(FHandle, focus))
-    FLastFocus = focus;
-  ShowWindow(FHandle, SW_HIDE);
+  if (focus && IsChild(hwnd_, focus))
+    lastFocus_ = focus;
+  ShowWindow(hwnd_, SW_HIDE);
 }
 
-void TSettingForm::FormKeyUp(UINT key) {
-  if (key == VK_F1) {
-    HelpButtonClick();
-  } else if (key == VK_F5) {
+void SettingForm::OnPreviewKeyUp(UINT key) {
+  if (key == VK_F1)
+    OnHelpClicked();
+  else if (key == VK_F5)
     RebuildAndSelectRoot();
-  }
 }
 
-void TSettingForm::CloseButtonClick() { FormClose(); }
-
-void TSettingForm::HelpButtonClick() {
-  const HtmlHelpAFn htmlHelp = BoundHtmlHelp();
+void SettingForm::OnHelpClicked() {
+  const HtmlHelpAnsiFn htmlHelp = BoundHtmlHelp();
   if (!htmlHelp) {
-    ShowErrorBox(FHandle, "The HTML Help viewer is not available.");
+    ShowErrorBox(hwnd_, "The HTML Help viewer is not available.");
     return;
   }
-  htmlHelp(FHandle, (FHelpFile + kHelpTopic).c_str(), 0, 0);
+  htmlHelp(hwnd_, (helpFile_ + kHelpTopic).c_str(), 0, 0);
 }
 
 // The underline is drawn by hand: a font's own underline may fall below a
 // label only as tall as its text.
-void TSettingForm::DrawLink(const DRAWITEMSTRUCT& item) const {
+void SettingForm::DrawHomepageLink(const DRAWITEMSTRUCT& item) const {
   HDC dc = item.hDC;
   RECT rc = item.rcItem;
   FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
   const std::string text = WindowText(item.hwndItem);
-  HGDIOBJ oldFont = SelectObject(dc, FFont.Get());
+  HGDIOBJ oldFont = SelectObject(dc, font_.Get());
   // The address is longer than the label is wide: narrow the letters rather
   // than cut the address off.
   SIZE extent = {0, 0};
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
   const int available = rc.right - rc.left;
   if (extent.cx > available && available > 0) {
-    if (!FLinkFont) {
+    if (!linkFont_) {
       TEXTMETRICA metrics = {};
       GetTextMetricsA(dc, &metrics);
       const int narrow = std::max(1, static_cast<int>(metrics.tmAveCharWidth * available / extent.cx));
-      FLinkFont.Attach(CreateFontA(-Scale(kFontHeight, FDpi), narrow, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+      linkFont_.Attach(CreateFontA(-Scale(kFontHeight, dpi_), narrow, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                    SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                    VARIABLE_PITCH | FF_SWISS, "MS PGothic"));
     }
-    if (FLinkFont)
-      SelectObject(dc, FLinkFont.Get());
+    if (linkFont_)
+      SelectObject(dc, linkFont_.Get());
   }
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 255));
@@ -498,58 +442,62 @@ void TSettingForm::DrawLink(const DRAWITEMSTRUCT& item) const {
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_SINGLELINE | DT_NOPREFIX);
   const int y = std::min(textRect.bottom, rc.bottom) - 1;
   const int right = std::min(textRect.right, rc.right);
-  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
-  HGDIOBJ oldPen = SelectObject(dc, pen);
+  const GdiObject pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 255)));
+  HGDIOBJ oldPen = SelectObject(dc, pen.Get());
   MoveToEx(dc, rc.left, y, nullptr);
   LineTo(dc, right, y);
   SelectObject(dc, oldPen);
-  DeleteObject(pen);
   SelectObject(dc, oldFont);
 }
 
-void TSettingForm::Label7Click() {
-  const std::string address = WindowText(Control(Label7));
+void SettingForm::OnHomepageClicked() {
+  const std::string address = WindowText(Control(kHomepageLink));
   ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
+// ---------------------------------------------------------------------------
+// The one dialog of the library
+
 void ShowSettingForm(const std::string& iniPath, const std::string& engineDir) {
-  if (!SettingForm) {
-    if (!ClassesRegistered) {
+  if (!gSettingForm) {
+    if (!gClassesRegistered) {
       INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
       InitCommonControlsEx(&controls);
-      RegisterLayoutClasses(SettingsModule());
+      RegisterLayoutClasses(ThisModule());
       WNDCLASSEXA form = {};
       form.cbSize = sizeof(form);
-      form.lpfnWndProc = TSettingForm::WindowProc;
-      form.hInstance = SettingsModule();
+      form.lpfnWndProc = SettingForm::WindowProc;
+      // A dialog's window: DefDlgProc keeps its state in these bytes.
+      form.cbWndExtra = DLGWINDOWEXTRA;
+      form.hInstance = ThisModule();
       form.hCursor = LoadCursor(nullptr, IDC_ARROW);
       form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-      form.lpszClassName = kFormClass;
+      form.lpszClassName = kSettingFormClass;
       if (!RegisterClassExA(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw Error("Unable to register the settings dialog's window class.");
-      ClassesRegistered = true;
+      gClassesRegistered = true;
     }
-    auto form = std::make_unique<TSettingForm>(iniPath, engineDir);
-    SettingForm = form.release();
+    auto form = std::make_unique<SettingForm>(iniPath, engineDir);
+    gSettingForm = form.release();
     // The host's message loop knows nothing of dialogs: this hook gives the
     // dialog its keyboard (Tab, mnemonics, Enter, Escape, F1, F5).
-    KeyboardHook = SetWindowsHookExA(WH_GETMESSAGE, KeyboardMessageHook, nullptr, GetCurrentThreadId());
+    gKeyboardHook = SetWindowsHookExA(WH_GETMESSAGE, KeyboardMessageHook, nullptr, GetCurrentThreadId());
   }
-  SettingForm->Show();
+  gSettingForm->Show();
 }
 
 void ReleaseSettingForm() noexcept {
   try {
-    if (KeyboardHook) {
-      UnhookWindowsHookEx(KeyboardHook);
-      KeyboardHook = nullptr;
+    if (gKeyboardHook) {
+      UnhookWindowsHookEx(gKeyboardHook);
+      gKeyboardHook = nullptr;
     }
-    delete SettingForm;
-    SettingForm = nullptr;
-    if (ClassesRegistered) {
-      UnregisterClassA(kFormClass, SettingsModule());
-      UnregisterLayoutClasses(SettingsModule());
-      ClassesRegistered = false;
+    delete gSettingForm;
+    gSettingForm = nullptr;
+    if (gClassesRegistered) {
+      UnregisterClassA(kSettingFormClass, ThisModule());
+      UnregisterLayoutClasses(ThisModule());
+      gClassesRegistered = false;
     }
   } catch (...) {
   }

@@ -5,8 +5,9 @@
 
 namespace kf {
 
-// Caption of the dialog's window.
-extern const char kSettingFormCaption[];  // "Kestrelfind Setting"
+// Window class of the dialog: how tests and tools find it, whatever its
+// caption's language.
+constexpr char kSettingFormClass[] = "KestrelfindSettingForm";
 
 // Creates the dialog on the first call (with the plug-in INI path and the
 // engine store's root) and shows it, modeless, in front, on every call.

@@ -2,6 +2,8 @@
 #include "SettingFormPrivate.h"
 
 #include "ErrorBox.h"
+#include "Path.h"
+#include "WindowText.h"
 
 namespace kf {
 
@@ -9,46 +11,46 @@ namespace {
 const char kDeleteQuestion[] = "Delete selected item?";
 }  // namespace
 
-void TSettingForm::EnableRule() {
-  const std::string name = WindowText(Control(NameEdit));
-  const std::string url = WindowText(Control(URLEdit));
+void SettingForm::UpdateAddModifyButtons() {
+  const std::string name = WindowText(Control(kNameEdit));
+  const std::string url = WindowText(Control(kUrlEdit));
   bool add = false;
   bool modify = false;
   if (!name.empty() && !url.empty()) {
-    const bool listed = FCheckList.IndexOfIgnoreCase(name) >= 0;
+    const bool listed = engineList_.IndexOfIgnoreCase(name) >= 0;
     add = !listed;
     modify = listed;
   }
-  EnableWindow(Control(AddButton), add);
-  EnableWindow(Control(ModifyButton), modify);
+  EnableWindow(Control(kAddButton), add);
+  EnableWindow(Control(kModifyButton), modify);
 }
 
-void TSettingForm::SetEditText(SettingControl id, const std::string& text) {
+void SettingForm::SetEditText(ControlId id, const std::string& text) {
   // Setting the text it already has changes nothing and runs no handler.
   if (WindowText(Control(id)) != text)
     SetWindowTextA(Control(id), text.c_str());
 }
 
-void TSettingForm::SetTooltip(SettingControl id, const std::string& text) {
+void SettingForm::SetTooltip(ControlId id, const std::string& text) {
   TTTOOLINFOA tool = {};
   tool.cbSize = TTTOOLINFOA_V2_SIZE;
-  tool.hwnd = FHandle;
+  tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
   tool.lpszText = const_cast<LPSTR>(text.c_str());
-  SendMessageA(FTooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void TSettingForm::NameEditChange() {
-  SetTooltip(NameEdit, WindowText(Control(NameEdit)));
-  EnableRule();
+void SettingForm::OnNameChanged() {
+  SetTooltip(kNameEdit, WindowText(Control(kNameEdit)));
+  UpdateAddModifyButtons();
 }
 
-void TSettingForm::URLEditChange() {
-  SetTooltip(URLEdit, WindowText(Control(URLEdit)));
-  EnableRule();
+void SettingForm::OnUrlChanged() {
+  SetTooltip(kUrlEdit, WindowText(Control(kUrlEdit)));
+  UpdateAddModifyButtons();
 }
 
-std::string TSettingForm::SelectedEncoding() const {
+std::string SettingForm::CheckedEncoding() const {
   for (const EncodingButton& button : kEncodingButtons) {
     if (IsChecked(Control(button.id)))
       return button.encode;
@@ -56,78 +58,79 @@ std::string TSettingForm::SelectedEncoding() const {
   return "euc";
 }
 
-void TSettingForm::RadioButtonClick(SettingControl id) {
+void SettingForm::CheckEncodingButton(ControlId id) {
   for (const EncodingButton& button : kEncodingButtons)
     SetCheck(Control(button.id), button.id == id);
 }
 
-void TSettingForm::SelectEncoding(const std::string& encode) {
+void SettingForm::ShowEncoding(const std::string& encode) {
   // Only the exact values show their own button; anything else (missing,
-  // "SJIS", "UTF-8") shows EUC, as it always has.
-  SettingControl id = eucRadioButton;
+  // "SJIS", "UTF-8") shows EUC.
+  ControlId id = kEucRadio;
   if (encode == "sjis")
-    id = sjisRadioButton;
+    id = kSjisRadio;
   else if (encode == "utf8")
-    id = utf8RadioButton;
-  RadioButtonClick(id);
+    id = kUtf8Radio;
+  CheckEncodingButton(id);
 }
 
-void TSettingForm::AddButtonClick() {
-  TDataFolder* folder = SelectedFolder();
+void SettingForm::OnAddClicked() {
+  FolderNode* folder = SelectedFolder();
   if (!folder)
     return;
-  const std::string name = WindowText(Control(NameEdit));
-  const std::string url = WindowText(Control(URLEdit));
+  const std::string name = WindowText(Control(kNameEdit));
+  const std::string url = WindowText(Control(kUrlEdit));
   try {
-    if (!CreateEngine(*folder, name, url, SelectedEncoding()))
+    if (!CreateEngine(folder->path, name, url, CheckedEncoding()))
       return;
-    folder->Engines.clear();
-    LoadEngines(folder->Path, folder->Engines);
-    ShowEngines(folder->Engines);
-    const int index = FCheckList.IndexOfIgnoreCase(name);
+    folder->engines.clear();
+    ReadEngines(folder->path, folder->engines);
+    FillEngineList(folder->engines);
+    const int index = engineList_.IndexOfIgnoreCase(name);
     // A name leading into a subfolder wrote its file there: it is not listed.
     if (index < 0)
       throw Error("List index out of bounds (-1)");
-    FCheckList.Select(index);
+    engineList_.Select(index);
   } catch (...) {
-    ShowCurrentException(FHandle);
+    ShowCurrentException(hwnd_);
   }
 }
 
-void TSettingForm::ModifyButtonClick() {
-  TDataFolder* folder = nullptr;
-  TData* engine = SelectedEngine(&folder);
+void SettingForm::OnModifyClicked() {
+  FolderNode* folder = nullptr;
+  EngineRecord* engine = SelectedEngine(&folder);
   if (!engine)
     return;
   try {
-    ModifyEngine(*folder, *engine, WindowText(Control(NameEdit)), WindowText(Control(URLEdit)), SelectedEncoding());
+    ModifyEngine(folder->path, engine->fileName, WindowText(Control(kNameEdit)), WindowText(Control(kUrlEdit)),
+                 CheckedEncoding());
   } catch (...) {
-    ShowCurrentException(FHandle);
+    ShowCurrentException(hwnd_);
   }
-  folder->Engines.clear();
-  LoadEngines(folder->Path, folder->Engines);
-  ShowEngines(folder->Engines);
+  folder->engines.clear();
+  ReadEngines(folder->path, folder->engines);
+  FillEngineList(folder->engines);
 }
 
-void TSettingForm::DeleteButtonClick() {
-  if (FCheckList.Selected() < 0 || !SelectedFolder())
+void SettingForm::OnDeleteEngineClicked() {
+  if (engineList_.Selected() < 0 || !SelectedFolder())
     return;
-  if (!Confirm(FHandle, kDeleteQuestion))
+  if (!Confirm(hwnd_, kDeleteQuestion))
     return;
   // The question box may have let anything happen meanwhile: look again.
-  TDataFolder* folder = nullptr;
-  TData* engine = SelectedEngine(&folder);
+  FolderNode* folder = nullptr;
+  EngineRecord* engine = SelectedEngine(&folder);
   if (!engine)
     return;
-  DeleteEngine(*folder, *engine);
-  folder->Engines.erase(folder->Engines.begin() + (engine - folder->Engines.data()));
-  ShowEngines(folder->Engines);
+  DeleteEngine(JoinPath(folder->path, engine->fileName));
+  folder->engines.erase(folder->engines.begin() + (engine - folder->engines.data()));
+  FillEngineList(folder->engines);
 }
 
-void TSettingForm::ClearButtonClick() {
-  SetEditText(NameEdit, std::string());
-  SetEditText(URLEdit, std::string());
-  RadioButtonClick(sjisRadioButton);
+void SettingForm::OnClearClicked() {
+  SetEditText(kNameEdit, std::string());
+  SetEditText(kUrlEdit, std::string());
+  CheckEncodingButton(kSjisRadio);
 }
 
 }  // namespace kf

@@ -8,6 +8,7 @@
 
 #include "Dbcs.h"
 #include "ErrorBox.h"
+#include "FileSystem.h"
 #include "Path.h"
 
 namespace kf {
@@ -16,8 +17,6 @@ namespace {
 
 const char kDeleteFolderQuestion[] = "Delete selected folder?";
 
-constexpr UINT_PTR kDragTimer = 1;
-constexpr UINT kDragTimerInterval = 400;
 // Within this distance of the tree's edges a resting pointer scrolls it.
 constexpr int kScrollMargin = 40;
 constexpr int kHorizontalScrollStep = 12;
@@ -47,143 +46,143 @@ void ScrollTree(HWND tree, UINT message, int position) {
 
 }  // namespace
 
-void TSettingForm::CreateFolderCommands() {
-  PopupMenu1.Attach(CreatePopupMenu());
-  if (!PopupMenu1)
+void SettingForm::CreateFolderMenu() {
+  folderMenu_.Attach(CreatePopupMenu());
+  if (!folderMenu_)
     throw Error("Unable to create the folder menu.");
-  AppendMenuA(PopupMenu1.Get(), MF_STRING, AddFolder, "&Add Folder");
-  AppendMenuA(PopupMenu1.Get(), MF_STRING, DeleteFolder, "&Delete Folder");
-  for (SettingControl id : {TreeView1, CheckListBox1})
+  AppendMenuA(folderMenu_.Get(), MF_STRING, kAddFolderCommand, "&Add Folder");
+  AppendMenuA(folderMenu_.Get(), MF_STRING, kDeleteFolderCommand, "&Delete Folder");
+  for (ControlId id : {kFolderTree, kEngineList})
     SetWindowSubclass(Control(id), DragSubclassProc, kDragSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
-void TSettingForm::RebuildAndSelectRoot() {
+void SettingForm::RebuildAndSelectRoot() {
   ReloadTree();
-  FCheckList.Clear();
+  engineList_.Clear();
   SelectRoot();
 }
 
 // ---------------------------------------------------------------------------
 // Context menu
 
-void TSettingForm::PopupMenu1Popup() {
-  const TDataFolder* folder = SelectedFolder();
-  EnableMenuItem(PopupMenu1.Get(), DeleteFolder,
-                 MF_BYCOMMAND | (folder && folder->IsRoot ? MF_GRAYED : MF_ENABLED));
+void SettingForm::OnFolderMenuOpening() {
+  const FolderNode* folder = SelectedFolder();
+  EnableMenuItem(folderMenu_.Get(), kDeleteFolderCommand,
+                 MF_BYCOMMAND | (folder && folder->isRoot ? MF_GRAYED : MF_ENABLED));
 }
 
-void TSettingForm::ShowTreeMenu(POINT screen) {
-  PopupMenu1Popup();
+void SettingForm::ShowFolderMenu(POINT screen) {
+  OnFolderMenuOpening();
   // The menu closes properly on a click elsewhere only when its owner is
   // the foreground window.
-  SetForegroundWindow(FHandle);
+  SetForegroundWindow(hwnd_);
   const UINT command = static_cast<UINT>(TrackPopupMenu(
-      PopupMenu1.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, screen.x, screen.y, 0,
-      FHandle, nullptr));
-  PostMessageA(FHandle, WM_NULL, 0, 0);
-  RunTreeMenuCommand(command);
+      folderMenu_.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, screen.x, screen.y, 0,
+      hwnd_, nullptr));
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  RunFolderMenuCommand(command);
 }
 
-void TSettingForm::ShowTreeMenuAtSelection() {
-  HWND tree = Control(TreeView1);
+void SettingForm::ShowFolderMenuAtSelection() {
+  HWND tree = Control(kFolderTree);
   POINT at = {0, 0};
   RECT rc;
   const HTREEITEM item = TreeView_GetSelection(tree);
   if (item && TreeView_GetItemRect(tree, item, &rc, TRUE))
     at = {rc.left, rc.bottom};
   ClientToScreen(tree, &at);
-  ShowTreeMenu(at);
+  ShowFolderMenu(at);
 }
 
-void TSettingForm::RunTreeMenuCommand(UINT command) {
+void SettingForm::RunFolderMenuCommand(UINT command) {
   // A menu command does nothing while its item is disabled, wherever it
   // comes from.
-  const UINT state = GetMenuState(PopupMenu1.Get(), command, MF_BYCOMMAND);
+  const UINT state = GetMenuState(folderMenu_.Get(), command, MF_BYCOMMAND);
   if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED)))
     return;
-  if (command == AddFolder)
-    AddFolderClick();
-  else if (command == DeleteFolder)
-    DeleteFolderClick();
+  if (command == kAddFolderCommand)
+    OnAddFolderClicked();
+  else if (command == kDeleteFolderCommand)
+    OnDeleteFolderClicked();
 }
 
-void TSettingForm::AddFolderClick() {
-  const TDataFolder* folder = SelectedFolder();
+void SettingForm::OnAddFolderClicked() {
+  const FolderNode* folder = SelectedFolder();
   if (!folder)
     return;
   try {
-    kf::CreateFolder(*folder);
+    kf::CreateFolder(folder->path);
   } catch (...) {
-    ShowCurrentException(FHandle);
+    ShowCurrentException(hwnd_);
   }
   RebuildAndSelectRoot();
 }
 
-void TSettingForm::DeleteFolderClick() {
+void SettingForm::OnDeleteFolderClicked() {
   if (!SelectedFolder())
     return;
-  if (!Confirm(FHandle, kDeleteFolderQuestion))
+  if (!Confirm(hwnd_, kDeleteFolderQuestion))
     return;
   // Look again after the question; and never the root, which is the store.
-  const TDataFolder* folder = SelectedFolder();
-  if (!folder || folder->IsRoot)
+  const FolderNode* folder = SelectedFolder();
+  if (!folder || folder->isRoot)
     return;
-  kf::DeleteFolder(FHandle, FRootDir, folder->Path);
+  kf::DeleteFolder(hwnd_, rootDir_, folder->path);
   RebuildAndSelectRoot();
 }
 
 // ---------------------------------------------------------------------------
 // Renaming in place
 
-bool TSettingForm::TreeView1Editing(HTREEITEM item) {
-  const TDataFolder* folder = FolderOf(item);
-  if (FTreeReadOnly || !folder || folder->IsRoot) {
-    FSkipEnter = true;
+bool SettingForm::MayRenameFolder(HTREEITEM item) {
+  const FolderNode* folder = FolderOf(item);
+  if (treeReadOnly_ || !folder || folder->isRoot) {
+    skipEnter_ = true;
     return false;
   }
   return true;
 }
 
-bool TSettingForm::TreeView1Edited(HTREEITEM item, const std::string& text) {
-  FSkipEnter = false;
-  TDataFolder* folder = FolderOf(item);
-  const TDataFolder* parent = FolderOf(TreeView_GetParent(Control(TreeView1), item));
-  if (!folder || folder->IsRoot || !parent || !IsPlainFolderName(text))
+bool SettingForm::RenameFolderNode(HTREEITEM item, const std::string& text) {
+  skipEnter_ = false;
+  FolderNode* folder = FolderOf(item);
+  const FolderNode* parent = FolderOf(TreeView_GetParent(Control(kFolderTree), item));
+  if (!folder || folder->isRoot || !parent || !IsPlainFolderName(text))
     return false;
-  const std::string newPath = RenameFolder(FHandle, FRootDir, folder->Path, parent->Path, text);
+  const std::string newPath = RenameFolder(hwnd_, rootDir_, folder->path, parent->path, text);
   if (newPath.empty())
     return false;
-  folder->Path = newPath;
-  folder->Name = text;
-  FollowParentPath(item);
+  folder->path = newPath;
+  folder->name = text;
+  UpdateChildPaths(item);
   return true;
 }
 
-void TSettingForm::FollowParentPath(HTREEITEM parentItem) {
-  HWND tree = Control(TreeView1);
-  const TDataFolder* parent = FolderOf(parentItem);
+void SettingForm::UpdateChildPaths(HTREEITEM parentItem) {
+  HWND tree = Control(kFolderTree);
+  const FolderNode* parent = FolderOf(parentItem);
   for (HTREEITEM child = TreeView_GetChild(tree, parentItem); child; child = TreeView_GetNextSibling(tree, child)) {
-    TDataFolder* folder = FolderOf(child);
+    FolderNode* folder = FolderOf(child);
     if (!folder)
       continue;
-    folder->Path = JoinPath(parent->Path, folder->Name);
-    FollowParentPath(child);
+    folder->path = JoinPath(parent->path, folder->name);
+    UpdateChildPaths(child);
   }
 }
 
-void TSettingForm::TreeView1KeyUp(UINT key) {
-  HWND tree = Control(TreeView1);
+void SettingForm::OnTreeKeyUp(UINT key) {
+  HWND tree = Control(kFolderTree);
   if (key == VK_DELETE) {
-    const TDataFolder* folder = SelectedFolder();
-    if (!TreeView_GetEditControl(tree) && folder && !folder->IsRoot)
-      RunTreeMenuCommand(DeleteFolder);
+    const FolderNode* folder = SelectedFolder();
+    if (!TreeView_GetEditControl(tree) && folder && !folder->isRoot)
+      RunFolderMenuCommand(kDeleteFolderCommand);
   } else if (key == VK_RETURN) {
-    if (FSkipEnter) {
-      FSkipEnter = false;
+    if (skipEnter_) {
+      skipEnter_ = false;
     } else {
       if (const HTREEITEM item = TreeView_GetSelection(tree))
         TreeView_EditLabel(tree, item);
-      FSkipEnter = true;
+      skipEnter_ = true;
     }
   }
 }
@@ -191,72 +190,47 @@ void TSettingForm::TreeView1KeyUp(UINT key) {
 // ---------------------------------------------------------------------------
 // Drag and drop
 
-void TSettingForm::TreeView1MouseDown(POINT client) {
+void SettingForm::OnTreeMiddleButtonDown(POINT client) {
   TVHITTESTINFO hit = {};
   hit.pt = client;
-  const HTREEITEM item = TreeView_HitTest(Control(TreeView1), &hit);
+  const HTREEITEM item = TreeView_HitTest(Control(kFolderTree), &hit);
   if (item && (hit.flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL)))
-    TreeView_SelectItem(Control(TreeView1), item);
+    TreeView_SelectItem(Control(kFolderTree), item);
 }
 
-void TSettingForm::TreeView1StartDrag(HTREEITEM item, POINT client) {
+void SettingForm::OnTreeBeginDrag(HTREEITEM item, POINT client) {
   // The tree drags its selected folder: the pressed node becomes it. The
   // root only takes the selection; it never drags.
-  TreeView_SelectItem(Control(TreeView1), item);
-  const TDataFolder* folder = FolderOf(item);
-  if (!folder || folder->IsRoot)
+  HWND tree = Control(kFolderTree);
+  TreeView_SelectItem(tree, item);
+  const FolderNode* folder = FolderOf(item);
+  if (!folder || folder->isRoot)
     return;
-  BeginDrag(DragSource::Tree);
-  TreeView1DragOver(client.x, client.y);
+  listPressed_ = false;
+  drag_.Begin(TreeDrag::Source::Tree, tree, tree, hwnd_, client);
 }
 
-void TSettingForm::CheckListBox1StartDrag() {
-  if (FCheckList.Selected() < 0)
+void SettingForm::OnListBeginDrag() {
+  if (engineList_.Selected() < 0)
     return;
-  BeginDrag(DragSource::List);
+  listPressed_ = false;
   // Until the pointer reaches the tree, a position that scrolls nothing.
+  HWND tree = Control(kFolderTree);
   RECT rc;
-  GetClientRect(Control(TreeView1), &rc);
-  FDragX = rc.right / 2;
-  FDragY = rc.bottom / 2;
+  GetClientRect(tree, &rc);
+  drag_.Begin(TreeDrag::Source::List, Control(kEngineList), tree, hwnd_, {rc.right / 2, rc.bottom / 2});
 }
 
-void TSettingForm::BeginDrag(DragSource source) {
-  FDragSource = source;
-  FListPressed = false;
-  FMouseMoved = false;
-  SetCapture(DragSourceWindow());
-  SetCursor(LoadCursor(nullptr, source == DragSource::Tree ? IDC_ARROW : IDC_NO));
-  SetTimer(FHandle, kDragTimer, kDragTimerInterval, nullptr);
-}
-
-HWND TSettingForm::DragSourceWindow() const {
-  return Control(FDragSource == DragSource::List ? CheckListBox1 : TreeView1);
-}
-
-void TSettingForm::EndDrag() {
-  if (FDragSource == DragSource::None)
-    return;
-  HWND source = DragSourceWindow();
-  // Cleared first: giving up the capture reports back here.
-  FDragSource = DragSource::None;
-  KillTimer(FHandle, kDragTimer);
-  TreeView_SelectDropTarget(Control(TreeView1), nullptr);
-  if (GetCapture() == source)
-    ReleaseCapture();
-  SetCursor(LoadCursor(nullptr, IDC_ARROW));
-}
-
-bool TSettingForm::PointInTree(HWND from, POINT& point) const {
-  HWND tree = Control(TreeView1);
+bool SettingForm::PointInTree(HWND from, POINT& point) const {
+  HWND tree = Control(kFolderTree);
   MapWindowPoints(from, tree, &point, 1);
   RECT rc;
   GetClientRect(tree, &rc);
   return PtInRect(&rc, point) != FALSE;
 }
 
-void TSettingForm::DragMove(HWND from, POINT point) {
-  HWND tree = Control(TreeView1);
+void SettingForm::OnDragMove(HWND from, POINT point) {
+  HWND tree = Control(kFolderTree);
   if (!PointInTree(from, point)) {
     // Outside the tree the stored position stays, so that a pointer held
     // above or below it keeps the tree scrolling.
@@ -264,127 +238,119 @@ void TSettingForm::DragMove(HWND from, POINT point) {
     SetCursor(LoadCursor(nullptr, IDC_NO));
     return;
   }
-  FMouseMoved = true;  // the tree's own mouse move
-  TreeView1DragOver(point.x, point.y);
+  drag_.PointerMoved(point);
   TVHITTESTINFO hit = {};
   hit.pt = point;
   TreeView_SelectDropTarget(tree, TreeView_HitTest(tree, &hit));
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
 }
 
-void TSettingForm::TreeView1DragOver(int x, int y) {
-  FDragX = x;
-  FDragY = y;
-}
-
-void TSettingForm::DropAt(HWND from, POINT point) {
-  const DragSource source = FDragSource;
-  EndDrag();
+void SettingForm::OnDragRelease(HWND from, POINT point) {
+  const TreeDrag::Source source = drag_.From();
+  drag_.End();
   // A release outside the tree cancels.
   if (PointInTree(from, point))
-    TreeView1DragDrop(source, point.x, point.y);
+    DropOnFolder(source, point);
 }
 
-void TSettingForm::TreeView1DragDrop(DragSource source, int x, int y) {
-  KillTimer(FHandle, kDragTimer);
+void SettingForm::DropOnFolder(TreeDrag::Source source, POINT inTree) {
   TVHITTESTINFO hit = {};
-  hit.pt = {x, y};
-  const TDataFolder* target = FolderOf(TreeView_HitTest(Control(TreeView1), &hit));
+  hit.pt = inTree;
+  const FolderNode* target = FolderOf(TreeView_HitTest(Control(kFolderTree), &hit));
   if (!target)
     return;  // the empty area below the last node
-  const TDataFolder* selected = SelectedFolder();
-  if (source == DragSource::Tree) {
-    if (selected && !selected->IsRoot)
-      MoveFolder(*selected, target->Path);
-  } else if (source == DragSource::List && selected && FCheckList.Selected() >= 0) {
-    MoveEngineTo(FCheckList.Text(FCheckList.Selected()), *selected, *target);
+  const FolderNode* selected = SelectedFolder();
+  if (source == TreeDrag::Source::Tree) {
+    if (selected && !selected->isRoot)
+      MoveFolder(selected->path, target->path);
+  } else if (source == TreeDrag::Source::List && selected && engineList_.Selected() >= 0) {
+    MoveEngineTo(engineList_.Text(engineList_.Selected()), *selected, *target);
   }
   RebuildAndSelectRoot();
 }
 
-void TSettingForm::MoveEngineTo(const std::string& name, const TDataFolder& from, const TDataFolder& to) {
+void SettingForm::MoveEngineTo(const std::string& name, const FolderNode& from, const FolderNode& to) {
   // Onto its own folder the engine stays where it is.
   if (&from == &to)
     return;
   // The platform's move would replace an engine of the same name without a
   // word; that engine is the user's too.
-  if (IsFile(JoinPath(to.Path, name + ".ini")) &&
-      !Confirm(FHandle, "Replace the engine \"" + name + "\" in the folder \"" + to.Name + "\"?"))
+  if (IsFile(JoinPath(to.path, name + ".ini")) &&
+      !Confirm(hwnd_, "Replace the engine \"" + name + "\" in the folder \"" + to.name + "\"?"))
     return;
-  MoveEngine(name, from.Path, to.Path);
+  MoveEngine(name, from.path, to.path);
 }
 
-void TSettingForm::Timer1Timer() {
-  if (FDragSource == DragSource::None) {
-    KillTimer(FHandle, kDragTimer);
+void SettingForm::OnAutoScrollTick() {
+  if (!drag_.Active()) {
+    KillTimer(hwnd_, TreeDrag::kAutoScrollTimer);
     return;
   }
-  if (!FMouseMoved) {
-    HWND tree = Control(TreeView1);
-    // The tree's place and size within its container.
-    RECT box;
-    GetWindowRect(tree, &box);
-    MapWindowPoints(nullptr, GetParent(tree), reinterpret_cast<POINT*>(&box), 2);
-    const int margin = Scale(kScrollMargin, FDpi);
+  // A moving pointer is aiming; only one resting near an edge scrolls.
+  if (drag_.TakeMoved())
+    return;
+  HWND tree = Control(kFolderTree);
+  RECT box;
+  GetClientRect(tree, &box);
+  const int margin = Scale(kScrollMargin, dpi_);
+  const POINT at = drag_.Pointer();
 
-    SCROLLINFO vertical;
-    if (ReadScrollInfo(tree, SB_VERT, vertical)) {
-      if (FDragY < box.top + margin && vertical.nPos > 0)
-        ScrollTree(tree, WM_VSCROLL, vertical.nPos - 1);
-      else if (FDragY > box.bottom - margin && vertical.nPos < vertical.nMax)
-        ScrollTree(tree, WM_VSCROLL, vertical.nPos + 1);
-    }
-    SCROLLINFO horizontal;
-    if (ReadScrollInfo(tree, SB_HORZ, horizontal)) {
-      if (FDragX < box.left + margin)
-        ScrollTree(tree, WM_HSCROLL, std::max(horizontal.nPos - kHorizontalScrollStep, 0));
-      else if (FDragX > box.right - margin)
-        ScrollTree(tree, WM_HSCROLL, std::min(horizontal.nPos + kHorizontalScrollStep, horizontal.nMax));
-    }
-    RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  SCROLLINFO vertical;
+  if (ReadScrollInfo(tree, SB_VERT, vertical)) {
+    if (at.y < box.top + margin && vertical.nPos > 0)
+      ScrollTree(tree, WM_VSCROLL, vertical.nPos - 1);
+    else if (at.y > box.bottom - margin && vertical.nPos < vertical.nMax)
+      ScrollTree(tree, WM_VSCROLL, vertical.nPos + 1);
   }
-  FMouseMoved = false;
+  SCROLLINFO horizontal;
+  if (ReadScrollInfo(tree, SB_HORZ, horizontal)) {
+    if (at.x < box.left + margin)
+      ScrollTree(tree, WM_HSCROLL, std::max(horizontal.nPos - kHorizontalScrollStep, 0));
+    else if (at.x > box.right - margin)
+      ScrollTree(tree, WM_HSCROLL, std::min(horizontal.nPos + kHorizontalScrollStep, horizontal.nMax));
+  }
+  RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-LRESULT CALLBACK TSettingForm::DragSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+LRESULT CALLBACK SettingForm::DragSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                 DWORD_PTR self) {
-  auto* form = reinterpret_cast<TSettingForm*>(self);
+  auto* form = reinterpret_cast<SettingForm*>(self);
   if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, DragSubclassProc, kDragSubclassId);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
   }
   try {
     LRESULT result = 0;
-    if (form->DragMessage(hwnd, msg, wParam, lParam, result))
+    if (form->HandleDragInput(hwnd, msg, wParam, lParam, result))
       return result;
   } catch (...) {
-    ShowCurrentException(form->FHandle);
+    ShowCurrentException(form->hwnd_);
   }
   return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-bool TSettingForm::DragMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  const bool fromList = hwnd == Control(CheckListBox1);
-  if (FDragSource != DragSource::None) {
+bool SettingForm::HandleDragInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  const bool fromList = hwnd == Control(kEngineList);
+  if (drag_.Active()) {
     switch (msg) {
       case WM_MOUSEMOVE:
-        DragMove(hwnd, PointOf(lParam));
+        OnDragMove(hwnd, PointOf(lParam));
         return true;
       case WM_LBUTTONUP:
         if (fromList) {
           // The list ends the press it was tracking (its capture and its
-          // selection notice) before the drop rebuilds it.
-          const DragSource source = FDragSource;
-          FDragSource = DragSource::None;
+          // selection notice) before the drop rebuilds it; the capture it
+          // gives up is the drag's own.
+          releasingList_ = true;
           result = DefSubclassProc(hwnd, msg, wParam, lParam);
-          FDragSource = source;
+          releasingList_ = false;
         }
-        DropAt(hwnd, PointOf(lParam));
+        OnDragRelease(hwnd, PointOf(lParam));
         return true;
       case WM_CAPTURECHANGED:
         // Somebody else took the pointer: the drag is over.
-        if (reinterpret_cast<HWND>(lParam) != hwnd)
-          EndDrag();
+        if (reinterpret_cast<HWND>(lParam) != hwnd && !releasingList_)
+          drag_.End();
         return false;
       default:
         return false;
@@ -393,31 +359,30 @@ bool TSettingForm::DragMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   if (!fromList) {
     // The tree selects on the left and right buttons itself.
     if (msg == WM_MBUTTONDOWN)
-      TreeView1MouseDown(PointOf(lParam));
+      OnTreeMiddleButtonDown(PointOf(lParam));
     return false;
   }
   switch (msg) {
     case WM_LBUTTONDOWN: {
       result = DefSubclassProc(hwnd, msg, wParam, lParam);
       const LRESULT hit = SendMessageA(hwnd, LB_ITEMFROMPOINT, 0, lParam);
-      FListPressed = HIWORD(hit) == 0;
-      FListPress = PointOf(lParam);
+      listPressed_ = HIWORD(hit) == 0;
+      listPress_ = PointOf(lParam);
       return true;
     }
     case WM_MOUSEMOVE: {
-      if (!FListPressed || !(wParam & MK_LBUTTON))
+      if (!listPressed_ || !(wParam & MK_LBUTTON))
         return false;
       const POINT at = PointOf(lParam);
-      if (std::abs(at.x - FListPress.x) <= GetSystemMetrics(SM_CXDRAG) &&
-          std::abs(at.y - FListPress.y) <= GetSystemMetrics(SM_CYDRAG))
+      if (std::abs(at.x - listPress_.x) <= GetSystemMetrics(SM_CXDRAG) &&
+          std::abs(at.y - listPress_.y) <= GetSystemMetrics(SM_CYDRAG))
         return false;
-      FListPressed = false;
-      CheckListBox1StartDrag();
+      OnListBeginDrag();
       return true;
     }
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
-      FListPressed = false;
+      listPressed_ = false;
       return false;
     default:
       return false;

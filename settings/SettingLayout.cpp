@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ErrorBox.h"
+#include "WindowText.h"
 
 namespace kf {
 
@@ -22,13 +23,6 @@ constexpr int kPanelExtraBytes = 3 * sizeof(LONG_PTR);
 
 ControlKind PanelKind(HWND panel) {
   return static_cast<ControlKind>(GetWindowLongPtrA(panel, kPanelKindSlot));
-}
-
-std::string WindowText(HWND hwnd) {
-  const int length = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(hwnd, &text[0], length + 1)));
-  return text;
 }
 
 void PaintGroupFrame(HWND panel, HDC dc, const RECT& client) {
@@ -74,8 +68,19 @@ void PaintImages(HWND panel, HDC dc) {
   }
 }
 
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+// Both window classes of the layout run their messages through here: no
+// exception may unwind into the window manager.
+template <LRESULT (*Handle)(HWND, UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK GuardedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   try {
+    return Handle(hwnd, msg, wParam, lParam);
+  } catch (...) {
+    ShowCurrentException(GetAncestor(hwnd, GA_ROOT));
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+LRESULT PanelMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
       // Containers hand their children's notifications to the form.
       case WM_COMMAND:
@@ -121,16 +126,12 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       default:
         break;
     }
-  } catch (...) {
-    ShowCurrentException(GetAncestor(hwnd, GA_ROOT));
-  }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 // The splitter resizes the control docked left of it: it reports the wanted
 // width and the form lays itself out again.
-LRESULT CALLBACK SplitterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  try {
+LRESULT SplitterMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
       case WM_LBUTTONDOWN:
         // Where in the splitter it was grabbed, so that it does not jump.
@@ -162,9 +163,6 @@ LRESULT CALLBACK SplitterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       default:
         break;
     }
-  } catch (...) {
-    ShowCurrentException(GetAncestor(hwnd, GA_ROOT));
-  }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -200,8 +198,12 @@ ClassOfKind WindowClassOf(const ControlRow& row) {
       return {"BUTTON", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0};
     case ControlKind::Edit:
       return {"EDIT", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case ControlKind::Radio:
-      return {"BUTTON", WS_TABSTOP | WS_GROUP | BS_RADIOBUTTON, 0};
+    case ControlKind::Radio: {
+      // One group per run of radio buttons, so that the arrow keys go round
+      // it; the button keeps the tab stop on whichever of them is checked.
+      const bool firstOfRun = &row == kSettingLayout || row.kind != (&row - 1)->kind;
+      return {"BUTTON", static_cast<DWORD>(WS_TABSTOP | BS_AUTORADIOBUTTON | (firstOfRun ? WS_GROUP : 0)), 0};
+    }
     case ControlKind::Image:
       return {nullptr, 0, 0};
   }
@@ -222,7 +224,7 @@ SIZE CaptionSize(HWND hwnd, HFONT font, const char* caption) {
 
 }  // namespace
 
-int LayoutIndex(SettingControl id) {
+int LayoutIndex(ControlId id) {
   for (int i = 0; i < kSettingControlCount; ++i) {
     if (kSettingLayout[i].id == id)
       return i;
@@ -230,7 +232,7 @@ int LayoutIndex(SettingControl id) {
   return -1;
 }
 
-HWND SettingControls::operator[](SettingControl id) const {
+HWND SettingControls::operator[](ControlId id) const {
   const int index = LayoutIndex(id);
   return index < 0 || static_cast<size_t>(index) >= windows.size() ? nullptr : windows[static_cast<size_t>(index)];
 }
@@ -310,13 +312,13 @@ void LayoutControls(HWND form, const SettingControls& controls, int dpi, int tre
     } else {
       const int dx = parentWidth - Scale(designWidth, dpi);
       const int dy = parentHeight - Scale(designHeight, dpi);
-      if ((row.anchors & akLeft) && (row.anchors & akRight))
+      if ((row.anchors & kAnchorLeft) && (row.anchors & kAnchorRight))
         width += dx;
-      else if (row.anchors & akRight)
+      else if (row.anchors & kAnchorRight)
         left += dx;
-      if ((row.anchors & akTop) && (row.anchors & akBottom))
+      if ((row.anchors & kAnchorTop) && (row.anchors & kAnchorBottom))
         height += dy;
-      else if (row.anchors & akBottom)
+      else if (row.anchors & kAnchorBottom)
         top += dy;
       width = std::max(0, width);
       height = std::max(0, height);
@@ -330,7 +332,7 @@ void RegisterLayoutClasses(HINSTANCE instance) {
   WNDCLASSEXA panel = {};
   panel.cbSize = sizeof(panel);
   panel.style = CS_HREDRAW | CS_VREDRAW;
-  panel.lpfnWndProc = PanelProc;
+  panel.lpfnWndProc = GuardedProc<PanelMessage>;
   panel.cbWndExtra = kPanelExtraBytes;
   panel.hInstance = instance;
   panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -342,7 +344,7 @@ void RegisterLayoutClasses(HINSTANCE instance) {
   WNDCLASSEXA splitter = {};
   splitter.cbSize = sizeof(splitter);
   splitter.style = CS_HREDRAW | CS_VREDRAW;
-  splitter.lpfnWndProc = SplitterProc;
+  splitter.lpfnWndProc = GuardedProc<SplitterMessage>;
   splitter.hInstance = instance;
   splitter.hCursor = LoadCursor(nullptr, IDC_SIZEWE);
   splitter.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);

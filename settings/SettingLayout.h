@@ -8,38 +8,40 @@
 
 #include <vector>
 
+#include "Version.h"
+
 namespace kf {
 
 // Control ids; tests find the controls by them too.
-enum SettingControl : int {
+enum ControlId : int {
   kNoControl = 0,
-  Label1 = 1001,
-  Panel1,
-  TreeView1,
-  Splitter1,
-  CheckListBox1,
-  FolderButton,
-  GroupBox1,
-  eucRadioButton,
-  Label8,
-  NameEdit,
-  Label2,
-  URLEdit,
-  Label3,
-  sjisRadioButton,
-  AddButton,
-  ModifyButton,
-  ClearButton,
-  DeleteButton,
-  HelpButton,
-  CloseButton,
-  Panel2,
-  Image1,
-  Label4,
-  Label5,
-  Label6,
-  Label7,
-  utf8RadioButton,
+  kListHint = 1001,
+  kBrowsePanel,
+  kFolderTree,
+  kTreeSplitter,
+  kEngineList,
+  kFolderVisibilityButton,
+  kEngineGroup,
+  kEucRadio,
+  kNameLabel,
+  kNameEdit,
+  kUrlLabel,
+  kUrlEdit,
+  kEncodingLabel,
+  kSjisRadio,
+  kAddButton,
+  kModifyButton,
+  kClearButton,
+  kDeleteEngineButton,
+  kHelpButton,
+  kCloseButton,
+  kAboutPanel,
+  kAboutIcon,
+  kProductLabel,
+  kCopyrightLabel,
+  kLicenseLabel,
+  kHomepageLink,
+  kUtf8Radio,
 };
 
 enum class ControlKind {
@@ -58,60 +60,61 @@ enum class ControlKind {
 };
 
 enum Anchor : unsigned {
-  akLeft = 1,
-  akTop = 2,
-  akRight = 4,
-  akBottom = 8,
+  kAnchorLeft = 1,
+  kAnchorTop = 2,
+  kAnchorRight = 4,
+  kAnchorBottom = 8,
 };
 
 // Docked controls fill their parent from the left, in row order.
 enum class Dock { None, Left, Fill };
 
 struct ControlRow {
-  SettingControl id;
+  ControlId id;
   ControlKind kind;
-  SettingControl parent;  // kNoControl: the form itself
+  ControlId parent;  // kNoControl: the form itself
   int x, y, width, height;  // 96 DPI; width 0 on a label: fit the caption
   unsigned anchors;
   Dock dock;
   const char* caption;  // ANSI, code page 932
-  SettingControl buddy;  // for labels: the control its mnemonic focuses
+  ControlId buddy;  // for labels: the control its mnemonic focuses
 };
 
-constexpr unsigned akLeftTop = akLeft | akTop;
+constexpr unsigned kAnchorLeftTop = kAnchorLeft | kAnchorTop;
 
 // clang-format off
 constexpr ControlRow kSettingLayout[] = {
-  // id               kind                     parent     x    y    w    h   anchors                              dock        caption                                  buddy
-  {Label1,          ControlKind::Label,      kNoControl,   8,   4,   0,   0, akLeftTop,                           Dock::None, "Checked items are shown in menu.",      kNoControl},
-  {Panel1,          ControlKind::Panel,      kNoControl,   6,  20, 320, 160, akLeft | akTop | akRight | akBottom,  Dock::None, "",                                      kNoControl},
-  {TreeView1,       ControlKind::Tree,       Panel1,       0,   0, 130, 160, akLeftTop,                           Dock::Left, "",                                      kNoControl},
-  {Splitter1,       ControlKind::Splitter,   Panel1,     130,   0,   2, 160, akLeftTop,                           Dock::Left, "",                                      kNoControl},
-  {CheckListBox1,   ControlKind::CheckList,  Panel1,     132,   0, 188, 160, akLeftTop,                           Dock::Fill, "",                                      kNoControl},
-  {FolderButton,    ControlKind::Button,     kNoControl,   8, 186, 112,  17, akLeft | akBottom,                   Dock::None, "Show / Hide &Folder",                   kNoControl},
-  {GroupBox1,       ControlKind::GroupBox,   kNoControl,   6, 208, 320, 120, akLeft | akRight | akBottom,         Dock::None, "Add / Modify",                          kNoControl},
-  {eucRadioButton,  ControlKind::Radio,      GroupBox1,   16,  96, 113,  17, akLeftTop,                           Dock::None, "&EUC",                                  kNoControl},
+  // id                     kind                     parent          x    y    w    h   anchors                                                  dock        caption                                  buddy
+  {kListHint,               ControlKind::Label,      kNoControl,     8,   4,   0,   0, kAnchorLeftTop,                                          Dock::None, "Checked items are shown in menu.",      kNoControl},
+  {kBrowsePanel,            ControlKind::Panel,      kNoControl,     6,  20, 320, 160, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,  Dock::None, "",                                      kNoControl},
+  {kFolderTree,             ControlKind::Tree,       kBrowsePanel,   0,   0, 130, 160, kAnchorLeftTop,                                          Dock::Left, "",                                      kNoControl},
+  {kTreeSplitter,           ControlKind::Splitter,   kBrowsePanel, 130,   0,   2, 160, kAnchorLeftTop,                                          Dock::Left, "",                                      kNoControl},
+  {kEngineList,             ControlKind::CheckList,  kBrowsePanel, 132,   0, 188, 160, kAnchorLeftTop,                                          Dock::Fill, "",                                      kNoControl},
+  {kFolderVisibilityButton, ControlKind::Button,     kNoControl,     8, 186, 112,  17, kAnchorLeft | kAnchorBottom,                             Dock::None, "Show / Hide &Folder",                   kNoControl},
+  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 320, 120, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, "Add / Modify",                          kNoControl},
+  {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, "&Name",                                 kNameEdit},
+  {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, "",                                      kNoControl},
+  {kUrlLabel,               ControlKind::Label,      kEngineGroup,   8,  44,   0,   0, kAnchorLeftTop,                                          Dock::None, "&URL",                                  kUrlEdit},
+  {kUrlEdit,                ControlKind::Edit,       kEngineGroup,  56,  40, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, "",                                      kNoControl},
+  {kEncodingLabel,          ControlKind::Label,      kEngineGroup,   8,  64,   0,   0, kAnchorLeftTop,                                          Dock::None, "encoding",                              kNoControl},
+  // The encoding buttons are one group, in the order the arrow keys go
+  // through them. The parentheses are full-width (Shift-JIS 81 69 / 81 6A).
+  {kSjisRadio,              ControlKind::Radio,      kEngineGroup,  16,  80, 113,  17, kAnchorLeftTop,                                          Dock::None, "&SJIS\x81\x69" "default\x81\x6A",       kNoControl},
+  {kEucRadio,               ControlKind::Radio,      kEngineGroup,  16,  96, 113,  17, kAnchorLeftTop,                                          Dock::None, "&EUC",                                  kNoControl},
   // Beside the Shift-JIS button, in the room left of the command buttons.
-  {utf8RadioButton, ControlKind::Radio,      GroupBox1,  136,  80,  94,  16, akLeftTop,                           Dock::None, "UTF-&8",                                kNoControl},
-  {Label8,          ControlKind::Label,      GroupBox1,    8,  20,   0,   0, akLeftTop,                           Dock::None, "&Name",                                 NameEdit},
-  {NameEdit,        ControlKind::Edit,       GroupBox1,   56,  16, 254,  20, akLeft | akTop | akRight,            Dock::None, "",                                      kNoControl},
-  {Label2,          ControlKind::Label,      GroupBox1,    8,  44,   0,   0, akLeftTop,                           Dock::None, "&URL",                                  URLEdit},
-  {URLEdit,         ControlKind::Edit,       GroupBox1,   56,  40, 254,  20, akLeft | akTop | akRight,            Dock::None, "",                                      kNoControl},
-  {Label3,          ControlKind::Label,      GroupBox1,    8,  64,   0,   0, akLeftTop,                           Dock::None, "encoding",                              kNoControl},
-  // The parentheses are full-width (Shift-JIS 81 69 / 81 6A).
-  {sjisRadioButton, ControlKind::Radio,      GroupBox1,   16,  80, 113,  17, akLeftTop,                           Dock::None, "&SJIS\x81\x69" "default\x81\x6A",       kNoControl},
-  {AddButton,       ControlKind::Button,     GroupBox1,  156,  96,  75,  17, akTop | akRight,                     Dock::None, "&Add",                                  kNoControl},
-  {ModifyButton,    ControlKind::Button,     GroupBox1,  236,  96,  75,  17, akTop | akRight,                     Dock::None, "&Modify",                               kNoControl},
-  {ClearButton,     ControlKind::Button,     GroupBox1,  236,  72,  75,  17, akTop | akRight,                     Dock::None, "&Clear",                                kNoControl},
-  {DeleteButton,    ControlKind::Button,     kNoControl, 250, 186,  75,  17, akRight | akBottom,                  Dock::None, "&Delete item",                          kNoControl},
-  {HelpButton,      ControlKind::Button,     kNoControl, 252, 344,  75,  17, akRight | akBottom,                  Dock::None, "&Help",                                 kNoControl},
-  {CloseButton,     ControlKind::Button,     kNoControl, 252, 368,  75,  17, akRight | akBottom,                  Dock::None, "Close(&Q)",                             kNoControl},
-  {Panel2,          ControlKind::BevelPanel, kNoControl,   6, 334, 225,  52, akLeft | akBottom,                   Dock::None, "",                                      kNoControl},
-  {Image1,          ControlKind::Image,      Panel2,       2,   2,  41,  41, akLeftTop,                           Dock::None, "",                                      kNoControl},
-  {Label4,          ControlKind::Label,      Panel2,      42,   2,   0,   0, akLeftTop,                           Dock::None, "Kestrelfind  2.0.1",                    kNoControl},
-  {Label5,          ControlKind::Label,      Panel2,      42,  14,   0,   0, akLeftTop,                           Dock::None, "(C) 2026 Kestrel Software.",            kNoControl},
-  {Label6,          ControlKind::Label,      Panel2,      42,  26,   0,   0, akLeftTop,                           Dock::None, "Free software. No warranty.",           kNoControl},
-  {Label7,          ControlKind::Link,       Panel2,      10,  38, 208,  12, akLeftTop,                           Dock::None, "https://kestrel-software.example/kestrelfind/", kNoControl},
+  {kUtf8Radio,              ControlKind::Radio,      kEngineGroup, 136,  80,  94,  16, kAnchorLeftTop,                                          Dock::None, "UTF-&8",                                kNoControl},
+  {kAddButton,              ControlKind::Button,     kEngineGroup, 156,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Add",                                  kNoControl},
+  {kModifyButton,           ControlKind::Button,     kEngineGroup, 236,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Modify",                               kNoControl},
+  {kClearButton,            ControlKind::Button,     kEngineGroup, 236,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Clear",                                kNoControl},
+  {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   250, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "&Delete item",                          kNoControl},
+  {kHelpButton,             ControlKind::Button,     kNoControl,   252, 344,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "&Help",                                 kNoControl},
+  {kCloseButton,            ControlKind::Button,     kNoControl,   252, 368,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "Close(&Q)",                             kNoControl},
+  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 334, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, "",                                      kNoControl},
+  {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, "",                                      kNoControl},
+  {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, "Kestrelfind  " KF_VERSION_TEXT,         kNoControl},
+  {kCopyrightLabel,         ControlKind::Label,      kAboutPanel,   42,  14,   0,   0, kAnchorLeftTop,                                          Dock::None, "(C) 2026 Kestrel Software.",            kNoControl},
+  {kLicenseLabel,           ControlKind::Label,      kAboutPanel,   42,  26,   0,   0, kAnchorLeftTop,                                          Dock::None, "Free software. No warranty.",           kNoControl},
+  {kHomepageLink,           ControlKind::Link,       kAboutPanel,   10,  38, 208,  12, kAnchorLeftTop,                                          Dock::None, "https://kestrel-software.example/kestrelfind/", kNoControl},
 };
 // clang-format on
 
@@ -125,13 +128,13 @@ constexpr int kDesignWidth = 340;
 constexpr int kDesignHeight = 416;
 
 // Row index of a control, or -1.
-int LayoutIndex(SettingControl id);
+int LayoutIndex(ControlId id);
 
 // The created controls, indexed like kSettingLayout.
 struct SettingControls {
   std::vector<HWND> windows;
 
-  HWND operator[](SettingControl id) const;
+  HWND operator[](ControlId id) const;
 };
 
 // Creates every control of the table as a child of form (containers before

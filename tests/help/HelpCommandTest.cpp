@@ -34,11 +34,11 @@ TEST_F(HelpCommand, WithoutARegisteredControlSaysSoOnceLoadedAndNeverRetries) {
     kft::HelpControlRegistration registration;
     ASSERT_TRUE(registration.Remove());
     ASSERT_TRUE(Open());
-    ASSERT_TRUE(dialog.Enabled(HelpButton));
-    dialog.Click(HelpButton);
+    ASSERT_TRUE(dialog.Enabled(kHelpButton));
+    dialog.Click(kHelpButton);
   }
   // The registration is back, but the first use decided.
-  dialog.KeyUp(dialog.Control(TreeView1), VK_F1);
+  dialog.KeyUp(dialog.Control(kFolderTree), VK_F1);
   dialog.Pump(200);
   ASSERT_EQ(2u, boxes.Count());
   for (const auto& box : boxes.Boxes())

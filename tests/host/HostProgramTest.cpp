@@ -1,5 +1,5 @@
-// The host program and the URL recorder as separate processes, the way the
-// demo and the end-to-end scripts use them.
+// The host program as a separate process, the way the demo and the
+// end-to-end scripts use it.
 #include <windows.h>
 #include <shellapi.h>
 #include <gtest/gtest.h>
@@ -120,36 +120,6 @@ TEST(HostProgram, ShowMenuOpensSubmenusAndClosesWithNothingChosen) {
   EXPECT_EQ(0u, kft::ReadBytes(png).find("\x89PNG"));
   EXPECT_NE(std::string::npos, run.err.find("no such submenu: Search engines/Nothing here")) << run.err;
   EXPECT_TRUE(urls.ExpectNothingOpened(1000));
-}
-
-TEST(UrlRecorder, AppendsItsArgumentByteForByte) {
-  kft::UrlLog log;
-  const std::string url = "kftest://host/path?q=a%20b&x=[WORD]&y=c d";
-  auto run = kft::RunProgram(kft::BinFile("urlrecorder.exe"), {url});
-  EXPECT_EQ(0u, run.exitCode);
-  run = kft::RunProgram(kft::BinFile("urlrecorder.exe"), {"second"});
-  EXPECT_EQ(0u, run.exitCode);
-  EXPECT_EQ((std::vector<std::string>{url, "second"}), log.Lines());
-}
-
-TEST(UrlRecorder, ShellOpenOfEachTestSchemeRunsIt) {
-  kft::UrlLog log;
-  const std::string urls[] = {"http://example.invalid/search?q=%8C%9F%8D%F5", "https://example.invalid/?a=1&b=2",
-                              "kftest://x/[WORD]", "search-ms:query=abc", "ms-msdt:/id PCWDiagnostic"};
-  for (const std::string& url : urls)
-    ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOW);
-  ASSERT_TRUE(log.WaitForLines(5, 20000));
-  auto lines = log.Lines();
-  std::sort(lines.begin(), lines.end());
-  std::vector<std::string> expected(std::begin(urls), std::end(urls));
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(expected, lines);
-}
-
-TEST(UrlRecorder, NothingOpenedIsReportedAsSuch) {
-  kft::UrlLog log;
-  EXPECT_TRUE(log.ExpectNothingOpened(300));
-  EXPECT_FALSE(log.WaitForLines(1, 300));
 }
 
 }  // namespace

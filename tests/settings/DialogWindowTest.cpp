@@ -34,24 +34,24 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_TRUE(SendMessageA(form, WM_GETICON, ICON_BIG, 0) != 0);
 
   // The tree has the focus and its root is selected, listing the root's engines.
-  EXPECT_EQ(dialog.Control(TreeView1), dialog.Focus());
+  EXPECT_EQ(dialog.Control(kFolderTree), dialog.Focus());
   EXPECT_EQ("ROOT", dialog.SelectedNodeText());
   EXPECT_EQ(std::vector<std::string>{"Google"}, dialog.Items());
   EXPECT_EQ(-1, dialog.SelectedItem());
 
   // Start state of the controls.
-  EXPECT_FALSE(dialog.Enabled(FolderButton));
-  EXPECT_FALSE(dialog.Enabled(AddButton));
-  EXPECT_FALSE(dialog.Enabled(ModifyButton));
-  EXPECT_FALSE(dialog.Enabled(HelpButton)) << "no help file beside the library";
-  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
-  EXPECT_FALSE(dialog.Checked(eucRadioButton));
-  EXPECT_EQ("Show / Hide &Folder", dialog.Text(FolderButton));
-  EXPECT_EQ("Close(&Q)", dialog.Text(CloseButton));
-  EXPECT_EQ("Kestrelfind  2.0.1", dialog.Text(Label4));
+  EXPECT_FALSE(dialog.Enabled(kFolderVisibilityButton));
+  EXPECT_FALSE(dialog.Enabled(kAddButton));
+  EXPECT_FALSE(dialog.Enabled(kModifyButton));
+  EXPECT_FALSE(dialog.Enabled(kHelpButton)) << "no help file beside the library";
+  EXPECT_TRUE(dialog.Checked(kSjisRadio));
+  EXPECT_FALSE(dialog.Checked(kEucRadio));
+  EXPECT_EQ("Show / Hide &Folder", dialog.Text(kFolderVisibilityButton));
+  EXPECT_EQ("Close(&Q)", dialog.Text(kCloseButton));
+  EXPECT_EQ("Kestrelfind  2.0.1", dialog.Text(kProductLabel));
   EXPECT_EQ(L"&SJIS\uFF08default\uFF09", [&] {
     wchar_t text[64] = {};
-    GetWindowTextW(dialog.Control(sjisRadioButton), text, 64);
+    GetWindowTextW(dialog.Control(kSjisRadio), text, 64);
     return std::wstring(text);
   }());
 }
@@ -66,8 +66,8 @@ TEST_F(DialogWindow, TwoSetupCallsServeOneDialog) {
   dialog.Pump(100);
   EXPECT_EQ(first, dialog.Form());
   int count = 0;
-  for (HWND h = FindWindowExA(nullptr, nullptr, "KestrelfindSettingForm", nullptr); h;
-       h = FindWindowExA(nullptr, h, "KestrelfindSettingForm", nullptr))
+  for (HWND h = FindWindowExA(nullptr, nullptr, kf::kSettingFormClass, nullptr); h;
+       h = FindWindowExA(nullptr, h, kf::kSettingFormClass, nullptr))
     ++count;
   EXPECT_EQ(1, count);
 }
@@ -118,7 +118,7 @@ TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
   const int bing = dialog.ItemIndex("Bing");
   ASSERT_GE(bing, 0);
   dialog.ClickItem(bing);
-  EXPECT_EQ("Bing", dialog.Text(NameEdit));
+  EXPECT_EQ("Bing", dialog.Text(kNameEdit));
 
   dialog.Close();
   EXPECT_FALSE(dialog.Visible());
@@ -139,15 +139,15 @@ TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
   EXPECT_EQ(470, Height(rc));
   EXPECT_EQ("Web", dialog.SelectedNodeText());
   EXPECT_EQ(bing, dialog.SelectedItem());
-  EXPECT_EQ("Bing", dialog.Text(NameEdit));
-  EXPECT_EQ("https://b.example/?q=[WORD]", dialog.Text(URLEdit));
-  EXPECT_TRUE(dialog.Checked(eucRadioButton));
+  EXPECT_EQ("Bing", dialog.Text(kNameEdit));
+  EXPECT_EQ("https://b.example/?q=[WORD]", dialog.Text(kUrlEdit));
+  EXPECT_TRUE(dialog.Checked(kEucRadio));
   EXPECT_EQ(0u, boxes.Count());
 }
 
 TEST_F(DialogWindow, TheCloseButtonClosesLikeTheCloseBox) {
   ASSERT_TRUE(Open());
-  dialog.Click(CloseButton);
+  dialog.Click(kCloseButton);
   EXPECT_FALSE(dialog.Visible());
   EXPECT_EQ("340", kft::IniValue(sandbox.IniPath(), "width"));
 }
@@ -177,7 +177,7 @@ TEST_F(DialogWindow, AReadOnlyIniIsReportedOnceAndKeptAsItWas) {
   ASSERT_TRUE(form);
   EXPECT_EQ(400, Width(dialog.WindowRect()));
   SetWindowPos(form, nullptr, 0, 0, 450, 420, SWP_NOMOVE | SWP_NOZORDER);
-  dialog.Click(CloseButton);
+  dialog.Click(kCloseButton);
   ASSERT_EQ(1u, boxes.Count());
   EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(ini), boxes.Boxes()[0].TextUtf8());
   EXPECT_FALSE(dialog.Visible());
@@ -189,25 +189,25 @@ TEST_F(DialogWindow, AReadOnlyIniIsReportedOnceAndKeptAsItWas) {
 TEST_F(DialogWindow, ControlsKeepTheirAnchoredDistancesWhenResized) {
   HWND form = Open();
   ASSERT_TRUE(form);
-  const auto rectOf = [&](SettingControl id) {
+  const auto rectOf = [&](ControlId id) {
     RECT rc = dialog.ControlRect(id);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rc), 2);
     return rc;
   };
-  const SettingControl ids[] = {Panel1, FolderButton, DeleteButton, GroupBox1, NameEdit, AddButton,
-                                Panel2, HelpButton, CloseButton, Label1, CheckListBox1, TreeView1};
+  const ControlId ids[] = {kBrowsePanel, kFolderVisibilityButton, kDeleteEngineButton, kEngineGroup, kNameEdit, kAddButton,
+                                kAboutPanel, kHelpButton, kCloseButton, kListHint, kEngineList, kFolderTree};
   std::vector<RECT> before;
-  for (SettingControl id : ids)
+  for (ControlId id : ids)
     before.push_back(rectOf(id));
   // Relative positions at the design size.
   RECT client;
   GetClientRect(form, &client);
-  EXPECT_EQ(8, rectOf(FolderButton).left);
-  EXPECT_EQ(112, Width(rectOf(FolderButton)));
-  EXPECT_EQ(17, Height(rectOf(FolderButton)));
-  EXPECT_EQ(75, Width(rectOf(CloseButton)));
-  EXPECT_EQ(rectOf(HelpButton).left, rectOf(CloseButton).left);
-  EXPECT_EQ(24, rectOf(CloseButton).top - rectOf(HelpButton).top);
+  EXPECT_EQ(8, rectOf(kFolderVisibilityButton).left);
+  EXPECT_EQ(112, Width(rectOf(kFolderVisibilityButton)));
+  EXPECT_EQ(17, Height(rectOf(kFolderVisibilityButton)));
+  EXPECT_EQ(75, Width(rectOf(kCloseButton)));
+  EXPECT_EQ(rectOf(kHelpButton).left, rectOf(kCloseButton).left);
+  EXPECT_EQ(24, rectOf(kCloseButton).top - rectOf(kHelpButton).top);
 
   const RECT rc = dialog.WindowRect();
   SetWindowPos(form, nullptr, 0, 0, Width(rc) + 100, Height(rc) + 60, SWP_NOMOVE | SWP_NOZORDER);
@@ -216,23 +216,23 @@ TEST_F(DialogWindow, ControlsKeepTheirAnchoredDistancesWhenResized) {
     int dx, dy, dw, dh;
   };
   const Expect moves[] = {
-      {0, 0, 100, 60},   // Panel1: all four anchors
-      {0, 60, 0, 0},     // FolderButton: left, bottom
-      {100, 60, 0, 0},   // DeleteButton: right, bottom
-      {0, 60, 100, 0},   // GroupBox1: left, right, bottom
-      {0, 0, 100, 0},    // NameEdit: left, top, right (in the group box)
-      {100, 0, 0, 0},    // AddButton: top, right (in the group box)
-      {0, 60, 0, 0},     // Panel2: left, bottom
-      {100, 60, 0, 0},   // HelpButton
-      {100, 60, 0, 0},   // CloseButton
-      {0, 0, 0, 0},      // Label1
-      {0, 0, 100, 60},   // CheckListBox1 fills the rest of Panel1
-      {0, 0, 0, 60},     // TreeView1 keeps its width
+      {0, 0, 100, 60},   // kBrowsePanel: all four anchors
+      {0, 60, 0, 0},     // kFolderVisibilityButton: left, bottom
+      {100, 60, 0, 0},   // kDeleteEngineButton: right, bottom
+      {0, 60, 100, 0},   // kEngineGroup: left, right, bottom
+      {0, 0, 100, 0},    // kNameEdit: left, top, right (in the group box)
+      {100, 0, 0, 0},    // kAddButton: top, right (in the group box)
+      {0, 60, 0, 0},     // kAboutPanel: left, bottom
+      {100, 60, 0, 0},   // kHelpButton
+      {100, 60, 0, 0},   // kCloseButton
+      {0, 0, 0, 0},      // kListHint
+      {0, 0, 100, 60},   // kEngineList fills the rest of kBrowsePanel
+      {0, 0, 0, 60},     // kFolderTree keeps its width
   };
   for (size_t i = 0; i < std::size(ids); ++i) {
     const RECT now = rectOf(ids[i]);
     // Controls inside the group box move with it: compare with its movement.
-    const bool inGroup = ids[i] == NameEdit || ids[i] == AddButton;
+    const bool inGroup = ids[i] == kNameEdit || ids[i] == kAddButton;
     const int groupDy = inGroup ? 60 : 0;
     SCOPED_TRACE(testing::Message() << "control " << ids[i]);
     EXPECT_EQ(moves[i].dx, now.left - before[i].left);
@@ -245,9 +245,9 @@ TEST_F(DialogWindow, ControlsKeepTheirAnchoredDistancesWhenResized) {
 TEST_F(DialogWindow, TheSplitterDragsTheTreeWidthWhichIsKeptAtClose) {
   HWND form = Open();
   ASSERT_TRUE(form);
-  HWND splitter = dialog.Control(Splitter1);
+  HWND splitter = dialog.Control(kTreeSplitter);
   ASSERT_TRUE(splitter);
-  EXPECT_EQ(2, Width(dialog.ControlRect(Splitter1)));
+  EXPECT_EQ(2, Width(dialog.ControlRect(kTreeSplitter)));
   SendMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
   SendMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(41, 10));
   SendMessageA(splitter, WM_LBUTTONUP, 0, MAKELPARAM(41, 10));
@@ -261,10 +261,10 @@ TEST_F(DialogWindow, TheSplitterDragsTheTreeWidthWhichIsKeptAtClose) {
 // nothing of dialogs, so the dialog does this itself.
 TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   ASSERT_TRUE(Open());
-  ASSERT_EQ(dialog.Control(TreeView1), dialog.Focus());
-  const SettingControl order[] = {CheckListBox1, NameEdit, URLEdit, sjisRadioButton, ClearButton,
-                                  DeleteButton, CloseButton, TreeView1};
-  for (SettingControl id : order) {
+  ASSERT_EQ(dialog.Control(kFolderTree), dialog.Focus());
+  const ControlId order[] = {kEngineList, kNameEdit, kUrlEdit, kSjisRadio, kClearButton,
+                                  kDeleteEngineButton, kCloseButton, kFolderTree};
+  for (ControlId id : order) {
     dialog.KeyDown(dialog.Focus(), VK_TAB);
     EXPECT_EQ(dialog.Control(id), dialog.Focus()) << "expected control " << id;
   }
@@ -274,9 +274,9 @@ TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   keys[VK_SHIFT] = 0x80;
   SetKeyboardState(keys);
   dialog.KeyDown(dialog.Focus(), VK_TAB);
-  EXPECT_EQ(dialog.Control(CloseButton), dialog.Focus());
+  EXPECT_EQ(dialog.Control(kCloseButton), dialog.Focus());
   dialog.KeyDown(dialog.Focus(), VK_TAB);
-  EXPECT_EQ(dialog.Control(DeleteButton), dialog.Focus());
+  EXPECT_EQ(dialog.Control(kDeleteEngineButton), dialog.Focus());
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
 }
@@ -284,38 +284,38 @@ TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
 TEST_F(DialogWindow, MnemonicsFocusFieldsPickRadiosAndPressButtons) {
   sandbox.WriteEngine("Google.ini", std::string("https://g.example/[WORD]"));
   ASSERT_TRUE(Open());
-  HWND tree = dialog.Control(TreeView1);
+  HWND tree = dialog.Control(kFolderTree);
   dialog.AltKey(tree, 'n');
-  EXPECT_EQ(dialog.Control(NameEdit), dialog.Focus());
+  EXPECT_EQ(dialog.Control(kNameEdit), dialog.Focus());
   dialog.AltKey(dialog.Focus(), 'u');
-  EXPECT_EQ(dialog.Control(URLEdit), dialog.Focus());
+  EXPECT_EQ(dialog.Control(kUrlEdit), dialog.Focus());
   dialog.AltKey(dialog.Focus(), 'e');
-  EXPECT_TRUE(dialog.Checked(eucRadioButton));
-  EXPECT_FALSE(dialog.Checked(sjisRadioButton));
+  EXPECT_TRUE(dialog.Checked(kEucRadio));
+  EXPECT_FALSE(dialog.Checked(kSjisRadio));
   dialog.AltKey(dialog.Focus(), 'S');
-  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
-  EXPECT_FALSE(dialog.Checked(eucRadioButton));
+  EXPECT_TRUE(dialog.Checked(kSjisRadio));
+  EXPECT_FALSE(dialog.Checked(kEucRadio));
 
   // Arrow keys go round the encoding buttons: SJIS, EUC, UTF-8.
   dialog.KeyDown(dialog.Focus(), VK_DOWN);
-  EXPECT_TRUE(dialog.Checked(eucRadioButton));
+  EXPECT_TRUE(dialog.Checked(kEucRadio));
   dialog.KeyDown(dialog.Focus(), VK_RIGHT);
-  EXPECT_TRUE(dialog.Checked(utf8RadioButton));
-  EXPECT_FALSE(dialog.Checked(eucRadioButton));
+  EXPECT_TRUE(dialog.Checked(kUtf8Radio));
+  EXPECT_FALSE(dialog.Checked(kEucRadio));
   dialog.KeyDown(dialog.Focus(), VK_DOWN);
-  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
+  EXPECT_TRUE(dialog.Checked(kSjisRadio));
   dialog.KeyDown(dialog.Focus(), VK_UP);
-  EXPECT_TRUE(dialog.Checked(utf8RadioButton));
+  EXPECT_TRUE(dialog.Checked(kUtf8Radio));
   dialog.AltKey(dialog.Focus(), '8');
-  EXPECT_TRUE(dialog.Checked(utf8RadioButton));
+  EXPECT_TRUE(dialog.Checked(kUtf8Radio));
 
   // Alt+C is the Clear button; Alt+A is nothing while Add is disabled.
-  dialog.Type(NameEdit, "x");
-  dialog.Type(URLEdit, "y");
+  dialog.Type(kNameEdit, "x");
+  dialog.Type(kUrlEdit, "y");
   dialog.AltKey(dialog.Focus(), 'c');
-  EXPECT_EQ("", dialog.Text(NameEdit));
-  EXPECT_EQ("", dialog.Text(URLEdit));
-  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
+  EXPECT_EQ("", dialog.Text(kNameEdit));
+  EXPECT_EQ("", dialog.Text(kUrlEdit));
+  EXPECT_TRUE(dialog.Checked(kSjisRadio));
   dialog.AltKey(dialog.Focus(), 'a');
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath(".ini")));
 
@@ -326,25 +326,25 @@ TEST_F(DialogWindow, MnemonicsFocusFieldsPickRadiosAndPressButtons) {
 
 TEST_F(DialogWindow, EnterPressesTheFocusedButtonAndEscapeCloses) {
   ASSERT_TRUE(Open());
-  dialog.Type(NameEdit, "Name");
-  HWND clear = dialog.Control(ClearButton);
+  dialog.Type(kNameEdit, "Name");
+  HWND clear = dialog.Control(kClearButton);
   SetFocus(clear);
   dialog.KeyDown(clear, VK_RETURN);
   dialog.Pump();
-  EXPECT_EQ("", dialog.Text(NameEdit));
+  EXPECT_EQ("", dialog.Text(kNameEdit));
   EXPECT_TRUE(dialog.Visible());
-  dialog.KeyDown(dialog.Control(TreeView1), VK_ESCAPE);
+  dialog.KeyDown(dialog.Control(kFolderTree), VK_ESCAPE);
   dialog.Pump();
   EXPECT_FALSE(dialog.Visible());
 }
 
 TEST_F(DialogWindow, TheHelpButtonIsEnabledOnlyWhenTheHelpFileIsThereAtTheFirstShowing) {
   ASSERT_TRUE(Open());
-  EXPECT_FALSE(dialog.Enabled(HelpButton));
+  EXPECT_FALSE(dialog.Enabled(kHelpButton));
   dialog.Close();
   ASSERT_TRUE(kft::WriteBytes(sandbox.Folder() + "Kestrelfind.chm", "not really a help file"));
   dialog.Setup();
-  EXPECT_FALSE(dialog.Enabled(HelpButton)) << "nothing enables it again";
+  EXPECT_FALSE(dialog.Enabled(kHelpButton)) << "nothing enables it again";
 }
 
 BOOL CALLBACK CollectHelpWindow(HWND hwnd, LPARAM param) {
@@ -367,8 +367,8 @@ std::vector<HWND> HelpWindows() {
 TEST_F(DialogWindow, TheHelpButtonAndF1OpenTheRealHelpFile) {
   ASSERT_TRUE(kft::CopyFileTo(kft::BinFile("Kestrelfind.chm"), sandbox.Folder() + "Kestrelfind.chm"));
   ASSERT_TRUE(Open());
-  EXPECT_TRUE(dialog.Enabled(HelpButton));
-  dialog.Click(HelpButton);
+  EXPECT_TRUE(dialog.Enabled(kHelpButton));
+  dialog.Click(kHelpButton);
   dialog.Pump(300);
   const std::vector<HWND> first = HelpWindows();
   ASSERT_EQ(1u, first.size()) << "a help window for the button";
@@ -376,7 +376,7 @@ TEST_F(DialogWindow, TheHelpButtonAndF1OpenTheRealHelpFile) {
   dialog.Pump(100);
   ASSERT_TRUE(HelpWindows().empty());
 
-  dialog.KeyUp(dialog.Control(TreeView1), VK_F1);
+  dialog.KeyUp(dialog.Control(kFolderTree), VK_F1);
   dialog.Pump(300);
   EXPECT_EQ(1u, HelpWindows().size()) << "and one for F1";
   EXPECT_EQ(0u, boxes.Count());
@@ -389,8 +389,8 @@ TEST_F(DialogWindow, TheHelpButtonAndF1OpenTheRealHelpFile) {
 TEST_F(DialogWindow, TheLinkLabelOpensItsAddressWithTheShell) {
   kft::UrlLog urls;
   ASSERT_TRUE(Open());
-  EXPECT_EQ("https://kestrel-software.example/kestrelfind/", dialog.Text(Label7));
-  HWND link = dialog.Control(Label7);
+  EXPECT_EQ("https://kestrel-software.example/kestrelfind/", dialog.Text(kHomepageLink));
+  HWND link = dialog.Control(kHomepageLink);
   PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
   dialog.Pump(100);

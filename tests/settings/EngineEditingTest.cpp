@@ -27,8 +27,8 @@ class EngineEditing : public kft::SettingDialogTest {
     return data.cFileName;
   }
   void Fill(const std::string& name, const std::string& url) {
-    dialog.Type(NameEdit, name);
-    dialog.Type(URLEdit, url);
+    dialog.Type(kNameEdit, name);
+    dialog.Type(kUrlEdit, url);
   }
 };
 
@@ -36,37 +36,37 @@ TEST_F(EngineEditing, TheEnableRuleFollowsBothFieldsAndTheListIgnoringCase) {
   sandbox.WriteEngine("google.ini", std::string("u"));
   ASSERT_TRUE(Open());
   Fill("Google", "https://x.example/");
-  EXPECT_FALSE(dialog.Enabled(AddButton));
-  EXPECT_TRUE(dialog.Enabled(ModifyButton));
+  EXPECT_FALSE(dialog.Enabled(kAddButton));
+  EXPECT_TRUE(dialog.Enabled(kModifyButton));
 
   Fill("Googl", "https://x.example/");
-  EXPECT_TRUE(dialog.Enabled(AddButton));
-  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+  EXPECT_TRUE(dialog.Enabled(kAddButton));
+  EXPECT_FALSE(dialog.Enabled(kModifyButton));
 
   Fill("Googl", "");
-  EXPECT_FALSE(dialog.Enabled(AddButton));
-  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+  EXPECT_FALSE(dialog.Enabled(kAddButton));
+  EXPECT_FALSE(dialog.Enabled(kModifyButton));
 
   Fill("", "https://x.example/");
-  EXPECT_FALSE(dialog.Enabled(AddButton));
-  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+  EXPECT_FALSE(dialog.Enabled(kAddButton));
+  EXPECT_FALSE(dialog.Enabled(kModifyButton));
 
   // Another folder runs the rule again: Google is not listed there.
   sandbox.MakeFolder("Other");
   dialog.KeyUp(dialog.Focus(), VK_F5);
   Fill("Google", "https://x.example/");
   dialog.SelectNode("Other");
-  EXPECT_TRUE(dialog.Enabled(AddButton));
-  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+  EXPECT_TRUE(dialog.Enabled(kAddButton));
+  EXPECT_FALSE(dialog.Enabled(kModifyButton));
 }
 
 TEST_F(EngineEditing, TypedKeysReachTheFieldsAndTheirTooltips) {
   ASSERT_TRUE(Open());
-  HWND edit = dialog.Control(NameEdit);
+  HWND edit = dialog.Control(kNameEdit);
   SetFocus(edit);
   for (char ch : std::string("Bing"))
     dialog.Char(edit, ch);
-  EXPECT_EQ("Bing", dialog.Text(NameEdit));
+  EXPECT_EQ("Bing", dialog.Text(kNameEdit));
   EXPECT_EQ("Bing", kft::TooltipText(dialog.Form(), edit));
 }
 
@@ -75,7 +75,7 @@ TEST_F(EngineEditing, AddWritesTheFileListsItCheckedAndSelectedAndASecondAddDoes
   ASSERT_TRUE(Open());
   Fill("New", "https://n.example/?q=[WORD]");
   dialog.AltKey(dialog.Focus(), 'e');
-  dialog.Click(AddButton);
+  dialog.Click(kAddButton);
   EXPECT_EQ("https://n.example/?q=[WORD]", Value("New.ini", "url"));
   EXPECT_EQ("euc", Value("New.ini", "encode"));
   const std::string bytes = kft::ReadBytes(sandbox.EnginePath("New.ini"));
@@ -86,13 +86,13 @@ TEST_F(EngineEditing, AddWritesTheFileListsItCheckedAndSelectedAndASecondAddDoes
   ASSERT_GE(index, 0);
   EXPECT_EQ(index, dialog.SelectedItem());
   EXPECT_TRUE(dialog.Checks()[static_cast<size_t>(index)]);
-  EXPECT_TRUE(dialog.Enabled(AddButton)) << "the rule runs only when a field changes";
+  EXPECT_TRUE(dialog.Enabled(kAddButton)) << "the rule runs only when a field changes";
 
   // A second Add of the same name: the file exists, nothing happens (the
   // file changed meanwhile keeps the change; the list is not re-read).
   WritePrivateProfileStringA("General", "url", "changed outside", sandbox.EnginePath("New.ini").c_str());
   sandbox.WriteEngine("Other.ini", std::string("u"));
-  dialog.Click(AddButton);
+  dialog.Click(kAddButton);
   EXPECT_EQ("changed outside", Value("New.ini", "url"));
   EXPECT_EQ(-1, dialog.ItemIndex("Other"));
   EXPECT_EQ(index, dialog.SelectedItem());
@@ -103,8 +103,8 @@ TEST_F(EngineEditing, AddOfANameWhoseFileAppearedOutsideDoesNothingAndSaysNothin
   ASSERT_TRUE(Open());
   sandbox.WriteEngine("Sneaky.ini", std::string("original"), std::string("euc"));
   Fill("Sneaky", "https://replaced.example/");
-  ASSERT_TRUE(dialog.Enabled(AddButton));
-  dialog.Click(AddButton);
+  ASSERT_TRUE(dialog.Enabled(kAddButton));
+  dialog.Click(kAddButton);
   EXPECT_EQ("original", Value("Sneaky.ini", "url"));
   EXPECT_EQ(-1, dialog.ItemIndex("Sneaky")) << "no refresh";
   EXPECT_EQ(0u, boxes.Count());
@@ -115,7 +115,7 @@ TEST_F(EngineEditing, AddInTheSelectedFolderUsesTheSjisRadioByDefault) {
   ASSERT_TRUE(Open());
   dialog.SelectNode("Web");
   Fill("Google", "https://g.example/[WORD]");
-  dialog.Click(AddButton);
+  dialog.Click(kAddButton);
   EXPECT_EQ("sjis", Value("Web/Google.ini", "encode"));
   EXPECT_EQ(std::vector<std::string>{"Google"}, dialog.Items());
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Google.ini")));
@@ -124,7 +124,7 @@ TEST_F(EngineEditing, AddInTheSelectedFolderUsesTheSjisRadioByDefault) {
 TEST_F(EngineEditing, AddWithANameTheFileSystemRejectsShowsTheErrorBox) {
   ASSERT_TRUE(Open());
   Fill("bad|name", "https://x.example/");
-  dialog.Click(AddButton);
+  dialog.Click(kAddButton);
   ASSERT_EQ(1u, boxes.Count());
   const kft::SeenMessageBox& box = boxes.Boxes()[0];
   EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.EnginePath("bad|name.ini")),
@@ -138,7 +138,7 @@ TEST_F(EngineEditing, AddOfANameLeadingIntoASubfolderWritesThereAndReportsTheMis
   sandbox.MakeFolder("Sub");
   ASSERT_TRUE(Open());
   Fill("Sub\\Inner", "https://i.example/");
-  dialog.Click(AddButton);
+  dialog.Click(kAddButton);
   EXPECT_EQ("https://i.example/", Value("Sub/Inner.ini", "url"));
   ASSERT_EQ(1u, boxes.Count());
   EXPECT_EQ("Kestrelfind Error:  List index out of bounds (-1)", boxes.Boxes()[0].TextUtf8());
@@ -148,16 +148,16 @@ TEST_F(EngineEditing, ModifyWithTheSameNameRewritesOnlyUrlAndEncode) {
   sandbox.WriteEngine("Google.ini", std::string("https://old.example/"), std::string("euc"));
   ASSERT_TRUE(Open());
   dialog.ClickItem(dialog.ItemIndex("Google"));
-  ASSERT_TRUE(dialog.Checked(eucRadioButton));
-  dialog.Type(URLEdit, "https://new.example/?q=[WORD]");
+  ASSERT_TRUE(dialog.Checked(kEucRadio));
+  dialog.Type(kUrlEdit, "https://new.example/?q=[WORD]");
   dialog.AltKey(dialog.Focus(), 's');
-  ASSERT_TRUE(dialog.Enabled(ModifyButton));
-  dialog.Click(ModifyButton);
+  ASSERT_TRUE(dialog.Enabled(kModifyButton));
+  dialog.Click(kModifyButton);
   EXPECT_EQ("https://new.example/?q=[WORD]", Value("Google.ini", "url"));
   EXPECT_EQ("sjis", Value("Google.ini", "encode"));
   EXPECT_EQ(-1, dialog.SelectedItem());
-  EXPECT_EQ("Google", dialog.Text(NameEdit));
-  EXPECT_EQ("https://new.example/?q=[WORD]", dialog.Text(URLEdit));
+  EXPECT_EQ("Google", dialog.Text(kNameEdit));
+  EXPECT_EQ("https://new.example/?q=[WORD]", dialog.Text(kUrlEdit));
   EXPECT_EQ(0u, boxes.Count());
 }
 
@@ -165,8 +165,8 @@ TEST_F(EngineEditing, ModifyWithOtherLetterCaseRenamesTheFile) {
   sandbox.WriteEngine("google.ini", std::string("u"));
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
-  dialog.Type(NameEdit, "GOOGLE");
-  dialog.Click(ModifyButton);
+  dialog.Type(kNameEdit, "GOOGLE");
+  dialog.Click(kModifyButton);
   EXPECT_EQ("GOOGLE.ini", FileNameOnDisk("google.ini"));
   EXPECT_EQ(std::vector<std::string>{"GOOGLE"}, dialog.Items());
 }
@@ -175,12 +175,12 @@ TEST_F(EngineEditing, ModifyToANewNameRenamesAndKeepsTheHiddenState) {
   sandbox.WriteEngine("Old.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_HIDDEN);
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
-  dialog.Type(NameEdit, "Renamed");
-  dialog.Type(URLEdit, "https://r.example/");
+  dialog.Type(kNameEdit, "Renamed");
+  dialog.Type(kUrlEdit, "https://r.example/");
   // The name is not listed, so the rule offers Add; Modify acts on the
   // selected engine whatever the buttons say, through its command.
-  SendMessageA(dialog.Form(), WM_COMMAND, MAKEWPARAM(ModifyButton, BN_CLICKED),
-               reinterpret_cast<LPARAM>(dialog.Control(ModifyButton)));
+  SendMessageA(dialog.Form(), WM_COMMAND, MAKEWPARAM(kModifyButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(dialog.Control(kModifyButton)));
   dialog.Pump();
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Old.ini")));
   EXPECT_EQ("https://r.example/", Value("Renamed.ini", "url"));
@@ -193,10 +193,10 @@ TEST_F(EngineEditing, ModifyOntoAnotherListedEngineWritesIntoThatEngine) {
   sandbox.WriteEngine("B.ini", std::string("https://b.example/"), std::string("sjis"));
   ASSERT_TRUE(Open());
   dialog.ClickItem(dialog.ItemIndex("A"));
-  dialog.Type(NameEdit, "B");
-  dialog.Type(URLEdit, "https://typed.example/");
+  dialog.Type(kNameEdit, "B");
+  dialog.Type(kUrlEdit, "https://typed.example/");
   dialog.AltKey(dialog.Focus(), 'e');
-  dialog.Click(ModifyButton);
+  dialog.Click(kModifyButton);
   EXPECT_EQ("https://a.example/", Value("A.ini", "url"));
   EXPECT_EQ("sjis", Value("A.ini", "encode"));
   EXPECT_EQ("https://typed.example/", Value("B.ini", "url"));
@@ -208,18 +208,18 @@ TEST_F(EngineEditing, Utf8RoundTripsThroughAddClickAndModifyAndOnlyTheExactValue
   sandbox.WriteEngine("Upper.ini", std::string("https://u.example/"), std::string("UTF8"));
   ASSERT_TRUE(Open());
   Fill("Wiki", "https://w.example/?q=[WORD]");
-  dialog.Click(utf8RadioButton);
-  dialog.Click(AddButton);
+  dialog.Click(kUtf8Radio);
+  dialog.Click(kAddButton);
   EXPECT_EQ("utf8", Value("Wiki.ini", "encode"));
 
   dialog.ClickItem(dialog.ItemIndex("Upper"));
-  EXPECT_TRUE(dialog.Checked(eucRadioButton)) << "only the exact value shows UTF-8";
-  EXPECT_FALSE(dialog.Checked(utf8RadioButton));
+  EXPECT_TRUE(dialog.Checked(kEucRadio)) << "only the exact value shows UTF-8";
+  EXPECT_FALSE(dialog.Checked(kUtf8Radio));
   dialog.ClickItem(dialog.ItemIndex("Wiki"));
-  EXPECT_TRUE(dialog.Checked(utf8RadioButton));
-  EXPECT_FALSE(dialog.Checked(sjisRadioButton) || dialog.Checked(eucRadioButton));
-  dialog.Type(URLEdit, "https://w2.example/?q=[WORD]");
-  dialog.Click(ModifyButton);
+  EXPECT_TRUE(dialog.Checked(kUtf8Radio));
+  EXPECT_FALSE(dialog.Checked(kSjisRadio) || dialog.Checked(kEucRadio));
+  dialog.Type(kUrlEdit, "https://w2.example/?q=[WORD]");
+  dialog.Click(kModifyButton);
   EXPECT_EQ("utf8", Value("Wiki.ini", "encode"));
   EXPECT_EQ("https://w2.example/?q=[WORD]", Value("Wiki.ini", "url"));
 }
@@ -228,7 +228,7 @@ TEST_F(EngineEditing, ModifyOfAnEngineWithoutEncodeWritesEucWhenTheRadiosAreLeft
   sandbox.WriteEngine("Plain.ini", std::string("u"), std::nullopt);
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
-  dialog.Click(ModifyButton);
+  dialog.Click(kModifyButton);
   EXPECT_EQ("euc", Value("Plain.ini", "encode"));
 }
 
@@ -236,8 +236,8 @@ TEST_F(EngineEditing, ModifyOfAReadOnlyFileReportsAndStillRefreshes) {
   sandbox.WriteEngine("Locked.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_READONLY);
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
-  dialog.Type(URLEdit, "https://changed.example/");
-  dialog.Click(ModifyButton);
+  dialog.Type(kUrlEdit, "https://changed.example/");
+  dialog.Click(kModifyButton);
   EXPECT_EQ("u", Value("Locked.ini", "url"));
   ASSERT_EQ(1u, boxes.Count());
   EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.EnginePath("Locked.ini")),
@@ -251,7 +251,7 @@ TEST_F(EngineEditing, DeleteAsksFirstAndCancelLeavesEverything) {
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
   boxes.SetAnswer(IDCANCEL);
-  dialog.Click(DeleteButton);
+  dialog.Click(kDeleteEngineButton);
   ASSERT_EQ(1u, boxes.Count());
   const kft::SeenMessageBox& box = boxes.Boxes()[0];
   EXPECT_EQ("Delete selected item?", box.TextUtf8());
@@ -262,7 +262,7 @@ TEST_F(EngineEditing, DeleteAsksFirstAndCancelLeavesEverything) {
   EXPECT_EQ(std::vector<std::string>{"Gone"}, dialog.Items());
 
   boxes.SetAnswer(IDOK);
-  dialog.Click(DeleteButton);
+  dialog.Click(kDeleteEngineButton);
   EXPECT_EQ(2u, boxes.Count());
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Gone.ini")));
   EXPECT_TRUE(dialog.Items().empty());
@@ -271,7 +271,7 @@ TEST_F(EngineEditing, DeleteAsksFirstAndCancelLeavesEverything) {
 TEST_F(EngineEditing, DeleteWithoutASelectedItemDoesNothing) {
   sandbox.WriteEngine("Kept.ini", std::string("u"));
   ASSERT_TRUE(Open());
-  dialog.Click(DeleteButton);
+  dialog.Click(kDeleteEngineButton);
   EXPECT_EQ(0u, boxes.Count());
   EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Kept.ini")));
 }
@@ -280,7 +280,7 @@ TEST_F(EngineEditing, TheDeleteKeyInTheListAsksTheSameQuestion) {
   sandbox.WriteEngine("Gone.ini", std::string("u"));
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
-  dialog.Key(dialog.Control(CheckListBox1), VK_DELETE);
+  dialog.Key(dialog.Control(kEngineList), VK_DELETE);
   ASSERT_EQ(1u, boxes.Count());
   EXPECT_EQ("Delete selected item?", boxes.Boxes()[0].TextUtf8());
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Gone.ini")));
@@ -290,7 +290,7 @@ TEST_F(EngineEditing, DeletingAReadOnlyFileRemovesTheItemButNotTheFileUntilF5) {
   sandbox.WriteEngine("Locked.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_READONLY);
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
-  dialog.Click(DeleteButton);
+  dialog.Click(kDeleteEngineButton);
   EXPECT_TRUE(dialog.Items().empty());
   EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Locked.ini")));
   dialog.KeyUp(dialog.Focus(), VK_F5);
@@ -301,15 +301,15 @@ TEST_F(EngineEditing, ClearEmptiesTheFieldsChecksSjisAndDisablesBothButtons) {
   sandbox.WriteEngine("Euc.ini", std::string("u"), std::string("euc"));
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
-  ASSERT_TRUE(dialog.Enabled(ModifyButton));
-  dialog.Click(ClearButton);
-  EXPECT_EQ("", dialog.Text(NameEdit));
-  EXPECT_EQ("", dialog.Text(URLEdit));
-  EXPECT_EQ("", kft::TooltipText(dialog.Form(), dialog.Control(NameEdit)));
-  EXPECT_TRUE(dialog.Checked(sjisRadioButton));
-  EXPECT_FALSE(dialog.Checked(eucRadioButton));
-  EXPECT_FALSE(dialog.Enabled(AddButton));
-  EXPECT_FALSE(dialog.Enabled(ModifyButton));
+  ASSERT_TRUE(dialog.Enabled(kModifyButton));
+  dialog.Click(kClearButton);
+  EXPECT_EQ("", dialog.Text(kNameEdit));
+  EXPECT_EQ("", dialog.Text(kUrlEdit));
+  EXPECT_EQ("", kft::TooltipText(dialog.Form(), dialog.Control(kNameEdit)));
+  EXPECT_TRUE(dialog.Checked(kSjisRadio));
+  EXPECT_FALSE(dialog.Checked(kEucRadio));
+  EXPECT_FALSE(dialog.Enabled(kAddButton));
+  EXPECT_FALSE(dialog.Enabled(kModifyButton));
 }
 
 TEST_F(EngineEditing, WithNoFolderSelectedTheCommandsDoNothing) {
@@ -317,9 +317,9 @@ TEST_F(EngineEditing, WithNoFolderSelectedTheCommandsDoNothing) {
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
   Fill("Fresh", "https://f.example/");
-  TreeView_SelectItem(dialog.Control(TreeView1), nullptr);
+  TreeView_SelectItem(dialog.Control(kFolderTree), nullptr);
   dialog.Pump();
-  for (SettingControl id : {AddButton, ModifyButton, DeleteButton}) {
+  for (ControlId id : {kAddButton, kModifyButton, kDeleteEngineButton}) {
     SendMessageA(dialog.Form(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(dialog.Control(id)));
     dialog.Pump();
   }
@@ -335,11 +335,11 @@ TEST_F(EngineEditing, JapaneseEngineNamesRoundTrip) {
   ASSERT_TRUE(CreateDirectoryA(sandbox.EngineDir().c_str(), nullptr));
   ASSERT_TRUE(Open());
   Fill(name, "https://s.example/[WORD]");
-  dialog.Click(AddButton);
+  dialog.Click(kAddButton);
   EXPECT_EQ("https://s.example/[WORD]", Value(name + ".ini", "url"));
   EXPECT_EQ(std::vector<std::string>{name}, dialog.Items());
-  dialog.Type(URLEdit, "https://t.example/[WORD]");
-  dialog.Click(ModifyButton);
+  dialog.Type(kUrlEdit, "https://t.example/[WORD]");
+  dialog.Click(kModifyButton);
   EXPECT_EQ("https://t.example/[WORD]", Value(name + ".ini", "url"));
   EXPECT_EQ(0u, boxes.Count()) << (boxes.Count() ? boxes.Boxes()[0].TextUtf8() : std::string());
 }

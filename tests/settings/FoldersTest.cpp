@@ -15,7 +15,7 @@ namespace {
 
 class Folders : public kft::SettingDialogTest {
  protected:
-  HWND Tree() { return dialog.Control(TreeView1); }
+  HWND Tree() { return dialog.Control(kFolderTree); }
   bool IsDir(const std::string& rel) { return kft::DirectoryExists(sandbox.EnginePath(rel)); }
   bool IsEngine(const std::string& rel) { return kft::FileExists(sandbox.EnginePath(rel)); }
   std::string Url(const std::string& rel) {
@@ -238,7 +238,7 @@ TEST_F(Folders, ARealPointerDragsAnEngineOntoAFolder) {
   sandbox.WriteEngine("Google.ini", "kftest://g/");
   sandbox.MakeFolder("Web");
   ASSERT_TRUE(Open());
-  HWND list = dialog.Control(CheckListBox1);
+  HWND list = dialog.Control(kEngineList);
   RECT item = {};
   SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(dialog.ItemIndex("Google")), reinterpret_cast<LPARAM>(&item));
   POINT from = {item.left + 40, (item.top + item.bottom) / 2};
@@ -283,8 +283,8 @@ TEST_F(Folders, ADropOnNothingOrOutsideTheTreeChangesNothing) {
   // Escape cancels a drag under way; the release that follows drops nothing.
   dialog.SelectNode("ROOT");
   dialog.DragItem(dialog.ItemIndex("Google"), dialog.NodeCentre("Web"), false);
-  dialog.KeyDown(dialog.Control(CheckListBox1), VK_ESCAPE);
-  PostMessageA(dialog.Control(CheckListBox1), WM_LBUTTONUP, 0, 0);
+  dialog.KeyDown(dialog.Control(kEngineList), VK_ESCAPE);
+  PostMessageA(dialog.Control(kEngineList), WM_LBUTTONUP, 0, 0);
   dialog.Pump(100);
   EXPECT_TRUE(dialog.Visible()) << "Escape ended the drag, not the dialog";
   EXPECT_TRUE(IsEngine("Google.ini"));

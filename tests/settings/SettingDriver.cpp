@@ -60,9 +60,9 @@ HWND SettingDriver::Setup() {
   return Form();
 }
 
-HWND SettingDriver::Form() const { return FindWindowA("KestrelfindSettingForm", "Kestrelfind Setting"); }
+HWND SettingDriver::Form() const { return FindWindowA(kf::kSettingFormClass, nullptr); }
 
-HWND SettingDriver::Control(kf::SettingControl id) const {
+HWND SettingDriver::Control(kf::ControlId id) const {
   ChildSearch search = {id, nullptr};
   EnumChildWindows(Form(), FindChildById, reinterpret_cast<LPARAM>(&search));
   return search.found;
@@ -74,21 +74,21 @@ RECT SettingDriver::WindowRect() const {
   return rc;
 }
 
-RECT SettingDriver::ControlRect(kf::SettingControl id) const {
+RECT SettingDriver::ControlRect(kf::ControlId id) const {
   RECT rc = {};
   GetWindowRect(Control(id), &rc);
   return rc;
 }
 
-std::string SettingDriver::Text(kf::SettingControl id) const { return WindowTextOf(Control(id)); }
+std::string SettingDriver::Text(kf::ControlId id) const { return WindowTextOf(Control(id)); }
 
-bool SettingDriver::Checked(kf::SettingControl id) const {
+bool SettingDriver::Checked(kf::ControlId id) const {
   return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 std::vector<TreeNode> SettingDriver::Nodes() const {
   std::vector<TreeNode> nodes;
-  HWND tree = Control(kf::TreeView1);
+  HWND tree = Control(kf::kFolderTree);
   struct Walker {
     HWND tree;
     std::vector<TreeNode>& nodes;
@@ -119,7 +119,7 @@ HTREEITEM SettingDriver::Node(const std::string& ansiText) const {
 }
 
 std::string SettingDriver::SelectedNodeText() const {
-  HTREEITEM selected = TreeView_GetSelection(Control(kf::TreeView1));
+  HTREEITEM selected = TreeView_GetSelection(Control(kf::kFolderTree));
   for (const TreeNode& node : Nodes()) {
     if (node.item == selected)
       return node.text;
@@ -128,7 +128,7 @@ std::string SettingDriver::SelectedNodeText() const {
 }
 
 void SettingDriver::SelectNode(const std::string& ansiText) {
-  HWND tree = Control(kf::TreeView1);
+  HWND tree = Control(kf::kFolderTree);
   HTREEITEM item = Node(ansiText);
   if (!item || TreeView_GetSelection(tree) == item)
     return;
@@ -140,7 +140,7 @@ void SettingDriver::SelectNode(const std::string& ansiText) {
 }
 
 RECT SettingDriver::NodeRect(const std::string& ansiText) const {
-  HWND tree = Control(kf::TreeView1);
+  HWND tree = Control(kf::kFolderTree);
   RECT rc = {};
   if (HTREEITEM item = Node(ansiText)) {
     TreeView_EnsureVisible(tree, item);
@@ -152,7 +152,7 @@ RECT SettingDriver::NodeRect(const std::string& ansiText) const {
 POINT SettingDriver::NodeCentre(const std::string& ansiText) const { return Centre(NodeRect(ansiText)); }
 
 void SettingDriver::PostRightClick(const std::string& ansiText) {
-  HWND tree = Control(kf::TreeView1);
+  HWND tree = Control(kf::kFolderTree);
   const POINT pt = NodeCentre(ansiText);
   // The tree reports the click without a point: the plug-in asks where the
   // pointer is.
@@ -164,7 +164,7 @@ void SettingDriver::PostRightClick(const std::string& ansiText) {
 }
 
 void SettingDriver::DragNode(const std::string& ansiText, POINT to, bool drop) {
-  HWND tree = Control(kf::TreeView1);
+  HWND tree = Control(kf::kFolderTree);
   const POINT from = NodeCentre(ansiText);
   dragSource_ = tree;
   PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
@@ -179,7 +179,7 @@ void SettingDriver::DragNode(const std::string& ansiText, POINT to, bool drop) {
 }
 
 void SettingDriver::DragItem(int index, POINT to, bool drop) {
-  HWND list = Control(kf::CheckListBox1);
+  HWND list = Control(kf::kEngineList);
   RECT rc = {};
   SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc));
   const POINT from = {rc.left + 40, (rc.top + rc.bottom) / 2};
@@ -190,7 +190,7 @@ void SettingDriver::DragItem(int index, POINT to, bool drop) {
   DragMoveTo(to);
   if (drop) {
     POINT at = to;
-    MapWindowPoints(Control(kf::TreeView1), list, &at, 1);
+    MapWindowPoints(Control(kf::kFolderTree), list, &at, 1);
     PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     Pump(100);
   }
@@ -199,22 +199,22 @@ void SettingDriver::DragItem(int index, POINT to, bool drop) {
 void SettingDriver::DragMoveTo(POINT to) {
   // The source keeps the pointer while it drags: its own coordinates.
   POINT at = to;
-  MapWindowPoints(Control(kf::TreeView1), dragSource_, &at, 1);
+  MapWindowPoints(Control(kf::kFolderTree), dragSource_, &at, 1);
   PostMessageA(dragSource_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y));
   Pump(50);
 }
 
 bool SettingDriver::TreeEditable() const {
-  return (GetWindowLongPtrA(Control(kf::TreeView1), GWL_STYLE) & TVS_EDITLABELS) != 0;
+  return (GetWindowLongPtrA(Control(kf::kFolderTree), GWL_STYLE) & TVS_EDITLABELS) != 0;
 }
 
 int SettingDriver::TreeWidth() const {
-  const RECT rc = ControlRect(kf::TreeView1);
+  const RECT rc = ControlRect(kf::kFolderTree);
   return rc.right - rc.left;
 }
 
 std::vector<std::string> SettingDriver::Items() const {
-  HWND list = Control(kf::CheckListBox1);
+  HWND list = Control(kf::kEngineList);
   std::vector<std::string> items;
   const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
@@ -226,7 +226,7 @@ std::vector<std::string> SettingDriver::Items() const {
 }
 
 std::vector<bool> SettingDriver::Checks() const {
-  HWND list = Control(kf::CheckListBox1);
+  HWND list = Control(kf::kEngineList);
   std::vector<bool> checks;
   const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i)
@@ -235,7 +235,7 @@ std::vector<bool> SettingDriver::Checks() const {
 }
 
 int SettingDriver::SelectedItem() const {
-  const LRESULT index = SendMessageA(Control(kf::CheckListBox1), LB_GETCURSEL, 0, 0);
+  const LRESULT index = SendMessageA(Control(kf::kEngineList), LB_GETCURSEL, 0, 0);
   return index == LB_ERR ? -1 : static_cast<int>(index);
 }
 
@@ -249,7 +249,7 @@ int SettingDriver::ItemIndex(const std::string& ansiText) const {
 }
 
 void SettingDriver::ClickItem(int index) {
-  HWND list = Control(kf::CheckListBox1);
+  HWND list = Control(kf::kEngineList);
   RECT rc = {};
   SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc));
   PostClick(list, {rc.left + 40, (rc.top + rc.bottom) / 2});
@@ -257,19 +257,19 @@ void SettingDriver::ClickItem(int index) {
 }
 
 void SettingDriver::ClickCheckBox(int index) {
-  HWND list = Control(kf::CheckListBox1);
+  HWND list = Control(kf::kEngineList);
   RECT rc = {};
   SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc));
   PostClick(list, {rc.left + 5, (rc.top + rc.bottom) / 2});
   Pump(100);
 }
 
-void SettingDriver::Type(kf::SettingControl edit, const std::string& ansiText) {
+void SettingDriver::Type(kf::ControlId edit, const std::string& ansiText) {
   SetWindowTextA(Control(edit), ansiText.c_str());
   Pump(20);
 }
 
-void SettingDriver::Click(kf::SettingControl button) {
+void SettingDriver::Click(kf::ControlId button) {
   HWND hwnd = Control(button);
   // Real input never reaches a disabled control.
   if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd))

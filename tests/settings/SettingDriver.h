@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "KfTest.h"
+#include "SettingForm.h"
 #include "SettingLayout.h"
 
 namespace kft {
@@ -32,14 +33,14 @@ class SettingDriver {
   HWND Setup();
   // The dialog's window, shown or not.
   HWND Form() const;
-  HWND Control(kf::SettingControl id) const;
+  HWND Control(kf::ControlId id) const;
 
   bool Visible() const { return IsWindowVisible(Form()) != FALSE; }
   RECT WindowRect() const;
-  RECT ControlRect(kf::SettingControl id) const;  // screen coordinates
-  bool Enabled(kf::SettingControl id) const { return IsWindowEnabled(Control(id)) != FALSE; }
-  std::string Text(kf::SettingControl id) const;
-  bool Checked(kf::SettingControl id) const;
+  RECT ControlRect(kf::ControlId id) const;  // screen coordinates
+  bool Enabled(kf::ControlId id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+  std::string Text(kf::ControlId id) const;
+  bool Checked(kf::ControlId id) const;
 
   // Tree.
   std::vector<TreeNode> Nodes() const;  // depth-first
@@ -54,7 +55,7 @@ class SettingDriver {
   // pump (or use ChooseFromMenu) to let it run.
   void PostRightClick(const std::string& ansiText);
   // The label editor of the tree, or null.
-  HWND LabelEditor() const { return TreeView_GetEditControl(Control(kf::TreeView1)); }
+  HWND LabelEditor() const { return TreeView_GetEditControl(Control(kf::kFolderTree)); }
 
   // Drags with the left button, as posted pointer messages: a node of the
   // tree, or an item of the list, dropped at a point in tree coordinates.
@@ -74,8 +75,8 @@ class SettingDriver {
   int ItemIndex(const std::string& ansiText) const;
 
   // Input.
-  void Type(kf::SettingControl edit, const std::string& ansiText);  // replaces the text
-  void Click(kf::SettingControl button);  // a pointer click (press and release)
+  void Type(kf::ControlId edit, const std::string& ansiText);  // replaces the text
+  void Click(kf::ControlId button);  // a pointer click (press and release)
   void KeyDown(HWND target, UINT key);
   void KeyUp(HWND target, UINT key);
   void Key(HWND target, UINT key);  // down and up

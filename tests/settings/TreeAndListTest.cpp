@@ -15,7 +15,7 @@ namespace {
 class TreeAndList : public kft::SettingDialogTest {
  protected:
   bool Expanded(HTREEITEM item) {
-    return (TreeView_GetItemState(dialog.Control(TreeView1), item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    return (TreeView_GetItemState(dialog.Control(kFolderTree), item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
   }
   const kft::TreeNode* NodeNamed(const std::vector<kft::TreeNode>& nodes, const std::string& text) {
     for (const kft::TreeNode& node : nodes) {
@@ -66,7 +66,7 @@ TEST_F(TreeAndList, TheTreeShowsEveryFolderExpandedWithPaleIconsForHiddenOnes) {
   EXPECT_EQ(3, secret->selectedImage);
   EXPECT_EQ(0, inner->image) << "only the hidden folder itself is pale";
   for (const kft::TreeNode& node : nodes) {
-    if (TreeView_GetChild(dialog.Control(TreeView1), node.item)) {
+    if (TreeView_GetChild(dialog.Control(kFolderTree), node.item)) {
       EXPECT_TRUE(Expanded(node.item)) << node.text;
     }
   }
@@ -101,20 +101,20 @@ TEST_F(TreeAndList, SelectingAFolderListsItsEnginesAndTheRootDisablesFolderComma
   sandbox.WriteEngine("Web/Google.ini", std::string("u"));
   ASSERT_TRUE(Open());
   EXPECT_EQ(std::vector<std::string>{"Top"}, dialog.Items());
-  EXPECT_FALSE(dialog.Enabled(FolderButton));
+  EXPECT_FALSE(dialog.Enabled(kFolderVisibilityButton));
   EXPECT_FALSE(dialog.TreeEditable()) << "the root's label cannot be edited";
   // An edit of the root's label is refused even if asked for.
-  EXPECT_EQ(nullptr, TreeView_EditLabel(dialog.Control(TreeView1), dialog.Node("ROOT")));
+  EXPECT_EQ(nullptr, TreeView_EditLabel(dialog.Control(kFolderTree), dialog.Node("ROOT")));
 
   dialog.SelectNode("Web");
   EXPECT_EQ("Web", dialog.SelectedNodeText());
   EXPECT_EQ(std::vector<std::string>{"Google"}, dialog.Items());
   EXPECT_EQ(-1, dialog.SelectedItem());
-  EXPECT_TRUE(dialog.Enabled(FolderButton));
+  EXPECT_TRUE(dialog.Enabled(kFolderVisibilityButton));
   EXPECT_TRUE(dialog.TreeEditable());
 
   dialog.SelectNode("ROOT");
-  EXPECT_FALSE(dialog.Enabled(FolderButton));
+  EXPECT_FALSE(dialog.Enabled(kFolderVisibilityButton));
   EXPECT_FALSE(dialog.TreeEditable());
 }
 
@@ -139,7 +139,7 @@ TEST_F(TreeAndList, ClickingTheBoxHidesAndShowsTheFileKeepingItsOtherAttributes)
   // The file's state is what the list shows when the folder is shown again.
   dialog.ClickCheckBox(0);
   dialog.SelectNode("ROOT");
-  dialog.KeyUp(dialog.Control(TreeView1), VK_F5);
+  dialog.KeyUp(dialog.Control(kFolderTree), VK_F5);
   EXPECT_EQ(std::vector<bool>{false}, dialog.Checks());
 }
 
@@ -151,7 +151,7 @@ TEST_F(TreeAndList, ClickingTheTextSelectsWithoutTogglingAndSpaceToggles) {
   EXPECT_EQ(std::vector<bool>{true}, dialog.Checks());
   EXPECT_FALSE(sandbox.Attributes("One.ini") & FILE_ATTRIBUTE_HIDDEN);
 
-  HWND list = dialog.Control(CheckListBox1);
+  HWND list = dialog.Control(kEngineList);
   dialog.Char(list, ' ');
   EXPECT_EQ(std::vector<bool>{false}, dialog.Checks());
   EXPECT_TRUE(sandbox.Attributes("One.ini") & FILE_ATTRIBUTE_HIDDEN);
@@ -160,21 +160,21 @@ TEST_F(TreeAndList, ClickingTheTextSelectsWithoutTogglingAndSpaceToggles) {
 TEST_F(TreeAndList, ItemsAreTwelvePixelsHigh) {
   sandbox.WriteEngine("One.ini", std::string("u"));
   ASSERT_TRUE(Open());
-  EXPECT_EQ(12, SendMessageA(dialog.Control(CheckListBox1), LB_GETITEMHEIGHT, 0, 0));
+  EXPECT_EQ(12, SendMessageA(dialog.Control(kEngineList), LB_GETITEMHEIGHT, 0, 0));
 }
 
 TEST_F(TreeAndList, TheFolderButtonTogglesTheHiddenBitAndThePaleIcons) {
   sandbox.MakeFolder("Web", FILE_ATTRIBUTE_HIDDEN);
   ASSERT_TRUE(Open());
   dialog.SelectNode("Web");
-  dialog.Click(FolderButton);
+  dialog.Click(kFolderVisibilityButton);
   EXPECT_FALSE(sandbox.Attributes("Web") & FILE_ATTRIBUTE_HIDDEN);
   const kft::TreeNode* web = NodeNamed(dialog.Nodes(), "Web");
   ASSERT_TRUE(web);
   EXPECT_EQ(0, NodeNamed(dialog.Nodes(), "Web")->image);
   EXPECT_EQ(1, NodeNamed(dialog.Nodes(), "Web")->selectedImage);
 
-  dialog.Click(FolderButton);
+  dialog.Click(kFolderVisibilityButton);
   EXPECT_TRUE(sandbox.Attributes("Web") & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_TRUE(sandbox.Attributes("Web") & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(2, NodeNamed(dialog.Nodes(), "Web")->image);
@@ -193,13 +193,13 @@ TEST_F(TreeAndList, F5ShowsOutsideChangesSelectsTheRootAndListsItsEngines) {
   EXPECT_TRUE(dialog.Node("Added"));
   EXPECT_EQ("ROOT", dialog.SelectedNodeText());
   EXPECT_EQ(std::vector<std::string>{"Fresh"}, dialog.Items());
-  EXPECT_FALSE(dialog.Enabled(FolderButton));
+  EXPECT_FALSE(dialog.Enabled(kFolderVisibilityButton));
 }
 
 TEST_F(TreeAndList, F5IsSeenWhicheverControlHasTheFocus) {
   ASSERT_TRUE(Open());
   sandbox.MakeFolder("Added");
-  HWND edit = dialog.Control(URLEdit);
+  HWND edit = dialog.Control(kUrlEdit);
   SetFocus(edit);
   dialog.KeyUp(edit, VK_F5);
   EXPECT_TRUE(dialog.Node("Added"));
@@ -226,12 +226,12 @@ TEST_F(TreeAndList, ClickingAnEngineFillsTheFieldsAndTheirTooltips) {
     const int index = dialog.ItemIndex(c.name);
     ASSERT_GE(index, 0);
     dialog.ClickItem(index);
-    EXPECT_EQ(c.name, dialog.Text(NameEdit));
-    EXPECT_EQ(c.url, dialog.Text(URLEdit));
-    EXPECT_EQ(c.sjis, dialog.Checked(sjisRadioButton));
-    EXPECT_EQ(!c.sjis, dialog.Checked(eucRadioButton));
-    EXPECT_EQ(c.name, kft::TooltipText(dialog.Form(), dialog.Control(NameEdit)));
-    EXPECT_EQ(c.url, kft::TooltipText(dialog.Form(), dialog.Control(URLEdit)));
+    EXPECT_EQ(c.name, dialog.Text(kNameEdit));
+    EXPECT_EQ(c.url, dialog.Text(kUrlEdit));
+    EXPECT_EQ(c.sjis, dialog.Checked(kSjisRadio));
+    EXPECT_EQ(!c.sjis, dialog.Checked(kEucRadio));
+    EXPECT_EQ(c.name, kft::TooltipText(dialog.Form(), dialog.Control(kNameEdit)));
+    EXPECT_EQ(c.url, kft::TooltipText(dialog.Form(), dialog.Control(kUrlEdit)));
   }
 }
 
@@ -247,7 +247,7 @@ TEST_F(TreeAndList, JapaneseFolderAndEngineNames) {
   dialog.ClickCheckBox(0);
   EXPECT_TRUE(sandbox.Attributes(folder + "\\" + engine + ".ini") & FILE_ATTRIBUTE_HIDDEN);
   dialog.ClickItem(0);
-  EXPECT_EQ(engine, dialog.Text(NameEdit));
+  EXPECT_EQ(engine, dialog.Text(kNameEdit));
 }
 
 }  // namespace

@@ -100,17 +100,8 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return std::string();
   std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
+  return kfhost::ReadFileBytes(kfhost::AnsiToWide(path), bytes) ? bytes : std::string();
 }
 
 bool CopyFileTo(const std::string& from, const std::string& to) {

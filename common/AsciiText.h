@@ -1,0 +1,55 @@
+// ASCII letter case, the only case folding that is the same in every code
+// page: version texts, command-line switches, URL schemes, the "*.ini"
+// pattern. Pure and header-only, for the plug-in, Kestrelclean and the
+// native fuzz targets alike.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace kf {
+
+template <typename Char>
+constexpr Char ToLowerAscii(Char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+template <typename Char>
+constexpr Char ToUpperAscii(Char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<Char>(c - 'a' + 'A') : c;
+}
+
+namespace ascii_detail {
+
+template <typename Char>
+bool StartsWith(std::basic_string_view<Char> text, std::string_view ascii) {
+  if (text.size() < ascii.size())
+    return false;
+  for (std::size_t i = 0; i < ascii.size(); ++i) {
+    if (ToLowerAscii(text[i]) != static_cast<Char>(ToLowerAscii(ascii[i])))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace ascii_detail
+
+// Whether text begins with, equals or ends with ascii (an ASCII literal),
+// folding only A-Z onto a-z; text may be narrow or wide.
+inline bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view ascii) {
+  return ascii_detail::StartsWith(text, ascii);
+}
+inline bool StartsWithIgnoringAsciiCase(std::wstring_view text, std::string_view ascii) {
+  return ascii_detail::StartsWith(text, ascii);
+}
+inline bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view ascii) {
+  return text.size() == ascii.size() && ascii_detail::StartsWith(text, ascii);
+}
+inline bool EqualsIgnoringAsciiCase(std::wstring_view text, std::string_view ascii) {
+  return text.size() == ascii.size() && ascii_detail::StartsWith(text, ascii);
+}
+inline bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view ascii) {
+  return text.size() >= ascii.size() && ascii_detail::StartsWith(text.substr(text.size() - ascii.size()), ascii);
+}
+
+}  // namespace kf

@@ -1,0 +1,34 @@
+#include "FileSystem.h"
+
+#include <windows.h>
+
+#include "ErrorBox.h"
+
+namespace kf {
+
+namespace {
+
+DWORD AttributesOf(const std::string& path) {
+  return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+}
+
+}  // namespace
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attr = AttributesOf(path);
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD attr = AttributesOf(path);
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void WriteProfileValue(const std::string& iniPath, const char* section, const char* key, const std::string& value) {
+  const DWORD attr = AttributesOf(iniPath);
+  const bool readOnly = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
+  if (readOnly || !WritePrivateProfileStringA(section, key, value.c_str(), iniPath.c_str()))
+    throw Error("Unable to write to " + iniPath);
+}
+
+}  // namespace kf

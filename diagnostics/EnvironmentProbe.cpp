@@ -1,0 +1,217 @@
+#include "EnvironmentProbe.h"
+
+#include <shellapi.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "AsciiText.h"
+#include "FileSystem.h"
+#include "Handles.h"
+#include "HtmlHelp.h"
+#include "Module.h"
+
+namespace kf {
+
+ProbeResults gProbe;
+
+namespace {
+
+const char kDebugFileName[] = "\\HHDebug.txt";
+const char kSwitchFileName[] = "\\debug.debug";
+const char kScratchFileName[] = "\\$_Temp_$.$$$";
+constexpr std::size_t kSeparatorLength = 80;
+
+std::string DirectoryOf(const std::string& path) {
+  std::string dir = ExtractFilePath(path);
+  StripTrailingChar(dir, '\\');
+  return dir;
+}
+
+std::string HexWord(unsigned value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%.4X", value);
+  return text;
+}
+
+std::string LocalDateTime() {
+  char date[128] = "", time[128] = "";
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, ARRAYSIZE(date));
+  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, ARRAYSIZE(time));
+  return std::string(date) + " " + time;
+}
+
+std::string DecimalSeparator(LCID locale) {
+  char text[8] = "";
+  if (GetLocaleInfoA(locale, LOCALE_SDECIMAL, text, ARRAYSIZE(text)) <= 1)
+    return ".";
+  return std::string(1, text[0]);
+}
+
+const char* YesNo(bool value) { return value ? "YES" : "NO"; }
+
+// Every argument of the dump starts with a TAB.
+std::string Tabbed(const std::string& text) { return "\t" + text; }
+
+}  // namespace
+
+VersionInfo ReadFileVersion(const std::string& path) {
+  if (path.empty() || !IsFile(path))
+    return VersionInfo();
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  if (size == 0)
+    return VersionInfo();
+  std::vector<char> block(size, '\0');
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
+    return VersionInfo();
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(block.data(), "\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO))
+    return VersionInfo();
+  const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+  return MakeVersionInfo(FileVersion{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                                      HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)});
+}
+
+VersionInfo ReadBrowserVersion() { return ShiftBrowserVersion(ReadFileVersion(SystemDirectory() + "\\Shdocvw.dll")); }
+
+void StripTrailingChar(std::string& s, char ch, IsLeadByteFn isLead) {
+  while (!s.empty() && EndsWithChar(s, ch, isLead))
+    s.pop_back();
+}
+
+std::string SystemDirectory() {
+  char buffer[MAX_PATH + 1] = "";
+  const UINT n = GetSystemDirectoryA(buffer, ARRAYSIZE(buffer));
+  std::string dir = n < ARRAYSIZE(buffer) ? std::string(buffer, n) : std::string();
+  StripTrailingChar(dir, '\\');
+  return dir;
+}
+
+std::string TempDirectory() {
+  char buffer[300] = "";
+  const DWORD n = GetTempPathA(ARRAYSIZE(buffer), buffer);
+  std::string dir = n > 0 && n < ARRAYSIZE(buffer) ? std::string(buffer, n) : std::string();
+  if (dir.empty() || !IsDirectory(dir))
+    dir = "c:";
+  StripTrailingChar(dir, '\\');
+  return dir;
+}
+
+bool IsDirWritable(const std::string& dir) {
+  std::string path = dir;
+  StripTrailingChar(path, '\\');
+  path += kScratchFileName;
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file)
+    return false;
+  file.Close();
+  DeleteFileA(path.c_str());
+  return true;
+}
+
+bool DebugSwitchOn(const std::string& moduleDir, const wchar_t* commandLine) {
+  if (IsFile(moduleDir + kSwitchFileName))
+    return true;
+  if (!commandLine)
+    return false;
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(commandLine, &count);
+  if (!args)
+    return false;
+  bool on = false;
+  for (int i = 1; i < count && !on; ++i)
+    on = EqualsIgnoringAsciiCase(std::wstring_view(args[i]), "/debug") ||
+         EqualsIgnoringAsciiCase(std::wstring_view(args[i]), "-debug");
+  LocalFree(args);
+  return on;
+}
+
+void WriteDebugLine(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int needed = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string line;
+  if (needed > 0) {
+    std::vector<char> buffer(static_cast<std::size_t>(needed) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    line.assign(buffer.data(), static_cast<std::size_t>(needed));
+  }
+  va_end(args);
+
+  if (line == "-" || line == "=")
+    line = std::string(kSeparatorLength, line[0]);
+  if (!line.empty() && (line[0] == '!' || line[0] == '-' || line[0] == '='))
+    line.erase(0, 1);
+  line += "\r\n";
+
+  const std::string path = gProbe.debugDir + kDebugFileName;
+  FileHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file)
+    return;
+  DWORD written = 0;
+  WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  FlushFileBuffers(file.Get());
+}
+
+void WriteDebugDump() {
+  const std::string path = gProbe.debugDir + kDebugFileName;
+  if (IsFile(path))
+    DeleteFileA(path.c_str());
+  if (!gProbe.debugMode)
+    return;
+
+  LCID locale = GetThreadLocale();
+  if (locale == 0)
+    locale = 0x0409;
+  const std::string exePath = ModuleFileName(nullptr);
+
+  WriteDebugLine("!Filename:             %s", Tabbed(path).c_str());
+  WriteDebugLine("!Date:                 %s", Tabbed(LocalDateTime()).c_str());
+  WriteDebugLine("!SysLocale.DefaultLCID: %s", Tabbed(HexWord(locale)).c_str());
+  WriteDebugLine("!SysLocale.PriLangID:   %s", Tabbed(HexWord(locale & 0x3FF)).c_str());
+  WriteDebugLine("!SysLocale.SubLangID:   %s", Tabbed(HexWord((locale >> 10) & 0x3F)).c_str());
+  WriteDebugLine("!DecimalSeparator:      %s", Tabbed(DecimalSeparator(locale)).c_str());
+  WriteDebugLine("-");
+  WriteDebugLine("!EXE Path =          %s", Tabbed(exePath).c_str());
+  WriteDebugLine("!_RunDir =           %s", Tabbed(gProbe.runDir).c_str());
+  WriteDebugLine("!_ModuleName =       %s", Tabbed(gProbe.moduleName).c_str());
+  WriteDebugLine("!_ModuleDir =        %s", Tabbed(gProbe.moduleDir).c_str());
+  WriteDebugLine("-");
+  WriteDebugLine("!_hhInstalled =      %s", Tabbed(YesNo(!gProbe.helpControl.text.empty())).c_str());
+  WriteDebugLine("!_hhVerStr =         %s", Tabbed(gProbe.helpControl.text).c_str());
+  WriteDebugLine("!_hhFriendlyVerStr = %s", Tabbed(gProbe.helpControlRelease).c_str());
+  WriteDebugLine("-");
+  WriteDebugLine("!_ieInstalled =      %s", Tabbed(YesNo(!gProbe.browser.text.empty())).c_str());
+  WriteDebugLine("!_ieVerStr =         %s", Tabbed(gProbe.browser.text).c_str());
+  WriteDebugLine("!_ieFriendlyVerStr = %s", Tabbed(gProbe.browserRelease).c_str());
+  WriteDebugLine("=");
+}
+
+void ProbeEnvironment() {
+  gProbe.moduleFile = ModuleFileName(ThisModule());
+  gProbe.moduleDir = DirectoryOf(gProbe.moduleFile);
+  gProbe.moduleName = ExtractFileName(gProbe.moduleFile);
+  gProbe.runDir = DirectoryOf(ModuleFileName(nullptr));
+
+  gProbe.debugDir = IsDirWritable(gProbe.moduleDir) ? gProbe.moduleDir : TempDirectory();
+  gProbe.debugMode = DebugSwitchOn(gProbe.moduleDir, GetCommandLineW());
+
+  gProbe.helpControl = ReadFileVersion(LocateHelpControl());
+  gProbe.helpControlRelease = HtmlHelpVersionName(gProbe.helpControl);
+  gProbe.browser = ReadBrowserVersion();
+  gProbe.browserRelease = BrowserVersionName(gProbe.browser);
+
+  WriteDebugDump();
+}
+
+void ReleaseProbeValues() { gProbe = ProbeResults(); }
+
+}  // namespace kf

@@ -1,0 +1,56 @@
+// A drag of an engine from the engine list, or of a folder from the folder
+// tree, onto a folder of the tree: from its start to its drop or cancel.
+#pragma once
+
+#include <windows.h>
+
+namespace kf {
+
+class TreeDrag {
+ public:
+  enum class Source { None, Tree, List };
+
+  // The auto-scroll timer's id on the window that owns it.
+  static constexpr UINT_PTR kAutoScrollTimer = 1;
+
+  TreeDrag() = default;
+  ~TreeDrag() { End(); }
+  TreeDrag(const TreeDrag&) = delete;
+  TreeDrag& operator=(const TreeDrag&) = delete;
+
+  // Starts a drag from sourceWindow (which takes the pointer) over tree; the
+  // auto-scroll timer runs on timerOwner. pointer is the starting position
+  // in the tree's client coordinates.
+  void Begin(Source source, HWND sourceWindow, HWND tree, HWND timerOwner, POINT pointer);
+  // Ends the drag, by a drop or a cancel: the timer, the pointer capture,
+  // the tree's drop highlight and the cursor. Does nothing when idle.
+  void End();
+
+  bool Active() const { return source_ != Source::None; }
+  Source From() const { return source_; }
+  HWND SourceWindow() const { return sourceWindow_; }
+
+  // The pointer moved over the tree, to a point in its client coordinates.
+  void PointerMoved(POINT pointer) {
+    pointer_ = pointer;
+    moved_ = true;
+  }
+  POINT Pointer() const { return pointer_; }
+  // Whether the pointer moved since the last call: a moving pointer is
+  // aiming, a resting one near an edge wants the tree scrolled.
+  bool TakeMoved() {
+    const bool moved = moved_;
+    moved_ = false;
+    return moved;
+  }
+
+ private:
+  Source source_ = Source::None;
+  HWND sourceWindow_ = nullptr;
+  HWND tree_ = nullptr;
+  HWND timerOwner_ = nullptr;
+  POINT pointer_ = {0, 0};
+  bool moved_ = false;
+};
+
+}  // namespace kf

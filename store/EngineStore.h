@@ -1,0 +1,110 @@
+// The engine store: a directory tree beside the plug-in with one INI file per
+// engine and one subdirectory per folder; the Hidden attribute says what the
+// menu leaves out. The menu, the search command and the settings dialog all
+// read and change it here, by path.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kf {
+
+// The store's folder beside the plug-in library (and beside Kestrelclean's
+// idea of it in the host's data folders).
+constexpr char kEngineFolderName[] = "Kestrelfind";
+
+// Section and keys of an engine file.
+extern const char kEngineSection[];  // "General"
+extern const char kUrlKey[];         // "url"
+extern const char kEncodeKey[];      // "encode"
+// Profile values are read through a buffer of this size (2047 characters used).
+constexpr DWORD kProfileValueBuffer = 2048;
+
+// One directory entry of the store, as the directory search reported it.
+struct StoreEntry {
+  std::string name;
+  DWORD attr = 0;
+
+  bool IsHidden() const { return (attr & FILE_ATTRIBUTE_HIDDEN) != 0; }
+};
+
+// The engine name of an engine file: its name up to, not including, the last
+// "." ("a.b.ini" -> "a.b"; no "." or ".ini" -> "").
+std::string ExtractEngineName(const std::string& fileName);
+
+// Subfolders of dir, in enumeration order: directories whose names do not
+// begin with "."; hidden ones only when includeHidden. An unreadable dir
+// gives an empty list.
+std::vector<StoreEntry> ListFolders(const std::string& dir, bool includeHidden);
+
+// Engine files directly in dir, in enumeration order: entries matching
+// "*.ini" that are not directories; hidden ones only when includeHidden.
+std::vector<StoreEntry> ListEngineFiles(const std::string& dir, bool includeHidden);
+
+// Whether a directory entry answers the search pattern "*.ini", which the
+// platform matches against the name and against the short name where the
+// file system keeps one: either ends in ".ini", in any letter case.
+bool MatchesEnginePattern(const WIN32_FIND_DATAA& data);
+
+// ListFolders and ListEngineFiles at once, from a single listing of dir:
+// each result as those give it (appended to folders and engines).
+void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<StoreEntry>& folders,
+                        std::vector<StoreEntry>& engines);
+
+// A value of section "General" of an INI file, at most 2047 characters;
+// fallback when the file, the section or the key is missing.
+std::string ReadEngineValue(const std::string& iniPath, const char* key, const std::string& fallback);
+
+// Writes a value of section "General"; throws kf::Error naming the file when
+// the profile layer refuses (read-only file, missing folder, bad name).
+void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value);
+
+// Changes to the store, one file-system operation each. The plain file calls
+// report nothing: a failure shows only as an unchanged store at the next read.
+// Each one first makes the directory it works in current, and never restores
+// the previous current directory.
+
+// Clears (show) or sets (hide) the Hidden bit of the engine file, keeping
+// every other bit; returns the attribute word read back (0 when unreadable).
+DWORD SetEngineVisible(const std::string& enginePath, bool show);
+
+// Flips the Hidden bit of the folder's directory (never call it for the
+// root). Returns true when the directory is hidden afterwards.
+bool ToggleFolderVisibility(const std::string& folderPath);
+
+// Writes url then encode into dir\name.ini. Returns false, creating nothing,
+// when that file exists. Throws kf::Error when a write fails.
+bool CreateEngine(const std::string& dir, const std::string& name, const std::string& url,
+                  const std::string& encode);
+
+// Renames dir\fileName to name.ini when the name differs, then writes url and
+// encode into the file the engine now has (the new name even when the rename
+// failed). Returns that file name. Throws kf::Error when a write fails; keys
+// written stay.
+std::string ModifyEngine(const std::string& dir, const std::string& fileName, const std::string& name,
+                         const std::string& url, const std::string& encode);
+
+// Deletes the engine's file for good.
+void DeleteEngine(const std::string& enginePath);
+
+// Creates the first free "KFND<n>" directory in parentDir and returns its path.
+std::string CreateFolder(const std::string& parentDir);
+
+// Renames the folder's directory through the shell (undoable, silent).
+// Returns the new path on success, "" when the shell refused.
+std::string RenameFolder(HWND owner, const std::string& rootDir, const std::string& folderPath,
+                         const std::string& parentPath, const std::string& newName);
+
+// Moves the folder's directory to the recycle bin, silently.
+void DeleteFolder(HWND owner, const std::string& rootDir, const std::string& folderPath);
+
+// Moves fromDir\name.ini to toDir\name.ini, replacing a file of that name.
+void MoveEngine(const std::string& name, const std::string& fromDir, const std::string& toDir);
+
+// Moves the folder's directory into toDir under its own name; the platform
+// refuses a move onto an existing name or into the folder itself.
+void MoveFolder(const std::string& folderPath, const std::string& toDir);
+
+}  // namespace kf

@@ -1,0 +1,158 @@
+#include "OpenPolicy.h"
+
+#include <gtest/gtest.h>
+
+#include "Bytes.h"
+#include "UrlBuild.h"
+
+using kftest::Bytes;
+
+namespace {
+
+struct AddressCase {
+  const char* what;
+  std::string tmpl;
+  std::string word;  // goes through BuildSearchUrl, as the search command does
+  bool allowed;
+};
+
+void ExpectDecisions(const AddressCase* cases, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const AddressCase& c = cases[i];
+    const std::string address = kf::BuildSearchUrl(c.tmpl, c.word, kf::IsShiftJisLeadByte);
+    SCOPED_TRACE(std::string(c.what) + ": " + address);
+    EXPECT_EQ(kf::MayOpenAddress(c.tmpl, address, kf::IsShiftJisLeadByte), c.allowed);
+  }
+}
+
+TEST(MayOpenAddress, TemplatesThatChooseTheirSchemeBehaveAsBefore) {
+  const AddressCase cases[] = {
+      {"https with placeholder", "https://e/?q=[WORD]", "calc.exe", true},
+      {"http appended", "http://e/?q=", "x", true},
+      {"default engine", kf::kDefaultSearchUrl, "word", true},
+      {"test scheme", "kftest:[WORD]", "a b", true},
+      {"mailto", "mailto:[WORD]@example.com", "x", true},
+      {"user's own protocol handler", "ms-msdt:/id [WORD]", "x", true},
+      {"user's own file URL", "file:///C:/docs/[WORD].txt", "x", true},
+      {"scheme with digits, plus, dot, minus", "a1+.-b:[WORD]", "x", true},
+      {"upper-case scheme", "HTTPS://e/?q=[WORD]", "x", true},
+      {"hostile word is only encoded into the query", "https://e/?q=[WORD]",
+       "\" & calc.exe \\\\server\\x", true},
+      {"Shift-JIS template", "https://e/" + Bytes("8C 9F 8D F5") + "?q=[WORD]", Bytes("82 A0"),
+       true},
+  };
+  ExpectDecisions(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(MayOpenAddress, WordNeverChoosesWhatTheShellOpens) {
+  const AddressCase cases[] = {
+      // Empty template: the selection is the address.
+      {"program", "", "calc.exe", false},
+      {"program with path", "", "C:\\Windows\\System32\\calc.exe", false},
+      {"UNC path", "", "\\\\server\\share\\x", false},
+      {"protocol handler", "", "ms-msdt:/id PCWDiagnostic /skip force", false},
+      {"search-ms", "", "search-ms:query=x&crumb=location:\\\\evil\\s", false},
+      {"file URL", "", "file:///C:/x", false},
+      {"javascript", "", "javascript:alert(1)", false},
+      {"http without slashes", "", "http:evil", false},
+      {"http with one slash", "", "http:/evil", false},
+      {"relative", "", "evil/http://x", false},
+      {"leading blank", "", " http://x", false},
+      {"blank inside", "", "http://x/ calc.exe", false},
+      {"quote breaks out of \"%1\"", "", "https://x/\" --gpu-launcher=calc", false},
+      {"single quote", "", "https://x/'a", false},
+      {"line feed", "", "https://x/\nb", false},
+      {"tab", "", "https://x/\tb", false},
+      {"DEL", "", "https://x/\x7F", false},
+      {"NUL hides the rest", "", Bytes("68 74 74 70 73 3A 2F 2F 78 00 20 63"), false},
+      {"web address", "", "https://example.com/a?b=c", true},
+      {"web address in any case", "", "HTTPS://ok", true},
+      {"plain http", "", "http://example.com/", true},
+      {"Japanese path", "", "http://example.jp/" + Bytes("8C 9F 8D F5"), true},
+      // The word stands before the template's scheme.
+      {"placeholder first", "[WORD]", "ms-msdt:x", false},
+      {"placeholder first, program", "[WORD]", "calc.exe", false},
+      {"placeholder first, word names a web address", "[WORD]", "https://x", false},
+      {"placeholder before scheme", "[WORD]://e/?q=[WORD]", "ms-msdt", false},
+      {"word completes the scheme", "http[WORD]//e/", "s:", false},
+      {"word completes the scheme, plain", "http[WORD]", "s://x", false},
+      {"scheme of the word's making is a web address", "[WORD]://e/", "https", true},
+      {"drive letter is no scheme", "C:\\tools\\[WORD]", "x", false},
+      {"drive letter, appended", "C:", "\\Windows\\calc.exe", false},
+      {"UNC template", "\\\\server\\[WORD]", "x", false},
+      {"blank before scheme", " https://e/?q=[WORD]", "x", false},
+      {"no colon", "www.example.com/?q=", "x", false},
+      {"digit first", "1http://e/?q=", "x", false},
+  };
+  ExpectDecisions(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(MayOpenAddress, LengthLimitForTheSelectionAlone) {
+  const std::string base = "https://example.com/";
+  const std::string atLimit = base + std::string(kf::kMaxBareAddressBytes - base.size(), 'a');
+  EXPECT_TRUE(kf::MayOpenAddress("", atLimit, kf::IsShiftJisLeadByte));
+  EXPECT_FALSE(kf::MayOpenAddress("", atLimit + "a", kf::IsShiftJisLeadByte));
+  // A template's own engine is not limited: its word is encoded.
+  EXPECT_TRUE(kf::MayOpenAddress("https://e/?q=", "https://e/?q=" + std::string(5000, 'a'),
+                                 kf::IsShiftJisLeadByte));
+}
+
+TEST(MayOpenAddress, AddressMustComeFromTheTemplate) {
+  // The template's fixed part must really lead the address.
+  EXPECT_FALSE(kf::MayOpenAddress("kftest:[WORD]", "calc.exe", kf::IsShiftJisLeadByte));
+  EXPECT_FALSE(kf::MayOpenAddress("kftest:[WORD]", "ms-msdt:x", kf::IsShiftJisLeadByte));
+  EXPECT_TRUE(kf::MayOpenAddress("kftest:[WORD]", "kftest:x", kf::IsShiftJisLeadByte));
+}
+
+// In Shift-JIS the "[" of 0x81 0x5B is no placeholder, so the whole template
+// is the fixed part; in a single-byte code page the placeholder is found.
+TEST(MayOpenAddress, PlaceholderIsFoundCharacterWise) {
+  const std::string tmpl = "x" + Bytes("81") + "[WORD]:y";
+  const std::string sjisAddress = kf::BuildSearchUrl(tmpl, "z", kf::IsShiftJisLeadByte);
+  EXPECT_FALSE(kf::MayOpenAddress(tmpl, sjisAddress, kf::IsShiftJisLeadByte));
+
+  const std::string schemeTmpl = "kftest:" + Bytes("81") + "[WORD]";
+  for (const kf::IsLeadByteFn isLead : {kf::IsShiftJisLeadByte, kf::NoLeadBytes}) {
+    const std::string address = kf::BuildSearchUrl(schemeTmpl, "ms-msdt:x", isLead);
+    EXPECT_TRUE(kf::MayOpenAddress(schemeTmpl, address, isLead));
+  }
+}
+
+struct AbbreviateCase {
+  const char* what;
+  std::string text;
+  std::size_t max;
+  std::string out;
+};
+
+TEST(AbbreviateForMessage, GivesOneReadableLine) {
+  const AbbreviateCase cases[] = {
+      {"short text unchanged", "calc.exe", 120, "calc.exe"},
+      {"exactly the limit", "abcde", 5, "abcde"},
+      {"cut", "abcdef", 5, "abcde..."},
+      {"line breaks become blanks", "a\r\nb\tc", 120, "a  b c"},
+      {"other controls become ?", Bytes("61 00 01 1B 7F 62"), 120, "a????b"},
+      {"double-byte character kept whole", Bytes("61 8C 9F 8D F5"), 120, Bytes("61 8C 9F 8D F5")},
+      {"never splits a double-byte character", Bytes("61 8C 9F 8D F5"), 4,
+       Bytes("61 8C 9F") + "..."},
+      {"cut right after a double-byte character", Bytes("8C 9F 8D F5 61"), 4,
+       Bytes("8C 9F 8D F5") + "..."},
+      {"lone lead byte at the end", Bytes("61 8C"), 120, "a?"},
+      {"lead byte before a control", Bytes("8C 0A 61"), 120, "? a"},
+      {"trail byte in the ASCII range stays", Bytes("83 41"), 120, Bytes("83 41")},
+      {"limit zero", "abc", 0, "..."},
+      {"empty", "", 10, ""},
+  };
+  for (const AbbreviateCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(kftest::Hex(kf::AbbreviateForMessage(c.text, c.max, kf::IsShiftJisLeadByte)),
+              kftest::Hex(c.out));
+  }
+}
+
+TEST(AbbreviateForMessage, SingleByteCodePageCutsAnywhere) {
+  EXPECT_EQ(kf::AbbreviateForMessage(Bytes("61 8C 9F 8D F5"), 2, kf::NoLeadBytes),
+            Bytes("61 8C") + "...");
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The probe's platform helpers on their own: directories, the writability
+// test, file versions and the debug switch.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "EnvironmentProbe.h"
+#include "Files.h"
+#include "ReadOnlyFolder.h"
+
+using namespace kf;
+
+namespace {
+
+TEST(ProbePaths, StripTrailingCharKeepsDoubleByteCharactersAndDriveLetters) {
+  struct Case {
+    std::string in, out;
+  };
+  // 0x95 0x5C is a Shift-JIS character whose trail byte is a backslash.
+  const Case cases[] = {
+      {"C:\\", "C:"},
+      {"C:\\dir\\\\\\", "C:\\dir"},
+      {"C:\\\x95\x5C", "C:\\\x95\x5C"},
+      {"C:\\\x95\x5C\\\\", "C:\\\x95\x5C"},
+      {"\\\\", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    std::string s = c.in;
+    StripTrailingChar(s, '\\', IsShiftJisLeadByte);
+    EXPECT_EQ(c.out, s) << c.in;
+  }
+  std::string single = "C:\\\x95\x5C";
+  StripTrailingChar(single, '\\', NoLeadBytes);
+  EXPECT_EQ("C:\\\x95", single) << "in a single-byte code page 0x5C is a backslash";
+}
+
+TEST(ProbePaths, SystemAndTempDirectoriesExistWithoutTrailingBackslash) {
+  for (const std::string& dir : {SystemDirectory(), TempDirectory()}) {
+    ASSERT_FALSE(dir.empty());
+    EXPECT_NE('\\', dir.back()) << dir;
+    EXPECT_TRUE(kft::DirectoryExists(dir + "\\")) << dir;
+  }
+  EXPECT_TRUE(kft::FileExists(SystemDirectory() + "\\kernel32.dll"));
+}
+
+TEST(ProbePaths, IsDirWritableLeavesNoScratchFile) {
+  const std::string dir = kft::MakeTempFolder("kfhelp");
+  const std::string scratch = dir + "$_Temp_$.$$$";
+  EXPECT_TRUE(IsDirWritable(dir));
+  EXPECT_TRUE(IsDirWritable(dir.substr(0, dir.size() - 1)));
+  EXPECT_FALSE(kft::FileExists(scratch));
+
+  ASSERT_TRUE(kft::WriteBytes(scratch, "old"));
+  EXPECT_TRUE(IsDirWritable(dir)) << "an old scratch file is emptied and removed";
+  EXPECT_FALSE(kft::FileExists(scratch));
+
+  EXPECT_FALSE(IsDirWritable(dir + "missing"));
+  kft::RemoveTree(dir);
+
+  const std::string readOnly = kft::ReadOnlyPluginFolder();
+  if (readOnly.empty())
+    GTEST_SKIP() << "no read-only folder on this system";
+  EXPECT_FALSE(IsDirWritable(readOnly));
+  EXPECT_FALSE(kft::FileExists(readOnly + "$_Temp_$.$$$"));
+}
+
+TEST(ProbeFiles, ReadFileVersion) {
+  const VersionInfo kernel = ReadFileVersion(SystemDirectory() + "\\kernel32.dll");
+  EXPECT_NE("", kernel.text);
+  EXPECT_EQ(VersionText(kernel.version), kernel.text);
+
+  const std::string dir = kft::MakeTempFolder("kfhelp");
+  ASSERT_TRUE(kft::WriteBytes(dir + "plain.dll", "no version here"));
+  for (const std::string& path : {dir + "plain.dll", dir + "missing.dll", std::string()}) {
+    const VersionInfo none = ReadFileVersion(path);
+    EXPECT_EQ("", none.text) << path;
+    EXPECT_EQ(0, CompareVersions(FileVersion{}, none.version)) << path;
+  }
+  kft::RemoveTree(dir);
+}
+
+TEST(DebugSwitch, FileOrParameterInAnyLetterCase) {
+  const std::string dir = kft::MakeTempFolder("kfhelp");
+  const std::string moduleDir = dir.substr(0, dir.size() - 1);
+  EXPECT_TRUE(DebugSwitchOn(moduleDir, L"host.exe /DEBUG"));
+  EXPECT_TRUE(DebugSwitchOn(moduleDir, L"host.exe a \"b c\" -Debug d"));
+  EXPECT_FALSE(DebugSwitchOn(moduleDir, L"host.exe debug"));
+  EXPECT_FALSE(DebugSwitchOn(moduleDir, L"host.exe /debugx --debug"));
+  EXPECT_FALSE(DebugSwitchOn(moduleDir, L"/debug")) << "the program name is no parameter";
+  EXPECT_FALSE(DebugSwitchOn(moduleDir, nullptr));
+  ASSERT_TRUE(kft::WriteBytes(dir + "debug.debug", ""));
+  EXPECT_TRUE(DebugSwitchOn(moduleDir, L"host.exe"));
+  kft::RemoveTree(dir);
+}
+
+}  // namespace
