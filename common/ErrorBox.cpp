@@ -2,9 +2,10 @@
 
 #include <new>
 
-namespace kf {
+#include "TextIds.h"
+#include "UiText.h"
 
-const char kErrorPrefix[] = "Kestrelfind Error:  ";
+namespace kf {
 
 bool IsJapaneseUserInterface() {
   return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
@@ -29,12 +30,24 @@ std::string WideToAnsi(const std::wstring& text) {
   return ansi;
 }
 
+std::string SystemMessage(DWORD code) {
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string message = n && text ? std::string(text, n) : std::string();
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  return message.empty() ? UiText(IDS_SYSTEM_ERROR_CODE, {std::to_string(code)}) : message;
+}
+
 // The captions are the platform's own words, so they follow the user
 // interface language, not the ANSI code page; the wide API shows them right
 // under either code page.
 void ShowErrorBox(HWND owner, const std::string& message) {
   const wchar_t* caption = IsJapaneseUserInterface() ? L"\u8B66\u544A" : L"Warning";
-  MessageBoxW(owner, AnsiToWide(kErrorPrefix + message).c_str(), caption, MB_OK | MB_ICONWARNING);
+  MessageBoxW(owner, AnsiToWide(UiText(IDS_ERROR_PREFIX) + message).c_str(), caption, MB_OK | MB_ICONWARNING);
 }
 
 void ShowCurrentException(HWND owner) noexcept {
@@ -42,11 +55,11 @@ void ShowCurrentException(HWND owner) noexcept {
     try {
       throw;
     } catch (const std::bad_alloc&) {
-      ShowErrorBox(owner, "Out of memory.");
+      ShowErrorBox(owner, UiText(IDS_OUT_OF_MEMORY));
     } catch (const std::exception& e) {
       ShowErrorBox(owner, e.what());
     } catch (...) {
-      ShowErrorBox(owner, "Unexpected failure.");
+      ShowErrorBox(owner, UiText(IDS_UNEXPECTED_FAILURE));
     }
   } catch (...) {
     // Reporting failed too (no memory left): stay silent rather than let it

@@ -16,14 +16,12 @@ class Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// "Kestrelfind Error:  " (two blanks).
-extern const char kErrorPrefix[];
-
 // True when the user interface language is Japanese.
 bool IsJapaneseUserInterface();
 
 // Warning icon, OK only, the platform's warning caption ("警告" under a
-// Japanese user interface, "Warning" otherwise). Text: kErrorPrefix + message.
+// Japanese user interface, "Warning" otherwise). Text: the error prefix
+// ("Kestrelfind Error:  ", two blanks) and message.
 void ShowErrorBox(HWND owner, const std::string& message);
 
 // Shows the exception being handled in the error box; never throws. Call it
@@ -33,6 +31,10 @@ void ShowCurrentException(HWND owner) noexcept;
 // Question icon, OK and Cancel, the platform's confirmation caption ("確認" /
 // "Confirm"). True only for OK.
 bool Confirm(HWND owner, const std::string& question);
+
+// The system's own text for an error code (GetLastError, a shell result),
+// without its line end; "error N" where the system has none.
+std::string SystemMessage(DWORD code);
 
 // ANSI text of the process's code page to UTF-16 and back.
 std::wstring AnsiToWide(const std::string& text);

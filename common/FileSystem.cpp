@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "ErrorBox.h"
+#include "TextIds.h"
+#include "UiText.h"
 
 namespace kf {
 
@@ -26,9 +28,10 @@ bool IsFile(const std::string& path) {
 
 void WriteProfileValue(const std::string& iniPath, const char* section, const char* key, const std::string& value) {
   const DWORD attr = AttributesOf(iniPath);
-  const bool readOnly = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
-  if (readOnly || !WritePrivateProfileStringA(section, key, value.c_str(), iniPath.c_str()))
-    throw Error("Unable to write to " + iniPath);
+  if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY))
+    throw Error(UiText(IDS_WRITE_FAILED, {iniPath, SystemMessage(ERROR_ACCESS_DENIED)}));
+  if (!WritePrivateProfileStringA(section, key, value.c_str(), iniPath.c_str()))
+    throw Error(UiText(IDS_WRITE_FAILED, {iniPath, SystemMessage(GetLastError())}));
 }
 
 }  // namespace kf

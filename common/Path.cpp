@@ -1,5 +1,7 @@
 #include "Path.h"
 
+#include "AsciiText.h"
+
 namespace kf {
 
 std::string IncludeTrailingBackslash(const std::string& path, IsLeadByteFn isLead) {
@@ -39,6 +41,42 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext, IsLea
   if (dot == std::string::npos)
     return path + ext;
   return path.substr(0, nameStart + dot) + ext;
+}
+
+namespace {
+
+bool IsDeviceName(const std::string& stem) {
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices) {
+    if (EqualsIgnoringAsciiCase(stem, device))
+      return true;
+  }
+  // COM1 ... COM9 and LPT1 ... LPT9.
+  return stem.size() == 4 && (StartsWithIgnoringAsciiCase(stem, "COM") || StartsWithIgnoringAsciiCase(stem, "LPT")) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
+}  // namespace
+
+NameProblem CheckEntryName(const std::string& name, IsLeadByteFn isLead) {
+  if (name.empty())
+    return NameProblem::Empty;
+  // Character-wise: a Shift-JIS trail byte may equal '\' or '|' and is part
+  // of a character that file names may hold.
+  for (std::size_t i = 0; i < name.size(); i += CharLength(name, i, isLead)) {
+    const unsigned char b = static_cast<unsigned char>(name[i]);
+    if (CharLength(name, i, isLead) == 2)
+      continue;
+    if (b < 0x20 || b == 0x7F || std::string("\\/:*?\"<>|").find(static_cast<char>(b)) != std::string::npos)
+      return NameProblem::BadCharacter;
+  }
+  if (EndsWithChar(name, '.', isLead) || EndsWithChar(name, ' ', isLead))
+    return NameProblem::BadEnd;
+  // "CON", "con.txt" and "CON .x" all name the device.
+  std::string stem = name.substr(0, FindChar(name, '.', isLead));
+  while (!stem.empty() && stem.back() == ' ')
+    stem.pop_back();
+  return IsDeviceName(stem) ? NameProblem::Reserved : NameProblem::None;
 }
 
 }  // namespace kf

@@ -28,4 +28,15 @@ std::string JoinPath(const std::string& dir, const std::string& name, IsLeadByte
 // appends ext when the file name has no dot.
 std::string ChangeFileExt(const std::string& path, const std::string& ext, IsLeadByteFn isLead = IsAnsiLeadByte);
 
+// Why a name cannot be the name of a file or folder of the engine store, on
+// any Windows file system.
+enum class NameProblem {
+  None,
+  Empty,
+  BadCharacter,  // \ / : * ? " < > | or a control character
+  BadEnd,        // a dot or a space at the end, which the file system drops
+  Reserved,      // a device name: CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 (with any extension)
+};
+NameProblem CheckEntryName(const std::string& name, IsLeadByteFn isLead = IsAnsiLeadByte);
+
 }  // namespace kf

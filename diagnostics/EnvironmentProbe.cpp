@@ -20,7 +20,6 @@ namespace {
 
 const char kDebugFileName[] = "\\HHDebug.txt";
 const char kSwitchFileName[] = "\\debug.debug";
-const char kScratchFileName[] = "\\$_Temp_$.$$$";
 constexpr std::size_t kSeparatorLength = 80;
 
 std::string DirectoryOf(const std::string& path) {
@@ -50,6 +49,22 @@ std::string DecimalSeparator(LCID locale) {
 }
 
 const char* YesNo(bool value) { return value ? "YES" : "NO"; }
+
+// The dump's line that names the library which wrote it.
+std::string ModuleNameLine(const std::string& moduleName) { return "\r\n_ModuleName =       \t" + moduleName + "\r\n"; }
+
+// Whether the diagnostic file at path is this library's: its lines name it.
+bool IsOwnDump(const std::string& path) {
+  std::string text;
+  const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+  char buffer[4096];
+  DWORD got = 0;
+  // The dump is short; a large file is somebody else's anyway.
+  while (file && text.size() < 64 * 1024 && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+    text.append(buffer, got);
+  return text.find(ModuleNameLine(gProbe.moduleName)) != std::string::npos;
+}
 
 // Every argument of the dump starts with a TAB.
 std::string Tabbed(const std::string& text) { return "\t" + text; }
@@ -101,16 +116,23 @@ std::string TempDirectory() {
 }
 
 bool IsDirWritable(const std::string& dir) {
-  std::string path = dir;
-  StripTrailingChar(path, '\\');
-  path += kScratchFileName;
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file)
-    return false;
-  file.Close();
-  DeleteFileA(path.c_str());
-  return true;
+  // A name no file has yet, created only if that is still so, so that no
+  // file of anybody else's is ever emptied or removed.
+  std::string base = dir;
+  StripTrailingChar(base, '\\');
+  const DWORD seed = GetCurrentProcessId() ^ GetTickCount();
+  for (DWORD attempt = 0; attempt < 16; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\\kf%08lX.tmp", static_cast<unsigned long>(seed + attempt));
+    const std::string path = base + name;
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (file)
+      return true;  // and gone again as it closes
+    if (GetLastError() != ERROR_FILE_EXISTS)
+      return false;
+  }
+  return false;
 }
 
 bool DebugSwitchOn(const std::string& moduleDir, const wchar_t* commandLine) {
@@ -162,7 +184,16 @@ void WriteDebugLine(const char* format, ...) {
 }
 
 void WriteDebugDump() {
-  const std::string path = gProbe.debugDir + kDebugFileName;
+  // Only this library's own dump is replaced; a file of that name that
+  // another program (or another copy of the plug-in) wrote is left alone,
+  // and the dump goes to the temporary folder instead.
+  std::string path = gProbe.debugDir + kDebugFileName;
+  if (IsFile(path) && !IsOwnDump(path)) {
+    path = TempDirectory() + kDebugFileName;
+    if (IsFile(path) && !IsOwnDump(path))
+      return;
+    gProbe.debugDir = TempDirectory();
+  }
   if (IsFile(path))
     DeleteFileA(path.c_str());
   if (!gProbe.debugMode)

@@ -2,11 +2,15 @@
 // folder, shows its main window and either runs a script (and ends) or the
 // normal message loop until the window is closed.
 //
-//   BeckyHost [--version V] [--plugins DIR] [--hidden] [--script FILE] [-e COMMAND]...
+//   BeckyHost [--version V] [--plugins DIR] [--first-id N] [--hidden] [--script FILE] [-e COMMAND]...
+//
+// --first-id N starts the command ids at N (40000 otherwise): a mail client
+// that counts its ids up gets past 65535 after some thousand menus.
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -25,11 +29,23 @@ struct Options {
   std::string scriptFile;    // UTF-8
   std::vector<std::string> commands;
   bool hidden = false;
+  UINT firstCommandId = 0;  // 0: the host's own first id
 };
+
+bool ParseCommandId(const wchar_t* text, UINT& id) {
+  wchar_t* end = nullptr;
+  const unsigned long value = std::wcstoul(text, &end, 10);
+  if (!end || *end || end == text || value == 0 || value > 0xFFFFFFF0ul) {
+    kfhost::WriteLine(GetStdHandle(STD_ERROR_HANDLE), "error: --first-id needs a number from 1 up");
+    return false;
+  }
+  id = static_cast<UINT>(value);
+  return true;
+}
 
 void Usage() {
   kfhost::WriteLine(GetStdHandle(STD_ERROR_HANDLE),
-                    "usage: BeckyHost [--version V] [--plugins DIR] [--hidden] [--script FILE] [-e COMMAND]...");
+                    "usage: BeckyHost [--version V] [--plugins DIR] [--first-id N] [--hidden] [--script FILE] [-e COMMAND]...");
 }
 
 bool ParseArguments(Options& options) {
@@ -50,6 +66,8 @@ bool ParseArguments(Options& options) {
       options.scriptFile = kfhost::WideToUtf8(argv[++i]);
     else if (arg == L"-e" && hasValue)
       options.commands.push_back(kfhost::WideToUtf8(argv[++i]));
+    else if (arg == L"--first-id" && hasValue)
+      ok = ParseCommandId(argv[++i], options.firstCommandId);
     else if (arg == L"--hidden")
       options.hidden = true;
     else {
@@ -80,6 +98,8 @@ int main() {
   }
   if (options.hasVersion)
     kfhost::SetHostVersion(options.version);
+  if (options.firstCommandId)
+    kfhost::SetNextCommandId(options.firstCommandId);
 
   kfhost::PluginHost plugins;
   plugins.LoadFolder(options.pluginFolder.empty() ? kfhost::DefaultPluginFolder() : options.pluginFolder);

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "ErrorBox.h"
+#include "TextIds.h"
+#include "UiText.h"
 #include "Handles.h"
 
 namespace kf {
@@ -105,7 +107,7 @@ void FreeData(DataKind kind, HANDLE data) {
 }
 
 Error CopyFailure(UINT format) {
-  return Error("Not enough memory to save the clipboard (format " + std::to_string(format) + ").");
+  return Error(UiText(IDS_CLIPBOARD_NO_MEMORY, {std::to_string(format)}));
 }
 
 // Byte for byte, into memory the clipboard can take over.
@@ -220,12 +222,12 @@ ClipboardSession::ClipboardSession(HINSTANCE instance, DWORD timeoutMs) : instan
   wc.hInstance = instance;
   wc.lpszClassName = kClipboardWindowClass;
   if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw Error("Cannot open the clipboard: no window for it.");
+    throw Error(UiText(IDS_CLIPBOARD_NO_WINDOW));
   window_ = CreateWindowExA(0, kClipboardWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
                             nullptr);
   if (!window_) {
     UnregisterClassA(kClipboardWindowClass, instance_);
-    throw Error("Cannot open the clipboard: no window for it.");
+    throw Error(UiText(IDS_CLIPBOARD_NO_WINDOW));
   }
 
   const DWORD start = GetTickCount();
@@ -233,7 +235,7 @@ ClipboardSession::ClipboardSession(HINSTANCE instance, DWORD timeoutMs) : instan
     if (GetTickCount() - start >= timeoutMs) {
       DestroyWindow(window_);
       UnregisterClassA(kClipboardWindowClass, instance_);
-      throw Error("Cannot open the clipboard: another program is using it.");
+      throw Error(UiText(IDS_CLIPBOARD_BUSY));
     }
     Sleep(10);
   }
@@ -248,7 +250,7 @@ ClipboardSession::~ClipboardSession() {
 
 void ClipboardSession::Empty() {
   if (!EmptyClipboard())
-    throw Error("Cannot empty the clipboard.");
+    throw Error(UiText(IDS_CLIPBOARD_NOT_EMPTIED));
 }
 
 std::string ClipboardSession::ReadText() const {
@@ -347,7 +349,7 @@ void ClipboardSnapshot::Restore(ClipboardSession& clipboard) {
   }
   items_.clear();
   if (refused)
-    throw Error("Could not put back " + std::to_string(refused) + " format(s) of the clipboard.");
+    throw Error(UiText(IDS_CLIPBOARD_NOT_RESTORED, {std::to_string(refused)}));
 }
 
 bool ClipboardSnapshot::IsEmpty() const { return items_.empty(); }

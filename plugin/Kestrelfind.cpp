@@ -53,13 +53,19 @@ void FinishStartup() {
   }
 }
 
+// The answer of a callback the plug-in has nothing to do in.
+int NothingToDo() {
+  FinishStartup();
+  return 0;
+}
+
 }  // namespace
 
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
-    case DLL_PROCESS_ATTACH: {
+    case DLL_PROCESS_ATTACH:
       DisableThreadLibraryCalls(instance);
       // Only what decides whether the plug-in loads runs here, under the
       // loader lock: the host binding and the paths. The help control is
@@ -67,18 +73,17 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
       // The loader calls back with DLL_PROCESS_DETACH when this fails, which
       // runs ExitPlugin; the host never gets the plug-in.
       return kf::InitPlugin(instance) ? TRUE : FALSE;
-    }
     case DLL_PROCESS_DETACH:
-      // Freed by its host (not process exit): the dialog's window and hook
-      // must not outlive the code behind them.
-      if (!reserved)
-        kf::ReleaseSettingForm();
+      // At process exit the system takes everything back; nothing to do.
+      if (reserved)
+        return TRUE;
+      // Windows, hooks, window classes and the help control went at
+      // BKC_OnExit: that work must not run under the loader lock. A host
+      // that unloads without BKC_OnExit cannot get here while the dialog
+      // exists, for the dialog keeps the library loaded. What is left is
+      // memory.
       kf::ExitPlugin();
       kf::ReleaseProbeValues();
-      // At process exit the control may already be gone, and nothing needs
-      // freeing then.
-      if (!reserved)
-        kf::UnloadHelpControl();
       return TRUE;
     default:
       return TRUE;
@@ -89,8 +94,13 @@ int WINAPI BKC_OnStart() {
   FinishStartup();
   return 0;
 }
+
+// The host is about to unload the plug-in: everything that could call into
+// the library once it is gone goes now, outside the loader lock.
 int WINAPI BKC_OnExit() {
   FinishStartup();
+  kf::ReleaseSettingForm();
+  kf::UnloadHelpControl();
   return 0;
 }
 
@@ -103,42 +113,17 @@ int WINAPI BKC_OnMenuInit(HWND, HMENU hostMenu, int menuType) {
   return 0;
 }
 
-int WINAPI BKC_OnOpenFolder(LPCSTR) {
-  FinishStartup();
-  return 0;
-}
-int WINAPI BKC_OnOpenMail(LPCSTR) {
-  FinishStartup();
-  return 0;
-}
-int WINAPI BKC_OnEveryMinute() {
-  FinishStartup();
-  return 0;
-}
-int WINAPI BKC_OnOpenCompose(HWND, int) {
-  FinishStartup();
-  return 0;
-}
-int WINAPI BKC_OnOutgoing(HWND, int) {
-  FinishStartup();
-  return 0;
-}
-int WINAPI BKC_OnKeyDispatch(HWND, int, int) {
-  FinishStartup();
-  return 0;
-}
-int WINAPI BKC_OnRetrieve(LPCSTR, LPCSTR) {
-  FinishStartup();
-  return 0;
-}
-int WINAPI BKC_OnSend(LPCSTR) {
-  FinishStartup();
-  return 0;
-}
-int WINAPI BKC_OnFinishRetrieve(int) {
-  FinishStartup();
-  return 0;
-}
+// Events the plug-in has nothing to do in.
+int WINAPI BKC_OnOpenFolder(LPCSTR) { return NothingToDo(); }
+int WINAPI BKC_OnOpenMail(LPCSTR) { return NothingToDo(); }
+int WINAPI BKC_OnEveryMinute() { return NothingToDo(); }
+int WINAPI BKC_OnOpenCompose(HWND, int) { return NothingToDo(); }
+int WINAPI BKC_OnOutgoing(HWND, int) { return NothingToDo(); }
+int WINAPI BKC_OnKeyDispatch(HWND, int, int) { return NothingToDo(); }
+int WINAPI BKC_OnRetrieve(LPCSTR, LPCSTR) { return NothingToDo(); }
+int WINAPI BKC_OnSend(LPCSTR) { return NothingToDo(); }
+int WINAPI BKC_OnFinishRetrieve(int) { return NothingToDo(); }
+int WINAPI BKC_OnDragDrop(LPCSTR, LPCSTR, int, int) { return NothingToDo(); }
 
 int WINAPI BKC_OnPlugInSetup(HWND) {
   FinishStartup();
@@ -161,11 +146,6 @@ int WINAPI BKC_OnPlugInInfo(PlugInInfoBlock* info) {
     CopyInfoField(info->description, kf::gPluginInfo.description);
   } catch (...) {
   }
-  return 0;
-}
-
-int WINAPI BKC_OnDragDrop(LPCSTR, LPCSTR, int, int) {
-  FinishStartup();
   return 0;
 }
 

@@ -11,6 +11,8 @@
 #include "Handles.h"
 #include "Module.h"
 #include "Path.h"
+#include "TextIds.h"
+#include "UiText.h"
 #include "PluginState.h"
 #include "SearchMenu.h"
 #include "EucJp.h"
@@ -71,16 +73,44 @@ bool ShellCanTake(const std::string& url) {
   return url.size() + HandlerCommandLength(url) + kMargin <= kWineCommandBuffer;
 }
 
+std::string Shown(const std::string& address) {
+  return AbbreviateForMessage(address, kShownAddressBytes, IsAnsiLeadByte);
+}
+
+// The system error behind a result of ShellExecute of 32 or less (its old
+// SE_ERR_ codes, most of which are the system's own).
+DWORD ShellErrorCode(INT_PTR result) {
+  switch (result) {
+    case 0:
+    case SE_ERR_OOM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case SE_ERR_NOASSOC:
+    case SE_ERR_ASSOCINCOMPLETE:
+      return ERROR_NO_ASSOCIATION;
+    case SE_ERR_SHARE:
+      return ERROR_SHARING_VIOLATION;
+    case SE_ERR_DLLNOTFOUND:
+      return ERROR_DLL_NOT_FOUND;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+      return ERROR_DDE_FAIL;
+    default:
+      return static_cast<DWORD>(result);
+  }
+}
+
 void OpenInShell(const std::string& tmpl, const std::string& url) {
   // The address is made from mail text; only the engine's own template, or a
   // plain web address, may decide what the shell starts.
   if (!MayOpenAddress(tmpl, url, IsAnsiLeadByte))
-    throw Error("The address \"" + AbbreviateForMessage(url, kShownAddressBytes, IsAnsiLeadByte) +
-                "\" was not opened: it is not a web address.");
+    throw Error(UiText(IDS_ADDRESS_NOT_WEB, {Shown(url)}));
   if (!ShellCanTake(url))
-    throw Error("The address of " + std::to_string(url.size()) +
-                " characters was not opened: it is too long for this system's shell.");
-  ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOW);
+    throw Error(UiText(IDS_ADDRESS_TOO_LONG_FOR_SHELL, {std::to_string(url.size())}));
+  const auto result =
+      reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOW));
+  if (result <= 32)
+    throw Error(UiText(IDS_SHELL_FAILED, {Shown(url), SystemMessage(ShellErrorCode(result))}));
 }
 
 void RunSearch(HWND window, LPARAM param) {
@@ -88,13 +118,15 @@ void RunSearch(HWND window, LPARAM param) {
   if (selection.Empty())
     return;
 
-  // Only the low 16 bits carry the id; a stored id of 65536 or more never
-  // matches. The paths are copied first: the error boxes below run a message
-  // loop in which the host may rebuild the menu and with it gMenuEngines.
-  const DWORD id = LOWORD(static_cast<DWORD_PTR>(param));
+  // A menu item carries only the low 16 bits of the id the host gave, so
+  // those are what is compared: a host that counts its ids past 65535 still
+  // reaches its engines. The paths are copied first: the error boxes below
+  // run a message loop in which the host may rebuild the menu and with it
+  // gMenuEngines.
+  const WORD id = LOWORD(static_cast<DWORD_PTR>(param));
   std::vector<std::string> engines;
   for (const MenuEngine& entry : gMenuEngines) {
-    if (entry.commandId == id)
+    if (LOWORD(entry.commandId) == id)
       engines.push_back(entry.filePath);
   }
   const HWND owner = ErrorOwner(window);

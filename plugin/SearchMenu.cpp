@@ -10,22 +10,16 @@
 #include "Path.h"
 #include "PluginState.h"
 #include "SearchCommand.h"
-#include "resource.h"
+#include "TextIds.h"
+#include "UiText.h"
 
 namespace kf {
 
+const char kShowAllCommandName[] = "Show All";
 std::vector<MenuEngine> gMenuEngines;
-HMENU gSearchMenu = nullptr;
 UINT gShowAllCommandId = 0;
 
 namespace {
-
-std::string LoadResourceText(UINT id) {
-  // LoadStringA copies at most the buffer; the menu texts are short.
-  char buffer[256];
-  const int n = LoadStringA(ThisModule(), id, buffer, ARRAYSIZE(buffer));
-  return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
-}
 
 // Folds the single-byte characters of text to lower case in place, leaving
 // double-byte ones alone. A whole-string CharLowerBuffA would also fold the
@@ -177,15 +171,8 @@ class SortNames {
   std::string keys_;
 };
 
-// The library's folder is where the engine folder is created on the fly.
-void CreateEngineDir() {
-  const std::string libraryDir = ExtractFileDir(ModuleFileName(ThisModule()));
-  SetCurrentDirectoryA(libraryDir.c_str());
-  CreateDirectoryA((std::string(kEngineFolderName) + "\\").c_str(), nullptr);
-}
-
 void AppendNoItem(HMENU menu) {
-  AppendMenuA(menu, MF_STRING | MF_GRAYED, 0, LoadResourceText(IDS_NO_ITEM).c_str());
+  AppendMenuA(menu, MF_STRING | MF_GRAYED, 0, UiText(IDS_NO_ITEM).c_str());
 }
 
 }  // namespace
@@ -300,40 +287,41 @@ void AddFolderItems(const std::string& path, HMENU menu, bool showHidden, int me
   }
 }
 
-bool BuildSearchMenu(int menuType) {
-  // The host may have destroyed the previous popup together with the menu it
-  // was attached to; only a live menu is destroyed here.
-  if (gSearchMenu && IsMenu(gSearchMenu))
-    DestroyMenu(gSearchMenu);
-  gSearchMenu = CreatePopupMenu();
+MenuHandle BuildSearchMenu(int menuType) {
+  MenuHandle popup(CreatePopupMenu());
   gMenuEngines.clear();
-  if (!gSearchMenu) {
-    ShowErrorBox(nullptr, LoadResourceText(IDS_NO_MENU));
+  if (!popup) {
+    ShowErrorBox(nullptr, UiText(IDS_NO_MENU));
     // Nothing could hold the items: registering commands or attaching a
     // null popup to the host's menu would only leave dead entries there.
-    return false;
+    return popup;
   }
 
-  const std::string showAllText = LoadResourceText(IDS_SHOW_ALL);
-  gShowAllCommandId = gBeckyApi->RegisterCommand(showAllText.c_str(), menuType, ToggleShowAll);
+  // The command's name is the same in every language: the host may keep it.
+  gShowAllCommandId = gBeckyApi->RegisterCommand(kShowAllCommandName, menuType, ToggleShowAll);
 
+  // Made by its full path: the current directory is the host's.
   if (!IsDirectory(gEngineDir))
-    CreateEngineDir();
+    CreateDirectoryA(gEngineDir.c_str(), nullptr);
 
-  AppendMenuA(gSearchMenu, MF_STRING | (gShowAll ? MF_CHECKED : MF_UNCHECKED), gShowAllCommandId,
-              showAllText.c_str());
-  AppendMenuA(gSearchMenu, MF_SEPARATOR, 0, nullptr);
-  AddFolderItems(gEngineDir, gSearchMenu, gShowAll, menuType, 1);
-  return true;
+  AppendMenuA(popup.Get(), MF_STRING | (gShowAll ? MF_CHECKED : MF_UNCHECKED), gShowAllCommandId,
+              UiText(IDS_SHOW_ALL).c_str());
+  AppendMenuA(popup.Get(), MF_SEPARATOR, 0, nullptr);
+  AddFolderItems(gEngineDir, popup.Get(), gShowAll, menuType, 1);
+  return popup;
 }
 
 void AttachSearchMenu(HMENU hostMenu, int menuType) {
   if (!IsSearchMenuType(menuType) || !gBeckyApi)
     return;
-  if (!BuildSearchMenu(menuType))
+  MenuHandle popup = BuildSearchMenu(menuType);
+  if (!popup)
     return;
-  AppendMenuA(hostMenu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(gSearchMenu),
-              LoadResourceText(IDS_SEARCH_ENGINES).c_str());
+  // The host's menu owns the popup from here on, and destroys it with
+  // itself; the plug-in keeps no handle to it.
+  if (AppendMenuA(hostMenu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup.Get()),
+                  UiText(IDS_SEARCH_ENGINES).c_str()))
+    popup.Detach();
 }
 
 void WINAPI ToggleShowAll(HWND, LPARAM) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Handles.h"
+
 namespace kf {
 
 // One engine item of the current popup.
@@ -21,9 +23,9 @@ struct MenuEngine {
 // Engine commands of the latest build: per folder in menu order, the folders
 // depth first, a folder's own engines after those of its subfolders.
 extern std::vector<MenuEngine> gMenuEngines;
-// The popup of the latest build; its folder submenus belong to it.
-extern HMENU gSearchMenu;
 extern UINT gShowAllCommandId;
+// The name "Show All" is registered under with the host, in every language.
+extern const char kShowAllCommandName[];
 
 // Whether the host menu of this type gets the popup (3, 4, 11 and 12).
 bool IsSearchMenuType(int menuType);
@@ -32,10 +34,10 @@ bool IsSearchMenuType(int menuType);
 // to the host's menu; other types get nothing.
 void AttachSearchMenu(HMENU hostMenu, int menuType);
 
-// Replaces gSearchMenu, gMenuEngines and gShowAllCommandId by a new build; every
-// command is registered for menuType. False when no popup could be created
-// (the warning has been shown; there is nothing to attach).
-bool BuildSearchMenu(int menuType);
+// A new "Search engines" popup; gMenuEngines and gShowAllCommandId are
+// replaced by this build's, every command registered for menuType. Empty
+// when no popup could be created (the warning has been shown).
+MenuHandle BuildSearchMenu(int menuType);
 
 // Folder levels shown below "Search engines". The menu system refuses a popup
 // nested deeper than a fixed limit (about 30 levels under Wine; Windows has

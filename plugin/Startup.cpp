@@ -9,6 +9,7 @@
 #include "Module.h"
 #include "Path.h"
 #include "PluginState.h"
+#include "Version.h"
 
 namespace kf {
 
@@ -67,7 +68,9 @@ bool InitPlugin(HINSTANCE instance) {
 }
 
 void LoadPluginInfo() {
-  gPluginInfo = {"Becky! Hoge Hoge plug-in", "RimArts, Inc.", "1.0", "Enables Becky! to do Hoge."};
+  // What the host shows when the version resource cannot be read.
+  gPluginInfo = {"Kestrelfind", "Kestrel Software", KF_VERSION_QUAD_TEXT,
+                 "This plug-in passes selected word to search engines."};
 
   const std::string path = ModuleFileName(ThisModule());
   DWORD handle = 0;

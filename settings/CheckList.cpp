@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "ErrorBox.h"
+#include "TextIds.h"
+#include "UiText.h"
 
 namespace kf {
 
@@ -41,7 +43,7 @@ void CheckList::Clear() { SendMessageA(list_, LB_RESETCONTENT, 0, 0); }
 int CheckList::Add(const std::string& text, bool checked) {
   const LRESULT index = SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE)
-    throw Error("Unable to add an item to the list.");
+    throw Error(UiText(IDS_LIST_ITEM_NOT_ADDED));
   SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? 1 : 0);
   return static_cast<int>(index);
 }

@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "ErrorBox.h"
+#include "TextIds.h"
+#include "UiText.h"
 #include "FileSystem.h"
 #include "HtmlHelp.h"
 #include "Module.h"
@@ -51,6 +54,39 @@ int ReadGeometry(const std::string& iniPath, const char* key, int fallback) {
   return static_cast<int>(value);
 }
 
+BOOL CALLBACK FindWorkAreaMeeting(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+  auto* wanted = reinterpret_cast<std::pair<RECT, bool>*>(param);
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  RECT common;
+  if (GetMonitorInfoA(monitor, &info) && IntersectRect(&common, &info.rcWork, &wanted->first)) {
+    wanted->second = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// rect as it is when it meets the work area of a monitor; otherwise moved
+// onto the nearest monitor's work area, its size kept where it fits. A
+// position saved on a monitor that has gone, or edited by hand, must not
+// open the dialog where nobody can see it.
+RECT OntoAMonitor(const RECT& rect) {
+  std::pair<RECT, bool> search(rect, false);
+  EnumDisplayMonitors(nullptr, nullptr, FindWorkAreaMeeting, reinterpret_cast<LPARAM>(&search));
+  if (search.second)
+    return rect;
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info))
+    return rect;
+  const RECT& work = info.rcWork;
+  const LONG width = std::min(rect.right - rect.left, work.right - work.left);
+  const LONG height = std::min(rect.bottom - rect.top, work.bottom - work.top);
+  const LONG left = std::max(work.left, std::min(rect.left, work.right - width));
+  const LONG top = std::max(work.top, std::min(rect.top, work.bottom - height));
+  return {left, top, left + width, top + height};
+}
+
 void WriteGeometry(const std::string& iniPath, const char* key, int value) {
   WriteProfileValue(iniPath, kGeometrySection, key, std::to_string(value));
 }
@@ -58,6 +94,10 @@ void WriteGeometry(const std::string& iniPath, const char* key, int value) {
 SettingForm* gSettingForm = nullptr;
 HHOOK gKeyboardHook = nullptr;
 bool gClassesRegistered = false;
+// A reference to this library for as long as the dialog exists: a host that
+// frees the library without BKC_OnExit must not leave a window, a hook or a
+// window class behind that calls into code that is gone.
+HMODULE gKeptLoaded = nullptr;
 
 LRESULT CALLBACK KeyboardMessageHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && wParam == PM_REMOVE && gSettingForm) {
@@ -87,7 +127,7 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
                             CW_USEDEFAULT, CW_USEDEFAULT, MinWidth(), MinHeight(), nullptr, nullptr, ThisModule(),
                             this);
     if (!hwnd_)
-      throw Error("Unable to create the settings dialog.");
+      throw Error(UiText(IDS_DIALOG_NOT_CREATED));
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
@@ -115,6 +155,10 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
     CreateTooltips();
 
     Layout();
+    // Made by its full path, as the menu makes it: the first engine must
+    // have somewhere to go.
+    if (!IsDirectory(rootDir_))
+      CreateDirectoryA(rootDir_.c_str(), nullptr);
     ReloadTree();
     if (!folders_.empty())
       FillEngineList(folders_.front()->engines);
@@ -357,7 +401,9 @@ void SettingForm::RestoreGeometry() {
   const int top = ReadGeometry(iniPath_, "top", GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2);
   width = std::max(ReadGeometry(iniPath_, "width", MinWidth()), MinWidth());
   height = std::max(ReadGeometry(iniPath_, "height", MinHeight()), MinHeight());
-  SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT visible = OntoAMonitor({left, top, left + width, top + height});
+  SetWindowPos(hwnd_, nullptr, visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   treeWidth_ = std::max(0, ReadGeometry(iniPath_, "FolderWidth", Scale(kDefaultTreeWidth, dpi_)));
   Layout();
 }
@@ -404,7 +450,7 @@ void SettingForm::OnPreviewKeyUp(UINT key) {
 void SettingForm::OnHelpClicked() {
   const HtmlHelpAnsiFn htmlHelp = BoundHtmlHelp();
   if (!htmlHelp) {
-    ShowErrorBox(hwnd_, "The HTML Help viewer is not available.");
+    ShowErrorBox(hwnd_, UiText(IDS_NO_HELP_VIEWER));
     return;
   }
   htmlHelp(hwnd_, (helpFile_ + kHelpTopic).c_str(), 0, 0);
@@ -478,6 +524,9 @@ void ShowSettingForm(const std::string& iniPath, const std::string& engineDir) {
       gClassesRegistered = true;
     }
     auto form = std::make_unique<SettingForm>(iniPath, engineDir);
+    if (!gKeptLoaded)
+      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ShowSettingForm),
+                         &gKeptLoaded);
     gSettingForm = form.release();
     // The host's message loop knows nothing of dialogs: this hook gives the
     // dialog its keyboard (Tab, mnemonics, Enter, Escape, F1, F5).
@@ -498,6 +547,12 @@ void ReleaseSettingForm() noexcept {
       UnregisterClassA(kSettingFormClass, ThisModule());
       UnregisterLayoutClasses(ThisModule());
       gClassesRegistered = false;
+    }
+    // The host holds its own reference while it calls in here: this only
+    // lets the library go when the host frees it.
+    if (gKeptLoaded) {
+      FreeLibrary(gKeptLoaded);
+      gKeptLoaded = nullptr;
     }
   } catch (...) {
   }

@@ -13,9 +13,9 @@ constexpr char kSettingFormClass[] = "KestrelfindSettingForm";
 // engine store's root) and shows it, modeless, in front, on every call.
 void ShowSettingForm(const std::string& iniPath, const std::string& engineDir);
 
-// Destroys the dialog and unregisters its window classes. Only for a library
-// being freed by its host: windows and hooks must not outlive the code that
-// serves them.
+// Destroys the dialog and its keyboard hook and unregisters its window
+// classes, when the host is ending: windows and hooks must not outlive the
+// code that serves them. The dialog keeps the library loaded until then.
 void ReleaseSettingForm() noexcept;
 
 }  // namespace kf

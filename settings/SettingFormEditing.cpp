@@ -3,13 +3,42 @@
 
 #include "ErrorBox.h"
 #include "Path.h"
+#include "TextIds.h"
+#include "UiText.h"
 #include "WindowText.h"
 
 namespace kf {
 
 namespace {
-const char kDeleteQuestion[] = "Delete selected item?";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string TrimBlanks(const std::string& text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && IsBlank(text[first]))
+    ++first;
+  while (last > first && IsBlank(text[last - 1]))
+    --last;
+  return text.substr(first, last - first);
+}
+
 }  // namespace
+
+std::string NameProblemText(NameProblem problem, const std::string& name) {
+  switch (problem) {
+    case NameProblem::None:
+      return std::string();
+    case NameProblem::Empty:
+      return UiText(IDS_NAME_EMPTY);
+    case NameProblem::BadCharacter:
+      return UiText(IDS_NAME_BAD_CHARACTER, {name});
+    case NameProblem::BadEnd:
+      return UiText(IDS_NAME_BAD_END, {name});
+    case NameProblem::Reserved:
+      return UiText(IDS_NAME_RESERVED, {name});
+  }
+  return std::string();
+}
 
 void SettingForm::UpdateAddModifyButtons() {
   const std::string name = WindowText(Control(kNameEdit));
@@ -50,12 +79,20 @@ void SettingForm::OnUrlChanged() {
   UpdateAddModifyButtons();
 }
 
+ControlId EncodingButtonOf(const std::string& encode) {
+  for (const EncodingButton& button : kEncodingButtons) {
+    if (encode == button.encode)
+      return button.id;
+  }
+  return kSjisRadio;
+}
+
 std::string SettingForm::CheckedEncoding() const {
   for (const EncodingButton& button : kEncodingButtons) {
     if (IsChecked(Control(button.id)))
       return button.encode;
   }
-  return "euc";
+  return kEncodingButtons[0].encode;
 }
 
 void SettingForm::CheckEncodingButton(ControlId id) {
@@ -64,67 +101,93 @@ void SettingForm::CheckEncodingButton(ControlId id) {
 }
 
 void SettingForm::ShowEncoding(const std::string& encode) {
-  // Only the exact values show their own button; anything else (missing,
-  // "SJIS", "UTF-8") shows EUC.
-  ControlId id = kEucRadio;
-  if (encode == "sjis")
-    id = kSjisRadio;
-  else if (encode == "utf8")
-    id = kUtf8Radio;
-  CheckEncodingButton(id);
+  // The button of the encoding the search uses, so that Modify with the
+  // buttons untouched never changes how the engine searches.
+  CheckEncodingButton(EncodingButtonOf(encode));
+}
+
+bool SettingForm::ReadEngineFields(std::string& name, std::string& url) {
+  name = WindowText(Control(kNameEdit));
+  const std::string typed = WindowText(Control(kUrlEdit));
+  std::string problem = NameProblemText(CheckEntryName(name), name);
+  url = TrimBlanks(typed);
+  if (problem.empty()) {
+    switch (CheckEngineUrl(url)) {
+      case UrlProblem::TooLong:
+        problem = UiText(IDS_URL_TOO_LONG, {std::to_string(url.size()), std::to_string(kMaxEngineValue)});
+        break;
+      case UrlProblem::ControlCharacter:
+        problem = UiText(IDS_URL_CONTROL_CHARACTER);
+        break;
+      case UrlProblem::None:
+        break;
+    }
+  }
+  if (!problem.empty()) {
+    // The fields stay as typed, for the user to mend.
+    ShowErrorBox(hwnd_, problem);
+    return false;
+  }
+  // What is shown is what is stored.
+  SetEditText(kUrlEdit, url);
+  return true;
+}
+
+void SettingForm::RereadEngines(FolderNode& folder) {
+  folder.engines.clear();
+  ReadEngines(folder.path, folder.engines);
+  FillEngineList(folder.engines);
 }
 
 void SettingForm::OnAddClicked() {
   FolderNode* folder = SelectedFolder();
-  if (!folder)
+  std::string name, url;
+  if (!folder || !ReadEngineFields(name, url))
     return;
-  const std::string name = WindowText(Control(kNameEdit));
-  const std::string url = WindowText(Control(kUrlEdit));
   try {
+    // An engine of that name that appeared since the folder was read is left
+    // as it is.
     if (!CreateEngine(folder->path, name, url, CheckedEncoding()))
       return;
-    folder->engines.clear();
-    ReadEngines(folder->path, folder->engines);
-    FillEngineList(folder->engines);
-    const int index = engineList_.IndexOfIgnoreCase(name);
-    // A name leading into a subfolder wrote its file there: it is not listed.
-    if (index < 0)
-      throw Error("List index out of bounds (-1)");
-    engineList_.Select(index);
   } catch (...) {
     ShowCurrentException(hwnd_);
   }
+  RereadEngines(*folder);
+  const int index = engineList_.IndexOfIgnoreCase(name);
+  if (index >= 0)
+    engineList_.Select(index);
 }
 
 void SettingForm::OnModifyClicked() {
   FolderNode* folder = nullptr;
   EngineRecord* engine = SelectedEngine(&folder);
-  if (!engine)
+  std::string name, url;
+  if (!engine || !ReadEngineFields(name, url))
     return;
   try {
-    ModifyEngine(folder->path, engine->fileName, WindowText(Control(kNameEdit)), WindowText(Control(kUrlEdit)),
-                 CheckedEncoding());
+    ModifyEngine(folder->path, engine->fileName, name, url, CheckedEncoding());
   } catch (...) {
     ShowCurrentException(hwnd_);
   }
-  folder->engines.clear();
-  ReadEngines(folder->path, folder->engines);
-  FillEngineList(folder->engines);
+  RereadEngines(*folder);
 }
 
 void SettingForm::OnDeleteEngineClicked() {
   if (engineList_.Selected() < 0 || !SelectedFolder())
     return;
-  if (!Confirm(hwnd_, kDeleteQuestion))
+  if (!Confirm(hwnd_, UiText(IDS_DELETE_ENGINE_QUESTION)))
     return;
   // The question box may have let anything happen meanwhile: look again.
   FolderNode* folder = nullptr;
   EngineRecord* engine = SelectedEngine(&folder);
   if (!engine)
     return;
-  DeleteEngine(JoinPath(folder->path, engine->fileName));
-  folder->engines.erase(folder->engines.begin() + (engine - folder->engines.data()));
-  FillEngineList(folder->engines);
+  try {
+    DeleteEngine(JoinPath(folder->path, engine->fileName));
+  } catch (...) {
+    ShowCurrentException(hwnd_);
+  }
+  RereadEngines(*folder);
 }
 
 void SettingForm::OnClearClicked() {

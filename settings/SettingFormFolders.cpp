@@ -5,17 +5,18 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "Dbcs.h"
 #include "ErrorBox.h"
 #include "FileSystem.h"
 #include "Path.h"
+#include "TextIds.h"
+#include "UiText.h"
 
 namespace kf {
 
 namespace {
-
-const char kDeleteFolderQuestion[] = "Delete selected folder?";
 
 // Within this distance of the tree's edges a resting pointer scrolls it.
 constexpr int kScrollMargin = 40;
@@ -25,12 +26,6 @@ constexpr UINT_PTR kDragSubclassId = 2;
 
 POINT PointOf(LPARAM lParam) {
   return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-}
-
-// A name the shell would read as a path, not as the folder's new name.
-bool IsPlainFolderName(const std::string& name) {
-  return !name.empty() && FindChar(name, '\\', IsAnsiLeadByte) == std::string::npos &&
-         FindChar(name, '/', IsAnsiLeadByte) == std::string::npos;
 }
 
 bool ReadScrollInfo(HWND tree, int bar, SCROLLINFO& info) {
@@ -49,7 +44,7 @@ void ScrollTree(HWND tree, UINT message, int position) {
 void SettingForm::CreateFolderMenu() {
   folderMenu_.Attach(CreatePopupMenu());
   if (!folderMenu_)
-    throw Error("Unable to create the folder menu.");
+    throw Error(UiText(IDS_FOLDER_MENU_NOT_CREATED));
   AppendMenuA(folderMenu_.Get(), MF_STRING, kAddFolderCommand, "&Add Folder");
   AppendMenuA(folderMenu_.Get(), MF_STRING, kDeleteFolderCommand, "&Delete Folder");
   for (ControlId id : {kFolderTree, kEngineList})
@@ -121,13 +116,17 @@ void SettingForm::OnAddFolderClicked() {
 void SettingForm::OnDeleteFolderClicked() {
   if (!SelectedFolder())
     return;
-  if (!Confirm(hwnd_, kDeleteFolderQuestion))
+  if (!Confirm(hwnd_, UiText(IDS_DELETE_FOLDER_QUESTION)))
     return;
   // Look again after the question; and never the root, which is the store.
   const FolderNode* folder = SelectedFolder();
   if (!folder || folder->isRoot)
     return;
-  kf::DeleteFolder(hwnd_, rootDir_, folder->path);
+  try {
+    kf::DeleteFolder(hwnd_, folder->path);
+  } catch (...) {
+    ShowCurrentException(hwnd_);
+  }
   RebuildAndSelectRoot();
 }
 
@@ -136,23 +135,26 @@ void SettingForm::OnDeleteFolderClicked() {
 
 bool SettingForm::MayRenameFolder(HTREEITEM item) {
   const FolderNode* folder = FolderOf(item);
-  if (treeReadOnly_ || !folder || folder->isRoot) {
-    skipEnter_ = true;
-    return false;
-  }
-  return true;
+  return !treeReadOnly_ && folder && !folder->isRoot;
 }
 
 bool SettingForm::RenameFolderNode(HTREEITEM item, const std::string& text) {
-  skipEnter_ = false;
   FolderNode* folder = FolderOf(item);
   const FolderNode* parent = FolderOf(TreeView_GetParent(Control(kFolderTree), item));
-  if (!folder || folder->isRoot || !parent || !IsPlainFolderName(text))
+  if (!folder || folder->isRoot || !parent || text == folder->name)
     return false;
-  const std::string newPath = RenameFolder(hwnd_, rootDir_, folder->path, parent->path, text);
-  if (newPath.empty())
+  // A name the file system would refuse, or read as a path, keeps the old one.
+  const std::string problem = NameProblemText(CheckEntryName(text), text);
+  if (!problem.empty()) {
+    ShowErrorBox(hwnd_, problem);
     return false;
-  folder->path = newPath;
+  }
+  try {
+    folder->path = RenameFolder(hwnd_, folder->path, parent->path, text);
+  } catch (...) {
+    ShowCurrentException(hwnd_);
+    return false;
+  }
   folder->name = text;
   UpdateChildPaths(item);
   return true;
@@ -171,20 +173,16 @@ void SettingForm::UpdateChildPaths(HTREEITEM parentItem) {
 }
 
 void SettingForm::OnTreeKeyUp(UINT key) {
+  // Both keys act on the folder selected now, never on the root (the store).
   HWND tree = Control(kFolderTree);
-  if (key == VK_DELETE) {
-    const FolderNode* folder = SelectedFolder();
-    if (!TreeView_GetEditControl(tree) && folder && !folder->isRoot)
-      RunFolderMenuCommand(kDeleteFolderCommand);
-  } else if (key == VK_RETURN) {
-    if (skipEnter_) {
-      skipEnter_ = false;
-    } else {
-      if (const HTREEITEM item = TreeView_GetSelection(tree))
-        TreeView_EditLabel(tree, item);
-      skipEnter_ = true;
-    }
-  }
+  const HTREEITEM item = TreeView_GetSelection(tree);
+  const FolderNode* folder = FolderOf(item);
+  if (!folder || folder->isRoot || TreeView_GetEditControl(tree))
+    return;
+  if (key == VK_DELETE)
+    OnDeleteFolderClicked();
+  else if (key == VK_RETURN)
+    TreeView_EditLabel(tree, item);
 }
 
 // ---------------------------------------------------------------------------
@@ -207,18 +205,20 @@ void SettingForm::OnTreeBeginDrag(HTREEITEM item, POINT client) {
   if (!folder || folder->isRoot)
     return;
   listPressed_ = false;
-  drag_.Begin(TreeDrag::Source::Tree, tree, tree, hwnd_, client);
+  drag_.Begin({TreeDrag::Source::Tree, folder->path, std::string()}, tree, tree, hwnd_, client);
 }
 
 void SettingForm::OnListBeginDrag() {
-  if (engineList_.Selected() < 0)
+  const FolderNode* folder = SelectedFolder();
+  if (engineList_.Selected() < 0 || !folder)
     return;
   listPressed_ = false;
+  TreeDrag::Item item{TreeDrag::Source::List, folder->path, engineList_.Text(engineList_.Selected())};
   // Until the pointer reaches the tree, a position that scrolls nothing.
   HWND tree = Control(kFolderTree);
   RECT rc;
   GetClientRect(tree, &rc);
-  drag_.Begin(TreeDrag::Source::List, Control(kEngineList), tree, hwnd_, {rc.right / 2, rc.bottom / 2});
+  drag_.Begin(std::move(item), Control(kEngineList), tree, hwnd_, {rc.right / 2, rc.bottom / 2});
 }
 
 bool SettingForm::PointInTree(HWND from, POINT& point) const {
@@ -246,39 +246,48 @@ void SettingForm::OnDragMove(HWND from, POINT point) {
 }
 
 void SettingForm::OnDragRelease(HWND from, POINT point) {
-  const TreeDrag::Source source = drag_.From();
+  const TreeDrag::Item dragged = drag_.Dragged();
   drag_.End();
   // A release outside the tree cancels.
   if (PointInTree(from, point))
-    DropOnFolder(source, point);
+    DropOnFolder(dragged, point);
 }
 
-void SettingForm::DropOnFolder(TreeDrag::Source source, POINT inTree) {
+void SettingForm::DropOnFolder(const TreeDrag::Item& dragged, POINT inTree) {
   TVHITTESTINFO hit = {};
   hit.pt = inTree;
   const FolderNode* target = FolderOf(TreeView_HitTest(Control(kFolderTree), &hit));
   if (!target)
     return;  // the empty area below the last node
-  const FolderNode* selected = SelectedFolder();
-  if (source == TreeDrag::Source::Tree) {
-    if (selected && !selected->isRoot)
-      MoveFolder(selected->path, target->path);
-  } else if (source == TreeDrag::Source::List && selected && engineList_.Selected() >= 0) {
-    MoveEngineTo(engineList_.Text(engineList_.Selected()), *selected, *target);
+  try {
+    if (dragged.source == TreeDrag::Source::Tree)
+      MoveFolderTo(dragged.folderPath, *target);
+    else if (dragged.source == TreeDrag::Source::List)
+      MoveEngineTo(dragged.engineName, dragged.folderPath, *target);
+  } catch (...) {
+    ShowCurrentException(hwnd_);
   }
   RebuildAndSelectRoot();
 }
 
-void SettingForm::MoveEngineTo(const std::string& name, const FolderNode& from, const FolderNode& to) {
+void SettingForm::MoveFolderTo(const std::string& folderPath, const FolderNode& to) {
+  // Onto itself, or into the folder it is in, there is nothing to move.
+  const std::string target = ExcludeTrailingBackslash(to.path);
+  if (SameTextIgnoringCase(folderPath, target) || SameTextIgnoringCase(ExtractFileDir(folderPath), target))
+    return;
+  MoveFolder(folderPath, to.path);
+}
+
+void SettingForm::MoveEngineTo(const std::string& name, const std::string& fromPath, const FolderNode& to) {
   // Onto its own folder the engine stays where it is.
-  if (&from == &to)
+  if (SameTextIgnoringCase(ExcludeTrailingBackslash(fromPath), ExcludeTrailingBackslash(to.path)))
     return;
   // The platform's move would replace an engine of the same name without a
   // word; that engine is the user's too.
   if (IsFile(JoinPath(to.path, name + ".ini")) &&
-      !Confirm(hwnd_, "Replace the engine \"" + name + "\" in the folder \"" + to.name + "\"?"))
+      !Confirm(hwnd_, UiText(IDS_REPLACE_ENGINE_QUESTION, {name, to.name})))
     return;
-  MoveEngine(name, from.path, to.path);
+  MoveEngine(name, fromPath, to.path);
 }
 
 void SettingForm::OnAutoScrollTick() {

@@ -3,7 +3,7 @@
 // manager (Tab, the arrow keys in the encoding group, mnemonics, Escape), and
 // does here only what the dialog manager does not: the F1 and F5 key preview,
 // the tree's Delete and Enter and its context-menu key, Enter on a focused
-// button, and Escape during a drag.
+// button, and the keys during a drag.
 #include "SettingFormPrivate.h"
 
 namespace kf {
@@ -35,9 +35,12 @@ void SettingForm::PreviewMessage(MSG& msg) {
     return;
   const auto handled = [&msg] { msg.message = WM_NULL; };
 
-  // Escape ends a drag before anything else sees it.
-  if (drag_.Active() && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-    drag_.End();
+  // During a drag Escape cancels it and every other key does nothing: the
+  // arrow keys must not move the selection, nor F5 rebuild the tree, under
+  // the pointer.
+  if (drag_.Active()) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
+      drag_.End();
     return handled();
   }
   // A label being edited in the tree keeps its keys: Enter and Escape end

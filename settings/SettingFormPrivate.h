@@ -16,6 +16,7 @@
 #include "EngineStore.h"
 #include "FolderNode.h"
 #include "Handles.h"
+#include "Path.h"
 #include "SettingLayout.h"
 #include "TreeDrag.h"
 
@@ -54,6 +55,13 @@ constexpr EncodingButton kEncodingButtons[] = {
     {kEucRadio, "euc"},
     {kUtf8Radio, "utf8"},
 };
+
+// The button that shows a value of "encode": the encoding the search uses
+// for it (exactly "euc" or "utf8", anything else Shift-JIS).
+ControlId EncodingButtonOf(const std::string& encode);
+
+// Why a name cannot be used, as the user reads it; "" for none.
+std::string NameProblemText(NameProblem problem, const std::string& name);
 
 bool IsChecked(HWND button);
 void SetCheck(HWND button, bool checked);
@@ -122,6 +130,10 @@ class SettingForm {
   void CheckEncodingButton(ControlId id);
   void ShowEncoding(const std::string& encode);
   std::string CheckedEncoding() const;
+  // The name and the URL (blanks around it trimmed) of the Add / Modify
+  // group; false, after saying why, when the store cannot hold them.
+  bool ReadEngineFields(std::string& name, std::string& url);
+  void RereadEngines(FolderNode& folder);
   void SetEditText(ControlId id, const std::string& text);
   void SetTooltip(ControlId id, const std::string& text);
 
@@ -150,8 +162,9 @@ class SettingForm {
   bool PointInTree(HWND from, POINT& point) const;
   void OnDragMove(HWND from, POINT point);
   void OnDragRelease(HWND from, POINT point);
-  void DropOnFolder(TreeDrag::Source source, POINT inTree);
-  void MoveEngineTo(const std::string& name, const FolderNode& from, const FolderNode& to);
+  void DropOnFolder(const TreeDrag::Item& dragged, POINT inTree);
+  void MoveFolderTo(const std::string& folderPath, const FolderNode& to);
+  void MoveEngineTo(const std::string& name, const std::string& fromPath, const FolderNode& to);
   void OnAutoScrollTick();
   static LRESULT CALLBACK DragSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                            DWORD_PTR self);
@@ -177,8 +190,6 @@ class SettingForm {
   POINT listPress_ = {0, 0};
   // The list is releasing the pointer at a drop: not a cancel.
   bool releasingList_ = false;
-  // Swallow the next Enter released in the tree.
-  bool skipEnter_ = false;
   // The Enter key went down in the label editor: its release is not the tree's.
   bool editorEnter_ = false;
   MenuHandle folderMenu_;

@@ -3,6 +3,8 @@
 
 #include "ErrorBox.h"
 #include "Path.h"
+#include "TextIds.h"
+#include "UiText.h"
 
 namespace kf {
 
@@ -43,7 +45,7 @@ HTREEITEM SettingForm::AddFolderNode(HTREEITEM parent, FolderNode& folder, bool 
   auto item = reinterpret_cast<HTREEITEM>(
       SendMessageA(Control(kFolderTree), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
   if (!item)
-    throw Error("Unable to add the folder " + folder.name + " to the tree.");
+    throw Error(UiText(IDS_TREE_ITEM_NOT_ADDED, {folder.name}));
   folder.item = item;
   folderItems_.push_back(item);
   return item;
@@ -202,10 +204,14 @@ void SettingForm::OnEngineCheckToggled() {
   EngineRecord* engine = SelectedEngine(&folder);
   if (!engine)
     return;
+  const int index = engineList_.Selected();
   try {
-    engine->attr = SetEngineVisible(JoinPath(folder->path, engine->fileName), engineList_.Checked(engineList_.Selected()));
+    engine->attr = SetEngineVisible(JoinPath(folder->path, engine->fileName), engineList_.Checked(index));
   } catch (...) {
     ShowCurrentException(hwnd_);
+    // The mark shows the file as it is, and the same engine stays selected.
+    RereadEngines(*folder);
+    engineList_.Select(index);
   }
 }
 
@@ -222,6 +228,8 @@ void SettingForm::OnFolderVisibilityClicked() {
     SetFolderImages(folder->item, ToggleFolderVisibility(folder->path));
   } catch (...) {
     ShowCurrentException(hwnd_);
+    const DWORD attr = GetFileAttributesA(folder->path.c_str());
+    SetFolderImages(folder->item, attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_HIDDEN));
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace kf {
 
 namespace {
@@ -10,16 +12,16 @@ constexpr UINT kAutoScrollInterval = 400;
 
 }  // namespace
 
-void TreeDrag::Begin(Source source, HWND sourceWindow, HWND tree, HWND timerOwner, POINT pointer) {
+void TreeDrag::Begin(Item item, HWND sourceWindow, HWND tree, HWND timerOwner, POINT pointer) {
   End();
-  source_ = source;
+  item_ = std::move(item);
   sourceWindow_ = sourceWindow;
   tree_ = tree;
   timerOwner_ = timerOwner;
   pointer_ = pointer;
   moved_ = false;
   SetCapture(sourceWindow_);
-  SetCursor(LoadCursor(nullptr, source == Source::Tree ? IDC_ARROW : IDC_NO));
+  SetCursor(LoadCursor(nullptr, item_.source == Source::Tree ? IDC_ARROW : IDC_NO));
   SetTimer(timerOwner_, kAutoScrollTimer, kAutoScrollInterval, nullptr);
 }
 
@@ -28,7 +30,7 @@ void TreeDrag::End() {
     return;
   // Idle first: giving up the capture reports back to the source window,
   // which asks whether a drag is still under way.
-  source_ = Source::None;
+  item_ = Item();
   KillTimer(timerOwner_, kAutoScrollTimer);
   TreeView_SelectDropTarget(tree_, nullptr);
   if (GetCapture() == sourceWindow_)

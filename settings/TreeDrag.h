@@ -4,11 +4,21 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace kf {
 
 class TreeDrag {
  public:
   enum class Source { None, Tree, List };
+
+  // What is dragged, recorded when the drag starts: whatever the selection
+  // does meanwhile, the drop moves this.
+  struct Item {
+    Source source = Source::None;
+    std::string folderPath;  // the dragged folder, or the folder of the dragged engine
+    std::string engineName;  // the dragged engine; "" for a folder
+  };
 
   // The auto-scroll timer's id on the window that owns it.
   static constexpr UINT_PTR kAutoScrollTimer = 1;
@@ -18,16 +28,16 @@ class TreeDrag {
   TreeDrag(const TreeDrag&) = delete;
   TreeDrag& operator=(const TreeDrag&) = delete;
 
-  // Starts a drag from sourceWindow (which takes the pointer) over tree; the
-  // auto-scroll timer runs on timerOwner. pointer is the starting position
-  // in the tree's client coordinates.
-  void Begin(Source source, HWND sourceWindow, HWND tree, HWND timerOwner, POINT pointer);
+  // Starts a drag of item from sourceWindow (which takes the pointer) over
+  // tree; the auto-scroll timer runs on timerOwner. pointer is the starting
+  // position in the tree's client coordinates.
+  void Begin(Item item, HWND sourceWindow, HWND tree, HWND timerOwner, POINT pointer);
   // Ends the drag, by a drop or a cancel: the timer, the pointer capture,
   // the tree's drop highlight and the cursor. Does nothing when idle.
   void End();
 
-  bool Active() const { return source_ != Source::None; }
-  Source From() const { return source_; }
+  bool Active() const { return item_.source != Source::None; }
+  const Item& Dragged() const { return item_; }
   HWND SourceWindow() const { return sourceWindow_; }
 
   // The pointer moved over the tree, to a point in its client coordinates.
@@ -45,7 +55,7 @@ class TreeDrag {
   }
 
  private:
-  Source source_ = Source::None;
+  Item item_;
   HWND sourceWindow_ = nullptr;
   HWND tree_ = nullptr;
   HWND timerOwner_ = nullptr;

@@ -11,6 +11,8 @@
 #include "FileSystem.h"
 #include "Handles.h"
 #include "Path.h"
+#include "TextIds.h"
+#include "UiText.h"
 
 namespace kf {
 
@@ -96,14 +98,22 @@ std::string ReadEngineValue(const std::string& iniPath, const char* key, const s
   return std::string(buffer, n);
 }
 
+UrlProblem CheckEngineUrl(const std::string& url) {
+  if (url.size() > kMaxEngineValue)
+    return UrlProblem::TooLong;
+  for (const char c : url) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F)
+      return UrlProblem::ControlCharacter;
+  }
+  return UrlProblem::None;
+}
+
 void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value) {
   WriteProfileValue(iniPath, kEngineSection, key, value);
 }
 
 namespace {
-
-// The store's rules leave the process in the directory of the last change.
-void EnterDirectory(const std::string& dir) { SetCurrentDirectoryA(dir.c_str()); }
 
 // "a\b\" or "a\b" as the shell wants a name list: no trailing backslash and
 // a second NUL after the name.
@@ -113,57 +123,87 @@ std::string ShellNameList(const std::string& path) {
   return list;
 }
 
-// A plain rename. One that changes only the letter case goes through a
-// temporary name: some file systems take the target for the source itself
-// and leave the name as it was.
-void RenameEngineFile(const std::string& from, const std::string& to) {
-  const bool caseOnly = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, from.data(), static_cast<int>(from.size()),
-                                       to.data(), static_cast<int>(to.size())) == CSTR_EQUAL;
-  if (!caseOnly) {
-    MoveFileA(from.c_str(), to.c_str());
-    return;
-  }
-  const std::string temporary = from + ".kf-rename";
-  if (!MoveFileA(from.c_str(), temporary.c_str()))
-    return;
-  if (!MoveFileA(temporary.c_str(), to.c_str()))
-    MoveFileA(temporary.c_str(), from.c_str());
+// A failed step of a change, as the user reads it: what was tried, on which
+// path, and the system's reason.
+[[noreturn]] void Fail(UINT textId, std::vector<std::string> what, DWORD code) {
+  what.push_back(SystemMessage(code));
+  throw Error(UiText(textId, what));
 }
 
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A rename of a file within its folder. One that changes only the letter
+// case goes through a temporary name: some file systems take the target for
+// the source itself and leave the name as it was.
+bool RenameFile(const std::string& from, const std::string& to) {
+  const bool caseOnly = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, from.data(), static_cast<int>(from.size()),
+                                       to.data(), static_cast<int>(to.size())) == CSTR_EQUAL;
+  if (!caseOnly)
+    return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+  const std::string temporary = from + ".kf-rename";
+  if (!MoveFileA(from.c_str(), temporary.c_str()))
+    return false;
+  if (MoveFileA(temporary.c_str(), to.c_str()))
+    return true;
+  const DWORD error = GetLastError();
+  MoveFileA(temporary.c_str(), from.c_str());
+  SetLastError(error);
+  return false;
+}
+
+// Writes the engine's values and reads the URL back: a value the profile
+// layer changes on its way (cut, unquoted, trimmed) is not claimed as saved.
 void WriteEngine(const std::string& iniPath, const std::string& url, const std::string& encode) {
   WriteEngineValue(iniPath, kUrlKey, url);
   WriteEngineValue(iniPath, kEncodeKey, encode);
+  const std::string stored = ReadEngineValue(iniPath, kUrlKey, std::string());
+  if (stored != url)
+    throw Error(UiText(IDS_READ_BACK_DIFFERS, {iniPath, stored}));
+}
+
+// Sets or clears the Hidden bit of path, keeping every other bit; returns
+// the attribute word the file system reports afterwards.
+DWORD SetHidden(const std::string& path, bool hidden) {
+  const DWORD attr = GetFileAttributesA(path.c_str());
+  if (attr == INVALID_FILE_ATTRIBUTES)
+    Fail(IDS_ATTRIBUTES_FAILED, {path}, GetLastError());
+  const DWORD wanted = hidden ? (attr | FILE_ATTRIBUTE_HIDDEN) : (attr & ~FILE_ATTRIBUTE_HIDDEN);
+  if (wanted != attr && !SetFileAttributesA(path.c_str(), wanted))
+    Fail(IDS_ATTRIBUTES_FAILED, {path}, GetLastError());
+  const DWORD now = GetFileAttributesA(path.c_str());
+  return now == INVALID_FILE_ATTRIBUTES ? wanted : now;
+}
+
+// Runs a shell file operation (undoable, silent); the system's code of a
+// failure, or 0. A user who cancels a question of the shell counts as a
+// failure too: nothing was done.
+DWORD RunShellOperation(HWND owner, UINT operation, const std::string& from, const std::string& to) {
+  SHFILEOPSTRUCTA op = {};
+  op.hwnd = owner;
+  op.wFunc = operation;
+  op.pFrom = from.c_str();
+  op.pTo = to.empty() ? nullptr : to.c_str();
+  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+  const int result = SHFileOperationA(&op);
+  if (result != 0)
+    return static_cast<DWORD>(result);
+  return op.fAnyOperationsAborted ? ERROR_CANCELLED : 0;
 }
 
 }  // namespace
 
-DWORD SetEngineVisible(const std::string& enginePath, bool show) {
-  EnterDirectory(ExtractFilePath(enginePath));
-  const DWORD attr = GetFileAttributesA(enginePath.c_str());
-  if (attr != INVALID_FILE_ATTRIBUTES) {
-    const DWORD wanted = show ? (attr & ~FILE_ATTRIBUTE_HIDDEN) : (attr | FILE_ATTRIBUTE_HIDDEN);
-    SetFileAttributesA(enginePath.c_str(), wanted);
-  }
-  const DWORD now = GetFileAttributesA(enginePath.c_str());
-  return now == INVALID_FILE_ATTRIBUTES ? 0 : now;
-}
+DWORD SetEngineVisible(const std::string& enginePath, bool show) { return SetHidden(enginePath, !show); }
 
 bool ToggleFolderVisibility(const std::string& folderPath) {
   const std::string dir = ExcludeTrailingBackslash(folderPath);
-  EnterDirectory(ExtractFilePath(dir));
   const DWORD attr = GetFileAttributesA(dir.c_str());
   if (attr == INVALID_FILE_ATTRIBUTES)
-    return false;
-  const bool hide = (attr & FILE_ATTRIBUTE_HIDDEN) == 0;
-  SetFileAttributesA(dir.c_str(), hide ? (attr | FILE_ATTRIBUTE_HIDDEN) : (attr & ~FILE_ATTRIBUTE_HIDDEN));
-  // What the directory says now, so that a refused change is not drawn as done.
-  const DWORD now = GetFileAttributesA(dir.c_str());
-  return now == INVALID_FILE_ATTRIBUTES ? hide : (now & FILE_ATTRIBUTE_HIDDEN) != 0;
+    Fail(IDS_ATTRIBUTES_FAILED, {dir}, GetLastError());
+  return (SetHidden(dir, (attr & FILE_ATTRIBUTE_HIDDEN) == 0) & FILE_ATTRIBUTE_HIDDEN) != 0;
 }
 
 bool CreateEngine(const std::string& dir, const std::string& name, const std::string& url,
                   const std::string& encode) {
-  EnterDirectory(dir);
   const std::string path = JoinPath(dir, name + ".ini");
   if (IsFile(path))
     return false;
@@ -175,11 +215,11 @@ std::string ModifyEngine(const std::string& dir, const std::string& fileName, co
                          const std::string& url, const std::string& encode) {
   std::string current = fileName;
   if (name != ExtractEngineName(fileName)) {
-    EnterDirectory(dir);
     const std::string newFileName = name + ".ini";
-    // A refused rename (another engine of that name) leaves the engine
-    // pointing at that other file, which then takes the values.
-    RenameEngineFile(JoinPath(dir, fileName), JoinPath(dir, newFileName));
+    // A refused rename (another engine of that name, a locked file) writes
+    // nothing: the values belong to this engine, not to whatever has the name.
+    if (!RenameFile(JoinPath(dir, fileName), JoinPath(dir, newFileName)))
+      Fail(IDS_RENAME_ENGINE_FAILED, {JoinPath(dir, fileName), newFileName}, GetLastError());
     current = newFileName;
   }
   WriteEngine(JoinPath(dir, current), url, encode);
@@ -187,55 +227,54 @@ std::string ModifyEngine(const std::string& dir, const std::string& fileName, co
 }
 
 void DeleteEngine(const std::string& enginePath) {
-  EnterDirectory(ExtractFilePath(enginePath));
-  DeleteFileA(enginePath.c_str());
+  if (!DeleteFileA(enginePath.c_str()))
+    Fail(IDS_DELETE_ENGINE_FAILED, {enginePath}, GetLastError());
 }
 
 std::string CreateFolder(const std::string& parentDir) {
-  EnterDirectory(parentDir);
+  // The first number no file or folder of the parent has taken.
   std::string candidate;
   for (unsigned n = 0;; ++n) {
     candidate = JoinPath(parentDir, "KFND" + std::to_string(n));
-    if (!IsDirectory(candidate))
+    if (!Exists(candidate))
       break;
   }
-  CreateDirectoryA(candidate.c_str(), nullptr);
+  if (!CreateDirectoryA(candidate.c_str(), nullptr))
+    Fail(IDS_CREATE_FOLDER_FAILED, {candidate}, GetLastError());
   return candidate;
 }
-std::string RenameFolder(HWND owner, const std::string& rootDir, const std::string& folderPath,
-                         const std::string& parentPath, const std::string& newName) {
-  EnterDirectory(rootDir);
-  const std::string from = ShellNameList(folderPath);
+
+std::string RenameFolder(HWND owner, const std::string& folderPath, const std::string& parentPath,
+                         const std::string& newName) {
   const std::string target = JoinPath(parentPath, newName);
-  const std::string to = target + '\0';
-  SHFILEOPSTRUCTA op = {};
-  op.hwnd = owner;
-  op.wFunc = FO_RENAME;
-  op.pFrom = from.c_str();
-  op.pTo = to.c_str();
-  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
-  return SHFileOperationA(&op) == 0 ? target : std::string();
+  const DWORD error = RunShellOperation(owner, FO_RENAME, ShellNameList(folderPath), target + '\0');
+  if (error)
+    Fail(IDS_RENAME_FOLDER_FAILED, {ExcludeTrailingBackslash(folderPath), newName}, error);
+  return target;
 }
 
-void DeleteFolder(HWND owner, const std::string& rootDir, const std::string& folderPath) {
-  EnterDirectory(rootDir);
-  const std::string from = ShellNameList(folderPath);
-  SHFILEOPSTRUCTA op = {};
-  op.hwnd = owner;
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
-  SHFileOperationA(&op);
+void DeleteFolder(HWND owner, const std::string& folderPath) {
+  const DWORD error = RunShellOperation(owner, FO_DELETE, ShellNameList(folderPath), std::string());
+  if (error)
+    Fail(IDS_DELETE_FOLDER_FAILED, {ExcludeTrailingBackslash(folderPath)}, error);
 }
 
 void MoveEngine(const std::string& name, const std::string& fromDir, const std::string& toDir) {
   const std::string fileName = name + ".ini";
-  MoveFileExA(JoinPath(fromDir, fileName).c_str(), JoinPath(toDir, fileName).c_str(), MOVEFILE_REPLACE_EXISTING);
+  const std::string from = JoinPath(fromDir, fileName);
+  if (!MoveFileExA(from.c_str(), JoinPath(toDir, fileName).c_str(), MOVEFILE_REPLACE_EXISTING))
+    Fail(IDS_MOVE_ENGINE_FAILED, {from, ExcludeTrailingBackslash(toDir)}, GetLastError());
 }
 
 void MoveFolder(const std::string& folderPath, const std::string& toDir) {
   const std::string from = ExcludeTrailingBackslash(folderPath);
-  MoveFileExA(from.c_str(), JoinPath(toDir, ExtractFileName(from)).c_str(), MOVEFILE_REPLACE_EXISTING);
+  const std::string name = ExtractFileName(from);
+  const std::string to = JoinPath(toDir, name);
+  // The platform's refusal would only say "access denied" or "exists".
+  if (Exists(to))
+    throw Error(UiText(IDS_MOVE_FOLDER_TARGET_TAKEN, {from, ExcludeTrailingBackslash(toDir), name}));
+  if (!MoveFileExA(from.c_str(), to.c_str(), 0))
+    Fail(IDS_MOVE_FOLDER_FAILED, {from, ExcludeTrailingBackslash(toDir)}, GetLastError());
 }
 
 }  // namespace kf

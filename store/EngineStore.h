@@ -21,6 +21,8 @@ extern const char kUrlKey[];         // "url"
 extern const char kEncodeKey[];      // "encode"
 // Profile values are read through a buffer of this size (2047 characters used).
 constexpr DWORD kProfileValueBuffer = 2048;
+// The longest value an engine file gives back as it was written.
+constexpr std::size_t kMaxEngineValue = kProfileValueBuffer - 1;
 
 // One directory entry of the store, as the directory search reported it.
 struct StoreEntry {
@@ -57,54 +59,62 @@ void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<
 // fallback when the file, the section or the key is missing.
 std::string ReadEngineValue(const std::string& iniPath, const char* key, const std::string& fallback);
 
+// Why a URL cannot be stored as it is: the profile layer cuts a value at
+// kMaxEngineValue characters, and a line break ends it (and with it the
+// file's line).
+enum class UrlProblem { None, TooLong, ControlCharacter };
+UrlProblem CheckEngineUrl(const std::string& url);
+
 // Writes a value of section "General"; throws kf::Error naming the file when
 // the profile layer refuses (read-only file, missing folder, bad name).
 void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value);
 
-// Changes to the store, one file-system operation each. The plain file calls
-// report nothing: a failure shows only as an unchanged store at the next read.
-// Each one first makes the directory it works in current, and never restores
-// the previous current directory.
+// Changes to the store, one file-system operation each, on full paths: the
+// process's current directory belongs to the host and is never changed. A
+// failure throws kf::Error saying what was tried, on which path, and the
+// system's reason.
 
 // Clears (show) or sets (hide) the Hidden bit of the engine file, keeping
-// every other bit; returns the attribute word read back (0 when unreadable).
+// every other bit; returns the attribute word read back.
 DWORD SetEngineVisible(const std::string& enginePath, bool show);
 
 // Flips the Hidden bit of the folder's directory (never call it for the
 // root). Returns true when the directory is hidden afterwards.
 bool ToggleFolderVisibility(const std::string& folderPath);
 
-// Writes url then encode into dir\name.ini. Returns false, creating nothing,
-// when that file exists. Throws kf::Error when a write fails.
+// Writes url then encode into dir\name.ini and reads the URL back. Returns
+// false, creating nothing, when that file exists. Throws kf::Error when a
+// write fails or the URL does not read back as written.
 bool CreateEngine(const std::string& dir, const std::string& name, const std::string& url,
                   const std::string& encode);
 
 // Renames dir\fileName to name.ini when the name differs, then writes url and
-// encode into the file the engine now has (the new name even when the rename
-// failed). Returns that file name. Throws kf::Error when a write fails; keys
-// written stay.
+// encode into it. Returns the engine's file name. Throws kf::Error when the
+// rename fails (nothing is written then) or a write fails (keys written stay).
 std::string ModifyEngine(const std::string& dir, const std::string& fileName, const std::string& name,
                          const std::string& url, const std::string& encode);
 
 // Deletes the engine's file for good.
 void DeleteEngine(const std::string& enginePath);
 
-// Creates the first free "KFND<n>" directory in parentDir and returns its path.
+// Creates a "KFND<n>" directory in parentDir, n the first number no file or
+// folder there has taken, and returns its path.
 std::string CreateFolder(const std::string& parentDir);
 
-// Renames the folder's directory through the shell (undoable, silent).
-// Returns the new path on success, "" when the shell refused.
-std::string RenameFolder(HWND owner, const std::string& rootDir, const std::string& folderPath,
-                         const std::string& parentPath, const std::string& newName);
+// Renames the folder's directory through the shell (undoable, silent) and
+// returns its new path.
+std::string RenameFolder(HWND owner, const std::string& folderPath, const std::string& parentPath,
+                         const std::string& newName);
 
-// Moves the folder's directory to the recycle bin, silently.
-void DeleteFolder(HWND owner, const std::string& rootDir, const std::string& folderPath);
+// Moves the folder's directory with everything in it to the recycle bin.
+void DeleteFolder(HWND owner, const std::string& folderPath);
 
 // Moves fromDir\name.ini to toDir\name.ini, replacing a file of that name.
 void MoveEngine(const std::string& name, const std::string& fromDir, const std::string& toDir);
 
-// Moves the folder's directory into toDir under its own name; the platform
-// refuses a move onto an existing name or into the folder itself.
+// Moves the folder's directory into toDir under its own name. A folder of
+// that name in toDir is never replaced; the platform refuses a move into the
+// folder itself.
 void MoveFolder(const std::string& folderPath, const std::string& toDir);
 
 }  // namespace kf

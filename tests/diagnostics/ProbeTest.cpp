@@ -98,31 +98,38 @@ TEST(Probe, DebugFileBesideThePluginHasItsTwentyLines) {
       EXPECT_EQ(expected[i], lines[i]) << "line " << i + 1;
     }
   }
-  EXPECT_FALSE(kft::FileExists(sandbox.Folder() + "$_Temp_$.$$$"));
 }
 
 // Nothing of the probe, and no help control, under the loader lock: the old
 // file is still there after LoadLibrary and goes at the host's first call.
-TEST(Probe, RunsAtTheFirstCallAndDeletesAnOldFileWithDebugOff) {
-  kft::PluginSandbox sandbox;
-  ASSERT_TRUE(sandbox.Ready());
-  const std::string debugFile = sandbox.Folder() + kDebugFile;
-  ASSERT_TRUE(kft::WriteBytes(debugFile, "from an earlier run"));
+// Only the plug-in's own dump goes: a file of that name that names another
+// library is somebody else's.
+TEST(Probe, RunsAtTheFirstCallAndDeletesOnlyItsOwnOldFileWithDebugOff) {
+  for (const bool own : {true, false}) {
+    SCOPED_TRACE(own ? "its own dump" : "somebody else's file");
+    kft::PluginSandbox sandbox;
+    ASSERT_TRUE(sandbox.Ready());
+    const std::string debugFile = sandbox.Folder() + kDebugFile;
+    const std::string old = own ? "Filename: \tx\r\n_ModuleName =       \tKestrelfind.dll\r\n"
+                                : "Filename: \tx\r\n_ModuleName =       \tOther.dll\r\n";
+    ASSERT_TRUE(kft::WriteBytes(debugFile, old));
 
-  HMODULE plugin = LoadLibraryA(sandbox.DllPath().c_str());
-  ASSERT_TRUE(plugin);
-  EXPECT_TRUE(kft::FileExists(debugFile));
-  EXPECT_FALSE(GetModuleHandleA("hhctrl.ocx")) << "loaded at its first use only";
-  using InfoFn = int(WINAPI*)(void*);
-  const auto info = reinterpret_cast<InfoFn>(GetProcAddress(plugin, "BKC_OnPlugInInfo"));
-  ASSERT_TRUE(info);
-  char block[4 * 80] = {};
-  info(block);
-  EXPECT_FALSE(kft::FileExists(debugFile));
-  EXPECT_STREQ("Kestrelfind", block) << "the version resource is read at the first call too";
-  FreeLibrary(plugin);
-  EXPECT_FALSE(kft::FileExists(debugFile)) << "not written without the switch";
-  EXPECT_FALSE(GetModuleHandleA("hhctrl.ocx"));
+    HMODULE plugin = LoadLibraryA(sandbox.DllPath().c_str());
+    ASSERT_TRUE(plugin);
+    EXPECT_TRUE(kft::FileExists(debugFile));
+    EXPECT_FALSE(GetModuleHandleA("hhctrl.ocx")) << "loaded at its first use only";
+    using InfoFn = int(WINAPI*)(void*);
+    const auto info = reinterpret_cast<InfoFn>(GetProcAddress(plugin, "BKC_OnPlugInInfo"));
+    ASSERT_TRUE(info);
+    char block[4 * 80] = {};
+    info(block);
+    EXPECT_EQ(own, !kft::FileExists(debugFile));
+    if (!own)
+      EXPECT_EQ(old, kft::ReadBytes(debugFile));
+    EXPECT_STREQ("Kestrelfind", block) << "the version resource is read at the first call too";
+    FreeLibrary(plugin);
+    EXPECT_FALSE(GetModuleHandleA("hhctrl.ocx"));
+  }
 }
 
 TEST(Probe, ReadOnlyPluginFolderSendsTheFileToTheTempFolder) {
@@ -136,7 +143,6 @@ TEST(Probe, ReadOnlyPluginFolderSendsTheFileToTheTempFolder) {
     ASSERT_TRUE(host.Load(folder + "Kestrelfind.dll"));
   }
   EXPECT_FALSE(kft::FileExists(folder + kDebugFile));
-  EXPECT_FALSE(kft::FileExists(folder + "$_Temp_$.$$$"));
   const std::string text = kft::ReadBytes(tempFile);
   DeleteFileA(tempFile.c_str());
   EXPECT_EQ(0u, text.find("Filename:             \t" + tempFile + "\r\n")) << text;

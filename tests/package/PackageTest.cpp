@@ -256,7 +256,8 @@ TEST(Package, StarterEnginesAreWellFormed) {
 
 // BeckyHost.exe beside the unpacked PlugIns folder loads the plug-in at
 // start, as the mail client does; the menu lists every starter engine, and
-// picking each opens its template with the word in place.
+// picking each opens its template with the word in place. The host hands out
+// ids from 70000 up, as a mail client does after some thousand menus.
 TEST(Package, SearchesFromTheUnpackedFolder) {
   const std::vector<std::string> engines = UnpackedEngines();
   ASSERT_FALSE(engines.empty());
@@ -274,8 +275,8 @@ TEST(Package, SearchesFromTheUnpackedFolder) {
   ASSERT_TRUE(kft::WriteBytes(HostDir() + "script.txt", script));
 
   kft::UrlLog urls;
-  const auto run = kft::RunProgram(HostDir() + "BeckyHost.exe", {"--hidden", "--script", "script.txt"}, 60000,
-                                   HostDir());
+  const auto run = kft::RunProgram(HostDir() + "BeckyHost.exe",
+                                   {"--hidden", "--first-id", "70000", "--script", "script.txt"}, 60000, HostDir());
   ASSERT_TRUE(run.started);
   ASSERT_FALSE(run.timedOut);
   ASSERT_EQ(0u, run.exitCode) << run.err << run.out;
@@ -285,6 +286,7 @@ TEST(Package, SearchesFromTheUnpackedFolder) {
     const size_t start = rel.rfind('/') + 1;  // 0 at the top
     const std::string name = rel.substr(start, rel.size() - start - 4);
     EXPECT_NE(std::string::npos, run.out.find("    " + name + "  #")) << name << "\n" << run.out;
+    EXPECT_EQ(std::string::npos, run.out.find("  #4")) << "no id below 65536:\n" << run.out;
   }
 
   ASSERT_TRUE(urls.WaitForLines(expectedUrls.size(), 20000));

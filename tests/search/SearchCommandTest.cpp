@@ -247,15 +247,6 @@ TEST_F(SearchCommandTest, AnIdFromBeforeTheLastBuildSearchesNothing) {
   EXPECT_EQ("https://example.com/?q=two", OpenedUrl());
 }
 
-TEST_F(SearchCommandTest, AnIdWiderThan16BitsNeverMatches) {
-  sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
-  kfhost::SetNextCommandId(0x10005);
-  SelectInMail("one two three", "two");
-  PickEngine("Engine");
-  EXPECT_TRUE(urls_.ExpectNothingOpened());
-  EXPECT_EQ(0, boxes_.Count());
-}
-
 TEST_F(SearchCommandTest, AnEngineDeletedAfterTheMenuWasBuiltIsPassedOverSilently) {
   const std::string ini = sandbox_.WriteEngine("Engine.ini", "https://example.com/?q=");
   SelectInMail("one two three", "two");

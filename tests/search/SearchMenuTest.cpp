@@ -59,9 +59,16 @@ class MissingStoreTest : public SearchMenuTest {
   bool CreateStore() const override { return false; }
 };
 
+// The folder is made by its full path: the host's current directory stays
+// the host's.
 TEST_F(MissingStoreTest, IsCreatedBesideTheLibraryAtTheFirstBuildAndThenActsEmpty) {
   ASSERT_FALSE(kft::DirectoryExists(sandbox_.EngineDir()));
+  char before[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, before);
   const Strings captions = Captions(SearchItems());
+  char after[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, after);
+  EXPECT_STREQ(before, after);
   EXPECT_TRUE(kft::DirectoryExists(sandbox_.EngineDir()));
   EXPECT_EQ(Strings({"Show All", "----", "No Item"}), captions);
   EXPECT_EQ(0, boxes_.Count());

@@ -74,14 +74,14 @@ TEST_F(DialogWindow, TwoSetupCallsServeOneDialog) {
 
 TEST_F(DialogWindow, SavedGeometryIsUsedAndASmallSizeRaisedToTheMinimum) {
   const std::string ini = sandbox.IniPath();
-  WritePrivateProfileStringA("General", "left", "-500", ini.c_str());
+  WritePrivateProfileStringA("General", "left", "-100", ini.c_str());
   WritePrivateProfileStringA("General", "top", "20", ini.c_str());
   WritePrivateProfileStringA("General", "width", "200", ini.c_str());
   WritePrivateProfileStringA("General", "height", "300", ini.c_str());
   WritePrivateProfileStringA("General", "FolderWidth", "90", ini.c_str());
   ASSERT_TRUE(Open());
   const RECT rc = dialog.WindowRect();
-  EXPECT_EQ(-500, rc.left) << "off-screen positions are kept";
+  EXPECT_EQ(-100, rc.left) << "a position partly off the screen is kept";
   EXPECT_EQ(20, rc.top);
   EXPECT_EQ(340, Width(rc));
   EXPECT_EQ(416, Height(rc));
@@ -91,6 +91,24 @@ TEST_F(DialogWindow, SavedGeometryIsUsedAndASmallSizeRaisedToTheMinimum) {
   SendMessageA(dialog.Form(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(340, info.ptMinTrackSize.x);
   EXPECT_EQ(416, info.ptMinTrackSize.y);
+}
+
+// A place saved on a monitor that has gone (or typed by hand) opens the
+// dialog on the nearest monitor's work area instead, its size kept.
+TEST_F(DialogWindow, APlaceOffEveryMonitorIsMovedBackIntoView) {
+  const std::string ini = sandbox.IniPath();
+  WritePrivateProfileStringA("General", "left", "5000", ini.c_str());
+  WritePrivateProfileStringA("General", "top", "-3000", ini.c_str());
+  WritePrivateProfileStringA("General", "width", "400", ini.c_str());
+  WritePrivateProfileStringA("General", "height", "420", ini.c_str());
+  ASSERT_TRUE(Open());
+  RECT work = {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const RECT rc = dialog.WindowRect();
+  EXPECT_EQ(work.right - 400, rc.left);
+  EXPECT_EQ(work.top, rc.top);
+  EXPECT_EQ(400, Width(rc));
+  EXPECT_EQ(420, Height(rc));
 }
 
 TEST_F(DialogWindow, ALargerSavedSizeAndNonsenseValues) {
@@ -159,7 +177,8 @@ TEST_F(DialogWindow, AnIniThatCannotBeWrittenIsReportedAndTheDialogClosesAnyway)
   dialog.Close();
   ASSERT_EQ(1u, boxes.Count());
   const kft::SeenMessageBox& box = boxes.Boxes()[0];
-  EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.IniPath()), box.TextUtf8());
+  EXPECT_EQ(0u, box.TextUtf8().find("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.IniPath()) +
+                                    ": "));
   EXPECT_EQ(kft::BoxIcon::Warning, box.icon);
   EXPECT_TRUE(box.IsOkOnly());
   EXPECT_FALSE(dialog.Visible()) << "the user must be able to close it";
@@ -179,7 +198,8 @@ TEST_F(DialogWindow, AReadOnlyIniIsReportedOnceAndKeptAsItWas) {
   SetWindowPos(form, nullptr, 0, 0, 450, 420, SWP_NOMOVE | SWP_NOZORDER);
   dialog.Click(kCloseButton);
   ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(ini), boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(ini) +
+                                                  ": "));
   EXPECT_FALSE(dialog.Visible());
   EXPECT_EQ("400", kft::IniValue(ini, "width"));
   EXPECT_EQ("", kft::IniValue(ini, "left"));

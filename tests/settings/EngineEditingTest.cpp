@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "SettingDriver.h"
 
 using namespace kf;
@@ -121,27 +123,59 @@ TEST_F(EngineEditing, AddInTheSelectedFolderUsesTheSjisRadioByDefault) {
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Google.ini")));
 }
 
-TEST_F(EngineEditing, AddWithANameTheFileSystemRejectsShowsTheErrorBox) {
+// Names the file system cannot hold, and URLs an engine file cannot give
+// back as written, are refused before anything is written, with the reason;
+// the fields stay as typed for the user to mend.
+TEST_F(EngineEditing, NamesAndUrlsTheStoreCannotHoldAreRefusedBeforeWriting) {
+  sandbox.MakeFolder("Sub");
+  sandbox.WriteEngine("Kept.ini", std::string("https://kept.example/"));
   ASSERT_TRUE(Open());
-  Fill("bad|name", "https://x.example/");
-  dialog.Click(kAddButton);
-  ASSERT_EQ(1u, boxes.Count());
-  const kft::SeenMessageBox& box = boxes.Boxes()[0];
-  EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.EnginePath("bad|name.ini")),
-            box.TextUtf8());
-  EXPECT_TRUE(box.IsOkOnly());
-  EXPECT_EQ(kft::BoxIcon::Warning, box.icon);
-  EXPECT_TRUE(dialog.Items().empty());
+  struct Case {
+    std::string name, url, says;
+  };
+  const std::string longUrl = "https://l.example/?q=" + std::string(2100, 'a');
+  const Case cases[] = {
+      {"bad|name", "https://x.example/", "cannot contain"},
+      {"Sub\\Inner", "https://x.example/", "cannot contain"},
+      {"a/b", "https://x.example/", "cannot contain"},
+      {"ends.", "https://x.example/", "cannot end in a dot or a space"},
+      {"ends ", "https://x.example/", "cannot end in a dot or a space"},
+      {"CON", "https://x.example/", "reserves it for a device"},
+      {"com1.web", "https://x.example/", "reserves it for a device"},
+      {"Long", longUrl, "2121 characters long, and an engine file holds at most 2047"},
+      {"Broken", "https://x.example/?q=[WORD]\r\nencode=euc", "a line break or another control character"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    boxes.Clear();
+    Fill(c.name, c.url);
+    dialog.Click(kAddButton);
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_NE(std::string::npos, boxes.Boxes()[0].TextUtf8().find(c.says)) << boxes.Boxes()[0].TextUtf8();
+    EXPECT_EQ(c.name, dialog.Text(kNameEdit));
+  }
+  EXPECT_EQ(std::vector<std::string>{"Kept"}, dialog.Items());
+  EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Sub/Inner.ini"))) << "nothing written into the subfolder";
+
+  // Modify refuses the same way and leaves the engine as it was.
+  boxes.Clear();
+  dialog.ClickItem(dialog.ItemIndex("Kept"));
+  dialog.Type(kNameEdit, "Kept.");
+  SendMessageA(dialog.Form(), WM_COMMAND, MAKEWPARAM(kModifyButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(dialog.Control(kModifyButton)));
+  dialog.Pump();
+  EXPECT_EQ(1u, boxes.Count());
+  EXPECT_EQ("https://kept.example/", Value("Kept.ini", "url"));
+  EXPECT_EQ(std::vector<std::string>{"Kept"}, dialog.Items());
 }
 
-TEST_F(EngineEditing, AddOfANameLeadingIntoASubfolderWritesThereAndReportsTheMissingItem) {
-  sandbox.MakeFolder("Sub");
+TEST_F(EngineEditing, BlanksAroundTheUrlAreTrimmedSoThatWhatIsShownIsWhatIsStored) {
   ASSERT_TRUE(Open());
-  Fill("Sub\\Inner", "https://i.example/");
+  Fill("Padded", "  https://p.example/?q=[WORD]\t ");
   dialog.Click(kAddButton);
-  EXPECT_EQ("https://i.example/", Value("Sub/Inner.ini", "url"));
-  ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ("Kestrelfind Error:  List index out of bounds (-1)", boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ("https://p.example/?q=[WORD]", Value("Padded.ini", "url"));
+  EXPECT_EQ("https://p.example/?q=[WORD]", dialog.Text(kUrlEdit));
+  EXPECT_EQ(0u, boxes.Count()) << (boxes.Count() ? boxes.Boxes()[0].TextUtf8() : "");
 }
 
 TEST_F(EngineEditing, ModifyWithTheSameNameRewritesOnlyUrlAndEncode) {
@@ -188,7 +222,7 @@ TEST_F(EngineEditing, ModifyToANewNameRenamesAndKeepsTheHiddenState) {
   EXPECT_EQ(std::vector<bool>{false}, dialog.Checks());
 }
 
-TEST_F(EngineEditing, ModifyOntoAnotherListedEngineWritesIntoThatEngine) {
+TEST_F(EngineEditing, ModifyOntoAnotherListedEngineChangesNeitherAndSaysWhy) {
   sandbox.WriteEngine("A.ini", std::string("https://a.example/"), std::string("sjis"));
   sandbox.WriteEngine("B.ini", std::string("https://b.example/"), std::string("sjis"));
   ASSERT_TRUE(Open());
@@ -198,10 +232,13 @@ TEST_F(EngineEditing, ModifyOntoAnotherListedEngineWritesIntoThatEngine) {
   dialog.AltKey(dialog.Focus(), 'e');
   dialog.Click(kModifyButton);
   EXPECT_EQ("https://a.example/", Value("A.ini", "url"));
-  EXPECT_EQ("sjis", Value("A.ini", "encode"));
-  EXPECT_EQ("https://typed.example/", Value("B.ini", "url"));
-  EXPECT_EQ("euc", Value("B.ini", "encode"));
-  EXPECT_EQ(2u, dialog.Items().size());
+  EXPECT_EQ("https://b.example/", Value("B.ini", "url"));
+  EXPECT_EQ("sjis", Value("B.ini", "encode"));
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Kestrelfind Error:  Could not rename the engine file \"" +
+                                                  kft::AnsiToUtf8(sandbox.EnginePath("A.ini")) + "\" to \"B.ini\": "))
+      << boxes.Boxes()[0].TextUtf8();
+  EXPECT_EQ((std::vector<std::string>{"A", "B"}), dialog.Items());
 }
 
 TEST_F(EngineEditing, Utf8RoundTripsThroughAddClickAndModifyAndOnlyTheExactValueShowsIt) {
@@ -213,7 +250,7 @@ TEST_F(EngineEditing, Utf8RoundTripsThroughAddClickAndModifyAndOnlyTheExactValue
   EXPECT_EQ("utf8", Value("Wiki.ini", "encode"));
 
   dialog.ClickItem(dialog.ItemIndex("Upper"));
-  EXPECT_TRUE(dialog.Checked(kEucRadio)) << "only the exact value shows UTF-8";
+  EXPECT_TRUE(dialog.Checked(kSjisRadio)) << "only the exact value shows UTF-8; the search uses Shift-JIS";
   EXPECT_FALSE(dialog.Checked(kUtf8Radio));
   dialog.ClickItem(dialog.ItemIndex("Wiki"));
   EXPECT_TRUE(dialog.Checked(kUtf8Radio));
@@ -224,12 +261,26 @@ TEST_F(EngineEditing, Utf8RoundTripsThroughAddClickAndModifyAndOnlyTheExactValue
   EXPECT_EQ("https://w2.example/?q=[WORD]", Value("Wiki.ini", "url"));
 }
 
-TEST_F(EngineEditing, ModifyOfAnEngineWithoutEncodeWritesEucWhenTheRadiosAreLeftAlone) {
-  sandbox.WriteEngine("Plain.ini", std::string("u"), std::nullopt);
+// The buttons show the encoding the search uses, so Modify with them left
+// alone never changes how an engine searches.
+TEST_F(EngineEditing, ModifyWithTheButtonsLeftAloneKeepsHowTheEngineSearches) {
+  const struct {
+    const char* file;
+    std::optional<std::string> encode;
+    const char* written;
+  } cases[] = {{"Plain.ini", std::nullopt, "sjis"}, {"Upper.ini", std::string("EUC"), "sjis"},
+               {"Mixed.ini", std::string("Sjis"), "sjis"}, {"Euc.ini", std::string("euc"), "euc"},
+               {"Utf.ini", std::string("utf8"), "utf8"}};
+  for (const auto& c : cases)
+    sandbox.WriteEngine(c.file, std::string("u"), c.encode);
   ASSERT_TRUE(Open());
-  dialog.ClickItem(0);
-  dialog.Click(kModifyButton);
-  EXPECT_EQ("euc", Value("Plain.ini", "encode"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string name = std::string(c.file).substr(0, std::string(c.file).size() - 4);
+    dialog.ClickItem(dialog.ItemIndex(name));
+    dialog.Click(kModifyButton);
+    EXPECT_EQ(c.written, Value(c.file, "encode"));
+  }
 }
 
 TEST_F(EngineEditing, ModifyOfAReadOnlyFileReportsAndStillRefreshes) {
@@ -240,8 +291,8 @@ TEST_F(EngineEditing, ModifyOfAReadOnlyFileReportsAndStillRefreshes) {
   dialog.Click(kModifyButton);
   EXPECT_EQ("u", Value("Locked.ini", "url"));
   ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.EnginePath("Locked.ini")),
-            boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Kestrelfind Error:  Unable to write to " +
+                                                  kft::AnsiToUtf8(sandbox.EnginePath("Locked.ini")) + ": "));
   EXPECT_EQ(std::vector<std::string>{"Locked"}, dialog.Items());
   EXPECT_EQ(-1, dialog.SelectedItem());
 }
@@ -286,14 +337,15 @@ TEST_F(EngineEditing, TheDeleteKeyInTheListAsksTheSameQuestion) {
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Gone.ini")));
 }
 
-TEST_F(EngineEditing, DeletingAReadOnlyFileRemovesTheItemButNotTheFileUntilF5) {
+TEST_F(EngineEditing, ADeleteThatFailsSaysWhyAndTheEngineStaysListed) {
   sandbox.WriteEngine("Locked.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_READONLY);
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
   dialog.Click(kDeleteEngineButton);
-  EXPECT_TRUE(dialog.Items().empty());
+  ASSERT_EQ(2u, boxes.Count()) << "the question, then the failure";
+  EXPECT_EQ(0u, boxes.Boxes()[1].TextUtf8().find("Kestrelfind Error:  Could not delete the engine file \"" +
+                                                  kft::AnsiToUtf8(sandbox.EnginePath("Locked.ini")) + "\": "));
   EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Locked.ini")));
-  dialog.KeyUp(dialog.Focus(), VK_F5);
   EXPECT_EQ(std::vector<std::string>{"Locked"}, dialog.Items());
 }
 

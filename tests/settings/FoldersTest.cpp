@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 #include "SettingDriver.h"
 
@@ -107,10 +108,10 @@ TEST_F(Folders, AddFolderTakesTheFirstFreeNumberAndRebuildsWithTheRootSelected) 
   EXPECT_EQ("ROOT", dialog.SelectedNodeText());
   EXPECT_EQ(5u, dialog.Nodes().size()) << "the new folder is in the rebuilt tree";
 
-  // A plain file of the first name makes the creation fail, silently.
+  // A plain file takes its number too: the folder gets the next one.
   MenuOn("Web", 'a');
-  EXPECT_FALSE(IsDir("Web/KFND0"));
-  EXPECT_FALSE(IsDir("Web/KFND1"));
+  EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Web/KFND0")));
+  EXPECT_TRUE(IsDir("Web/KFND1"));
   EXPECT_EQ(0u, boxes.Count());
   EXPECT_EQ("ROOT", dialog.SelectedNodeText());
 }
@@ -127,7 +128,10 @@ TEST_F(Folders, DeleteFolderAsksOnceAndOnlyOkMovesTheWholeFolderAway) {
   EXPECT_TRUE(IsEngine("Web/Deep/Inner.ini"));
   EXPECT_EQ("Web", dialog.SelectedNodeText()) << "a cancelled delete changes nothing";
 
-  // The Delete key runs the same command.
+  // The Delete key runs the same command on the folder selected now, even
+  // after the menu was last shown (greyed) on the root.
+  MenuOn("ROOT", VK_ESCAPE);
+  dialog.SelectNode("Web");
   dialog.Key(Tree(), VK_DELETE);
   EXPECT_EQ(2u, boxes.Count());
   EXPECT_FALSE(IsDir("Web"));
@@ -168,18 +172,52 @@ TEST_F(Folders, RenamingInPlaceMovesTheFolderAndThePathsBeneathFollow) {
   EXPECT_EQ(0u, boxes.Count());
 }
 
-TEST_F(Folders, ARefusedRenameKeepsTheOldName) {
+TEST_F(Folders, ARefusedRenameKeepsTheOldNameAndSaysWhy) {
   sandbox.MakeFolder("Web");
   sandbox.MakeFolder("News");
   ASSERT_TRUE(Open());
-  for (const std::string& name : {std::string("What?"), std::string("News"), std::string("a\\b"), std::string()}) {
-    Rename("Web", name);
-    EXPECT_EQ("Web", dialog.SelectedNodeText()) << "renamed to [" << name << "]";
-    EXPECT_TRUE(IsDir("Web")) << name;
+  const struct {
+    std::string name, says;
+  } cases[] = {{"What?", "cannot contain"},
+               {"a\\b", "cannot contain"},
+               {"Dots..", "cannot end in a dot"},
+               {"NUL", "reserves it for a device"},
+               {"", "Please enter a name."},
+               {"News", "Could not rename the folder"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("renamed to [" + c.name + "]");
+    boxes.Clear();
+    Rename("Web", c.name);
+    EXPECT_EQ("Web", dialog.SelectedNodeText());
+    EXPECT_TRUE(IsDir("Web"));
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_NE(std::string::npos, boxes.Boxes()[0].TextUtf8().find(c.says)) << boxes.Boxes()[0].TextUtf8();
   }
   EXPECT_TRUE(dialog.Node("Web") && dialog.Node("News"));
   EXPECT_EQ(3u, dialog.Nodes().size());
-  EXPECT_EQ(0u, boxes.Count());
+}
+
+// Enter on a folder starts a rename whatever ended the last one (Escape, or
+// Enter on the root), except for the release of the very key that ended it.
+TEST_F(Folders, EnterAlwaysStartsARenameOfTheSelectedFolder) {
+  sandbox.MakeFolder("Web");
+  ASSERT_TRUE(Open());
+  dialog.SelectNode("Web");
+  dialog.Key(Tree(), VK_RETURN);
+  ASSERT_TRUE(dialog.LabelEditor());
+  dialog.Key(dialog.LabelEditor(), VK_ESCAPE);
+  ASSERT_FALSE(dialog.LabelEditor());
+  dialog.Key(Tree(), VK_RETURN);
+  EXPECT_TRUE(dialog.LabelEditor()) << "after a cancelled rename";
+  dialog.Key(dialog.LabelEditor(), VK_ESCAPE);
+
+  dialog.SelectNode("ROOT");
+  dialog.Key(Tree(), VK_RETURN);
+  EXPECT_FALSE(dialog.LabelEditor());
+  dialog.SelectNode("Web");
+  dialog.Key(Tree(), VK_RETURN);
+  EXPECT_TRUE(dialog.LabelEditor()) << "after Enter on the root";
+  dialog.Key(dialog.LabelEditor(), VK_ESCAPE);
 }
 
 TEST_F(Folders, AFolderDroppedOnItselfItsSubfolderOrItsParentStaysWhereItIs) {
@@ -187,12 +225,18 @@ TEST_F(Folders, AFolderDroppedOnItselfItsSubfolderOrItsParentStaysWhereItIs) {
   sandbox.MakeFolder("Web/Sub");
   sandbox.MakeFolder("News");
   ASSERT_TRUE(Open());
-  for (const char* target : {"Sub", "Web", "ROOT"}) {
-    dialog.DragNode("Web", dialog.NodeCentre(target));
-    EXPECT_TRUE(IsEngine("Web/Google.ini")) << "dropped on " << target;
-    EXPECT_TRUE(IsDir("Web/Sub")) << "dropped on " << target;
-    EXPECT_EQ("ROOT", dialog.SelectedNodeText()) << "rebuilt after a drop on " << target;
+  // Onto itself or its parent there is nothing to move; into its own
+  // subfolder the file system refuses, and says why.
+  for (const auto& target : {std::make_pair("Web", 0u), std::make_pair("ROOT", 0u), std::make_pair("Sub", 1u)}) {
+    boxes.Clear();
+    dialog.DragNode("Web", dialog.NodeCentre(target.first));
+    EXPECT_TRUE(IsEngine("Web/Google.ini")) << "dropped on " << target.first;
+    EXPECT_TRUE(IsDir("Web/Sub")) << "dropped on " << target.first;
+    EXPECT_EQ("ROOT", dialog.SelectedNodeText()) << "rebuilt after a drop on " << target.first;
+    EXPECT_EQ(target.second, boxes.Count()) << "dropped on " << target.first;
   }
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_NE(std::string::npos, boxes.Boxes()[0].TextUtf8().find("Could not move the folder"));
   dialog.DragNode("Web", dialog.NodeCentre("News"));
   EXPECT_TRUE(IsEngine("News/Web/Google.ini"));
   EXPECT_EQ((std::vector<std::string>{"ROOT", "  News", "    Web", "      Sub"}), NodeTexts());
@@ -234,6 +278,48 @@ TEST_F(Folders, AnEngineDroppedOnAFolderMovesAndAskBeforeReplacingOneOfTheSameNa
 
 // Real pointer input, played from a second thread while this one pumps: the
 // list and the tree see it as they would see a user's hand.
+// The drop moves what was dragged: the keys do nothing under way (but
+// Escape), so the arrow keys cannot change what moves.
+TEST_F(Folders, TheDropMovesWhatWasDraggedWhateverTheKeysDid) {
+  sandbox.WriteEngine("pa.ini", "kftest://pa/");
+  sandbox.WriteEngine("pb.ini", "kftest://pb/");
+  sandbox.MakeFolder("Web");
+  sandbox.MakeFolder("News");
+  ASSERT_TRUE(Open());
+  dialog.DragItem(dialog.ItemIndex("pa"), dialog.NodeCentre("Web"), false);
+  dialog.KeyDown(dialog.Control(kEngineList), VK_DOWN);
+  dialog.KeyDown(Tree(), VK_DOWN);
+  dialog.KeyUp(Tree(), VK_F5);
+  dialog.Drop(dialog.NodeCentre("Web"));
+  EXPECT_TRUE(IsEngine("Web/pa.ini"));
+  EXPECT_TRUE(IsEngine("pb.ini"));
+
+  dialog.DragNode("News", dialog.NodeCentre("ROOT"), false);
+  dialog.KeyDown(Tree(), VK_UP);
+  dialog.Drop(dialog.NodeCentre("Web"));
+  EXPECT_TRUE(IsDir("Web/News"));
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+// The dialog never makes a folder of the store the process's current
+// directory, which would keep anyone from moving or renaming it.
+TEST_F(Folders, AFolderWithAnEngineJustHiddenCanBeMoved) {
+  sandbox.WriteEngine("Mv/Engine.ini", "kftest://e/");
+  sandbox.MakeFolder("Target");
+  char before[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, before);
+  ASSERT_TRUE(Open());
+  dialog.SelectNode("Mv");
+  dialog.ClickCheckBox(dialog.ItemIndex("Engine"));
+  ASSERT_TRUE(kft::Attributes(sandbox.EnginePath("Mv/Engine.ini")) & FILE_ATTRIBUTE_HIDDEN);
+  dialog.DragNode("Mv", dialog.NodeCentre("Target"));
+  EXPECT_TRUE(IsEngine("Target/Mv/Engine.ini"));
+  EXPECT_EQ(0u, boxes.Count());
+  char after[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, after);
+  EXPECT_STREQ(before, after);
+}
+
 TEST_F(Folders, ARealPointerDragsAnEngineOntoAFolder) {
   sandbox.WriteEngine("Google.ini", "kftest://g/");
   sandbox.MakeFolder("Web");

@@ -172,10 +172,8 @@ void SettingDriver::DragNode(const std::string& ansiText, POINT to, bool drop) {
   PostMessageA(tree, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.x + 12, from.y + 12));
   Pump(50);
   DragMoveTo(to);
-  if (drop) {
-    PostMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
-    Pump(100);
-  }
+  if (drop)
+    Drop(to);
 }
 
 void SettingDriver::DragItem(int index, POINT to, bool drop) {
@@ -188,20 +186,20 @@ void SettingDriver::DragItem(int index, POINT to, bool drop) {
   PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.x + 12, from.y));
   Pump(50);
   DragMoveTo(to);
-  if (drop) {
-    POINT at = to;
-    MapWindowPoints(Control(kf::kFolderTree), list, &at, 1);
-    PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-    Pump(100);
-  }
+  if (drop)
+    Drop(to);
 }
 
-void SettingDriver::DragMoveTo(POINT to) {
+void SettingDriver::DragMoveTo(POINT to) { PostToDragSource(WM_MOUSEMOVE, MK_LBUTTON, to, 50); }
+
+void SettingDriver::Drop(POINT to) { PostToDragSource(WM_LBUTTONUP, 0, to, 100); }
+
+void SettingDriver::PostToDragSource(UINT message, WPARAM keys, POINT inTree, DWORD pumpMs) {
   // The source keeps the pointer while it drags: its own coordinates.
-  POINT at = to;
+  POINT at = inTree;
   MapWindowPoints(Control(kf::kFolderTree), dragSource_, &at, 1);
-  PostMessageA(dragSource_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  Pump(50);
+  PostMessageA(dragSource_, message, keys, MAKELPARAM(at.x, at.y));
+  Pump(pumpMs);
 }
 
 bool SettingDriver::TreeEditable() const {

@@ -62,8 +62,10 @@ class SettingDriver {
   // The drop is left out when drop is false (the drag stays under way).
   void DragNode(const std::string& ansiText, POINT to, bool drop = true);
   void DragItem(int index, POINT to, bool drop = true);
-  // Moves the pointer of a drag under way to a point in tree coordinates.
+  // Moves the pointer of a drag under way to a point in tree coordinates,
+  // or releases the button there.
   void DragMoveTo(POINT to);
+  void Drop(POINT to);
   POINT NodeCentre(const std::string& ansiText) const;
 
   // Check list.
@@ -88,6 +90,8 @@ class SettingDriver {
   void Pump(DWORD ms = 50) const { kfhost::PumpMessages(ms); }
 
  private:
+  void PostToDragSource(UINT message, WPARAM keys, POINT inTree, DWORD pumpMs);
+
   PluginSandbox& sandbox_;
   HWND dragSource_ = nullptr;
 };

@@ -26,13 +26,17 @@ class TreeAndList : public kft::SettingDialogTest {
   }
 };
 
-TEST_F(TreeAndList, AMissingStoreShowsOnlyTheRoot) {
+// A store that is not there yet is made, as the menu makes it, so that the
+// first engine can be added to it.
+TEST_F(TreeAndList, AMissingStoreIsMadeAndShowsOnlyTheRoot) {
+  ASSERT_FALSE(kft::DirectoryExists(sandbox.EngineDir()));
   ASSERT_TRUE(Open());
   const std::vector<kft::TreeNode> nodes = dialog.Nodes();
   ASSERT_EQ(1u, nodes.size());
   EXPECT_EQ("ROOT", nodes[0].text);
   EXPECT_TRUE(dialog.Items().empty());
   EXPECT_EQ(0u, boxes.Count());
+  EXPECT_TRUE(kft::DirectoryExists(sandbox.EngineDir()));
 }
 
 TEST_F(TreeAndList, TheTreeShowsEveryFolderExpandedWithPaleIconsForHiddenOnes) {
@@ -218,8 +222,10 @@ TEST_F(TreeAndList, ClickingAnEngineFillsTheFieldsAndTheirTooltips) {
     const char* url;
     bool sjis;
   };
-  const Case cases[] = {{"Plain", "https://p.example/?q=[WORD]", true}, {"Capital", "c", false},
-                        {"Upper", "u", false}, {"Euc", "e", false}, {"NoEncode", "n", false},
+  // The button of the encoding the search uses: anything but the exact
+  // "euc" or "utf8" searches in Shift-JIS.
+  const Case cases[] = {{"Plain", "https://p.example/?q=[WORD]", true}, {"Capital", "c", true},
+                        {"Upper", "u", true}, {"Euc", "e", false}, {"NoEncode", "n", true},
                         {"NoUrl", "", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

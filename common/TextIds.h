@@ -1,0 +1,64 @@
+// Identifiers of the texts the user sees: the string tables of the library,
+// one resource file per language (plugin/Strings.*.rc). Shared by every room
+// that shows a text; the resource compiler reads this file too, so it holds
+// only #defines.
+#pragma once
+
+// The search menu.
+#define IDS_SEARCH_ENGINES 101
+#define IDS_SHOW_ALL 102
+#define IDS_NO_ITEM 103
+#define IDS_NO_MENU 104
+
+// The message boxes.
+#define IDS_ERROR_PREFIX 200
+#define IDS_OUT_OF_MEMORY 201
+#define IDS_UNEXPECTED_FAILURE 202
+#define IDS_SYSTEM_ERROR_CODE 203
+
+// The store's changes.
+#define IDS_WRITE_FAILED 300
+#define IDS_RENAME_ENGINE_FAILED 301
+#define IDS_DELETE_ENGINE_FAILED 302
+#define IDS_ATTRIBUTES_FAILED 303
+#define IDS_CREATE_FOLDER_FAILED 304
+#define IDS_RENAME_FOLDER_FAILED 305
+#define IDS_DELETE_FOLDER_FAILED 306
+#define IDS_MOVE_ENGINE_FAILED 307
+#define IDS_MOVE_FOLDER_FAILED 308
+#define IDS_MOVE_FOLDER_TARGET_TAKEN 309
+#define IDS_READ_BACK_DIFFERS 310
+
+// Names and URLs the store cannot hold.
+#define IDS_NAME_EMPTY 400
+#define IDS_NAME_BAD_CHARACTER 401
+#define IDS_NAME_BAD_END 402
+#define IDS_NAME_RESERVED 403
+#define IDS_URL_TOO_LONG 404
+#define IDS_URL_CONTROL_CHARACTER 405
+#define IDS_TEMPLATE_PATH_SCHEME 406
+
+// The settings dialog.
+#define IDS_DELETE_ENGINE_QUESTION 500
+#define IDS_DELETE_FOLDER_QUESTION 501
+#define IDS_REPLACE_ENGINE_QUESTION 502
+#define IDS_NO_HELP_VIEWER 503
+#define IDS_ENGINE_NOT_LISTED 504
+#define IDS_DIALOG_NOT_CREATED 505
+#define IDS_TREE_ITEM_NOT_ADDED 506
+#define IDS_LIST_ITEM_NOT_ADDED 507
+#define IDS_FOLDER_MENU_NOT_CREATED 508
+#define IDS_SETTING_NOT_SAVED 509
+
+// The search.
+#define IDS_ADDRESS_NOT_WEB 600
+#define IDS_ADDRESS_HOST_NOT_PLAIN 601
+#define IDS_ADDRESS_BAD_PERCENT 602
+#define IDS_ADDRESS_TOO_LONG_FOR_SHELL 603
+#define IDS_ADDRESS_TOO_LONG 604
+#define IDS_SHELL_FAILED 605
+#define IDS_CLIPBOARD_NO_MEMORY 610
+#define IDS_CLIPBOARD_NO_WINDOW 611
+#define IDS_CLIPBOARD_BUSY 612
+#define IDS_CLIPBOARD_NOT_EMPTIED 613
+#define IDS_CLIPBOARD_NOT_RESTORED 614

@@ -1,0 +1,86 @@
+#include "UiText.h"
+
+#include <vector>
+
+#include "ErrorBox.h"
+#include "Module.h"
+
+namespace kf {
+
+namespace {
+
+UiLanguage gLanguage = UiLanguage::English;
+
+LANGID LangIdOf(UiLanguage language) {
+  return language == UiLanguage::Japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)
+                                          : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+}
+
+// A string of a string table in one language. Tables are stored in blocks
+// of 16 counted UTF-16 strings; LoadString would pick the language of the
+// thread, which belongs to the host.
+bool FindString(UINT id, LANGID language, std::wstring& text) {
+  const HMODULE module = ThisModule();
+  const HRSRC block =
+      FindResourceExW(module, MAKEINTRESOURCEW(6) /* RT_STRING */, MAKEINTRESOURCEW(id / 16 + 1), language);
+  if (!block)
+    return false;
+  const HGLOBAL loaded = LoadResource(module, block);
+  const auto* p = static_cast<const WCHAR*>(loaded ? LockResource(loaded) : nullptr);
+  if (!p)
+    return false;
+  const DWORD size = SizeofResource(module, block) / sizeof(WCHAR);
+  DWORD at = 0;
+  for (UINT i = 0; i < id % 16; ++i) {
+    if (at >= size)
+      return false;
+    at += 1 + p[at];
+  }
+  if (at >= size || p[at] == 0 || at + 1 + p[at] > size)
+    return false;
+  text.assign(p + at + 1, p[at]);
+  return true;
+}
+
+}  // namespace
+
+void SetUiLanguage(UiLanguage language) { gLanguage = language; }
+UiLanguage CurrentUiLanguage() { return gLanguage; }
+
+std::string UiText(UINT id) {
+  std::wstring text;
+  if (!FindString(id, LangIdOf(gLanguage), text) && !FindString(id, LangIdOf(UiLanguage::English), text))
+    return std::string();
+  return WideToAnsi(text);
+}
+
+std::string UiText(UINT id, const std::vector<std::string>& args) { return FillPlaceholders(UiText(id), args); }
+
+std::string FillPlaceholders(const std::string& pattern, const std::vector<std::string>& args) {
+  // '%' is never a trail byte of a double-byte character, so a byte-wise
+  // scan is safe.
+  std::string result;
+  result.reserve(pattern.size());
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if (c == '%' && i + 1 < pattern.size()) {
+      const char next = pattern[i + 1];
+      if (next == '%') {
+        result.push_back('%');
+        ++i;
+        continue;
+      }
+      if (next >= '1' && next <= '9') {
+        const std::size_t index = static_cast<std::size_t>(next - '1');
+        if (index < args.size())
+          result += args[index];
+        ++i;
+        continue;
+      }
+    }
+    result.push_back(c);
+  }
+  return result;
+}
+
+}  // namespace kf

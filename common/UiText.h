@@ -1,0 +1,28 @@
+// The texts the user sees, from the library's string tables in the language
+// chosen at start-up (TextIds.h names them; one resource file per language).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kf {
+
+enum class UiLanguage { English, Japanese };
+
+// The language of every text shown from now on. English until set.
+void SetUiLanguage(UiLanguage language);
+UiLanguage CurrentUiLanguage();
+
+// The text of id in the current language (in English where the current
+// language lacks it), in the process's ANSI code page; "" when no language
+// has it.
+std::string UiText(UINT id);
+// The same with %1 ... %9 replaced by args, in order; "%%" is a "%".
+std::string UiText(UINT id, const std::vector<std::string>& args);
+
+// Replaces %1 ... %9 of pattern by args; "%%" is a "%". Pure.
+std::string FillPlaceholders(const std::string& pattern, const std::vector<std::string>& args);
+
+}  // namespace kf
