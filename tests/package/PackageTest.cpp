@@ -115,8 +115,8 @@ std::string EngineValue(const std::string& rel, const char* key) {
 }
 
 // An https address whose host has a dot, in printable ASCII without blanks,
-// quotes or angle brackets, with "[WORD]" or ending in a query value to which
-// the word is appended.
+// quotes or angle brackets, whose query is made of key=value pairs, with
+// "[WORD]" or ending in a query value to which the word is appended.
 ::testing::AssertionResult IsUsableTemplate(const std::string& url) {
   const std::string scheme = "https://";
   if (url.compare(0, scheme.size(), scheme) != 0)
@@ -129,8 +129,15 @@ std::string EngineValue(const std::string& rel, const char* key) {
     if (c <= ' ' || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\')
       return ::testing::AssertionFailure() << "character " << int(c) << " in " << url;
   }
+  const size_t query = url.find('?');
+  for (size_t at = query; at != std::string::npos; at = url.find('&', at + 1)) {
+    const size_t end = std::min(url.find('&', at + 1), url.size());
+    const size_t equals = url.find('=', at + 1);
+    if (equals == at + 1 || equals >= end)
+      return ::testing::AssertionFailure() << "not key=value at " << at + 1 << ": " << url;
+  }
   const bool placeholder = url.find("[WORD]") != std::string::npos;
-  const bool endsInQueryValue = url.find('?') != std::string::npos && url.back() == '=';
+  const bool endsInQueryValue = query != std::string::npos && url.back() == '=';
   if (!placeholder && !endsInQueryValue)
     return ::testing::AssertionFailure() << "no place for the word: " << url;
   return ::testing::AssertionSuccess();
@@ -238,6 +245,9 @@ TEST(Package, StarterEnginesAreWellFormed) {
   std::set<std::string> folders;
   for (const std::string& rel : engines) {
     SCOPED_TRACE(rel);
+    // The store is read through the ANSI code page: only ASCII names exist on
+    // every system.
+    EXPECT_TRUE(IsAscii(rel));
     folders.insert(rel.substr(0, rel.find('/')));
     const std::string path = kft::Join(PlugInsDir() + "Kestrelfind", rel);
     // Shown in the menu, and a plain INI file of one section and two keys.
