@@ -143,6 +143,15 @@ std::string EngineValue(const std::string& rel, const char* key) {
   return ::testing::AssertionSuccess();
 }
 
+// The language a compiled help file declares in its ITSF header, or 0 for
+// anything else. chmcmd writes it, and the one in #SYSTEM that the viewer
+// goes by, from the project's Language line.
+uint32_t ChmLanguage(const std::string& chm) {
+  if (chm.size() < 0x18 || chm.compare(0, 4, "ITSF") != 0)
+    return 0;
+  return Le32(chm, 0x14);
+}
+
 // Names of a PE file's sections; long names ("/4") are read from the string
 // table behind the symbol table, where the linker puts ".debug_info" and the
 // like.
@@ -209,8 +218,10 @@ TEST(Package, HoldsTheReleaseFilesUnderPortableNames) {
     }
   }
   std::set<std::string> expected = {"Kestrelfind.dll", "Kestrelclean.exe", "readme.txt", "readme-ja.txt"};
-  if (KF_PACKAGE_HAS_HELP)
+  if (KF_PACKAGE_HAS_HELP) {
     expected.insert("Kestrelfind.chm");
+    expected.insert("Kestrelfind_ja.chm");
+  }
   EXPECT_EQ(expected, topFiles);
   EXPECT_EQ(UnpackedEngines().size(), engines);
 
@@ -225,6 +236,13 @@ TEST(Package, HoldsTheReleaseFilesUnderPortableNames) {
   EXPECT_TRUE(std::any_of(unstripped.begin(), unstripped.end(),
                           [](const std::string& name) { return name.rfind(".debug", 0) == 0; }))
       << "the build's own copy keeps them, or this test proves nothing";
+
+  // The viewer shows contents, index and titles in the code page of the file's
+  // language: Shift-JIS for the Japanese one.
+  if (KF_PACKAGE_HAS_HELP) {
+    EXPECT_EQ(0x0409u, ChmLanguage(kft::ReadBytes(PlugInsDir() + "Kestrelfind.chm")));
+    EXPECT_EQ(0x0411u, ChmLanguage(kft::ReadBytes(PlugInsDir() + "Kestrelfind_ja.chm")));
+  }
 
   // Notepad on any Windows: plain ASCII for English, UTF-8 with its mark for
   // Japanese.
