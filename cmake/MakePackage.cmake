@@ -2,7 +2,8 @@
 # target as `cmake -D... -P MakePackage.cmake`.
 #
 # In:  SOURCE_DIR (the repository), STAGE_DIR (the folder to lay out), ZIP,
-#      VERSION, DLL, CLEAN, CHM (empty: no help file in this build), STRIP
+#      VERSION, DLL, CLEAN, CHM and CHM_JA (the English and the Japanese
+#      help file; empty: no help files in this build), STRIP
 #      (empty: the binaries carry no debug information to remove).
 #
 # The folder holds exactly what the zip holds. Files are copied only when
@@ -80,7 +81,7 @@ file(MAKE_DIRECTORY "${STAGE_DIR}")
 # the sources, a help file of an earlier configuration).
 set(wanted Kestrelfind.dll Kestrelclean.exe readme.txt readme-ja.txt)
 if(CHM)
-  list(APPEND wanted Kestrelfind.chm)
+  list(APPEND wanted Kestrelfind.chm Kestrelfind_ja.chm)
 endif()
 file(GLOB_RECURSE engine_sources RELATIVE "${SOURCE_DIR}/engines" "${SOURCE_DIR}/engines/Kestrelfind/*")
 foreach(rel IN LISTS engine_sources)
@@ -98,6 +99,7 @@ kf_stage_binary("${DLL}" Kestrelfind.dll)
 kf_stage_binary("${CLEAN}" Kestrelclean.exe)
 if(CHM)
   kf_stage_copy("${CHM}" Kestrelfind.chm)
+  kf_stage_copy("${CHM_JA}" Kestrelfind_ja.chm)
 endif()
 
 # Engine files are INI files of the platform's profile functions: CR LF.
@@ -122,7 +124,7 @@ if(changed OR NOT EXISTS "${ZIP}")
   # would be marked as UTF-8 (language-encoding flag) by CMake's writer.
   set(members Kestrelfind.dll Kestrelclean.exe)
   if(CHM)
-    list(APPEND members Kestrelfind.chm)
+    list(APPEND members Kestrelfind.chm Kestrelfind_ja.chm)
   endif()
   list(APPEND members readme.txt readme-ja.txt Kestrelfind)
   file(REMOVE "${ZIP}.part")

@@ -1,7 +1,8 @@
 # The release package, made by the default build: Kestrelfind-<version>.zip
 # in the build folder, and the same files laid out in build/package/:
 #
-#   Kestrelfind.dll  Kestrelclean.exe  Kestrelfind.chm  readme.txt  readme-ja.txt
+#   Kestrelfind.dll  Kestrelclean.exe  Kestrelfind.chm  Kestrelfind_ja.chm
+#   readme.txt  readme-ja.txt
 #   Kestrelfind/<folder>/<engine>.ini    the starter engines (engines/ in the sources)
 #
 # Included after the targets it packs are defined.
@@ -9,13 +10,15 @@
 set(KF_PACKAGE_ZIP "${CMAKE_BINARY_DIR}/Kestrelfind-${PROJECT_VERSION}.zip")
 set(KF_PACKAGE_DIR "${CMAKE_BINARY_DIR}/package")
 
-# The help file is built by its own target; a build without it (no help
-# compiler) still gets a package, and says so.
-if(TARGET kestrelfind_chm)
+# The help files, English and Japanese, are built by targets of their own; a
+# build without them (no help compiler) still gets a package, and says so.
+if(TARGET kestrelfind_chm AND TARGET kestrelfind_chm_ja)
   set(KF_PACKAGE_CHM "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Kestrelfind.chm")
+  set(KF_PACKAGE_CHM_JA "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Kestrelfind_ja.chm")
 else()
   set(KF_PACKAGE_CHM "")
-  message(STATUS "Package: no help target (kestrelfind_chm); the package leaves out Kestrelfind.chm")
+  set(KF_PACKAGE_CHM_JA "")
+  message(STATUS "Package: no help targets (kestrelfind_chm, kestrelfind_chm_ja); the package leaves out the help files")
 endif()
 
 # The target runs on every build: the script copies what changed and zips
@@ -30,12 +33,13 @@ add_custom_target(kestrelfind_package ALL
     "-DDLL=$<TARGET_FILE:Kestrelfind>"
     "-DCLEAN=$<TARGET_FILE:Kestrelclean>"
     "-DCHM=${KF_PACKAGE_CHM}"
+    "-DCHM_JA=${KF_PACKAGE_CHM_JA}"
     "-DSTRIP=$<$<BOOL:${MINGW}>:${CMAKE_STRIP}>"
     -P "${PROJECT_SOURCE_DIR}/cmake/MakePackage.cmake"
   BYPRODUCTS "${KF_PACKAGE_ZIP}"
   COMMENT "Packing Kestrelfind-${PROJECT_VERSION}.zip"
   VERBATIM)
 add_dependencies(kestrelfind_package Kestrelfind Kestrelclean)
-if(TARGET kestrelfind_chm)
-  add_dependencies(kestrelfind_package kestrelfind_chm)
+if(KF_PACKAGE_CHM)
+  add_dependencies(kestrelfind_package kestrelfind_chm kestrelfind_chm_ja)
 endif()

@@ -115,8 +115,8 @@ std::string EngineValue(const std::string& rel, const char* key) {
 }
 
 // An https address whose host has a dot, in printable ASCII without blanks,
-// quotes or angle brackets, with "[WORD]" or ending in a query value to which
-// the word is appended.
+// quotes or angle brackets, whose query is made of key=value pairs, with
+// "[WORD]" or ending in a query value to which the word is appended.
 ::testing::AssertionResult IsUsableTemplate(const std::string& url) {
   const std::string scheme = "https://";
   if (url.compare(0, scheme.size(), scheme) != 0)
@@ -129,11 +129,27 @@ std::string EngineValue(const std::string& rel, const char* key) {
     if (c <= ' ' || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\')
       return ::testing::AssertionFailure() << "character " << int(c) << " in " << url;
   }
+  const size_t query = url.find('?');
+  for (size_t at = query; at != std::string::npos; at = url.find('&', at + 1)) {
+    const size_t end = std::min(url.find('&', at + 1), url.size());
+    const size_t equals = url.find('=', at + 1);
+    if (equals == at + 1 || equals >= end)
+      return ::testing::AssertionFailure() << "not key=value at " << at + 1 << ": " << url;
+  }
   const bool placeholder = url.find("[WORD]") != std::string::npos;
-  const bool endsInQueryValue = url.find('?') != std::string::npos && url.back() == '=';
+  const bool endsInQueryValue = query != std::string::npos && url.back() == '=';
   if (!placeholder && !endsInQueryValue)
     return ::testing::AssertionFailure() << "no place for the word: " << url;
   return ::testing::AssertionSuccess();
+}
+
+// The language a compiled help file declares in its ITSF header, or 0 for
+// anything else. chmcmd writes it, and the one in #SYSTEM that the viewer
+// goes by, from the project's Language line.
+uint32_t ChmLanguage(const std::string& chm) {
+  if (chm.size() < 0x18 || chm.compare(0, 4, "ITSF") != 0)
+    return 0;
+  return Le32(chm, 0x14);
 }
 
 // Names of a PE file's sections; long names ("/4") are read from the string
@@ -202,8 +218,10 @@ TEST(Package, HoldsTheReleaseFilesUnderPortableNames) {
     }
   }
   std::set<std::string> expected = {"Kestrelfind.dll", "Kestrelclean.exe", "readme.txt", "readme-ja.txt"};
-  if (KF_PACKAGE_HAS_HELP)
+  if (KF_PACKAGE_HAS_HELP) {
     expected.insert("Kestrelfind.chm");
+    expected.insert("Kestrelfind_ja.chm");
+  }
   EXPECT_EQ(expected, topFiles);
   EXPECT_EQ(UnpackedEngines().size(), engines);
 
@@ -218,6 +236,13 @@ TEST(Package, HoldsTheReleaseFilesUnderPortableNames) {
   EXPECT_TRUE(std::any_of(unstripped.begin(), unstripped.end(),
                           [](const std::string& name) { return name.rfind(".debug", 0) == 0; }))
       << "the build's own copy keeps them, or this test proves nothing";
+
+  // The viewer shows contents, index and titles in the code page of the file's
+  // language: Shift-JIS for the Japanese one.
+  if (KF_PACKAGE_HAS_HELP) {
+    EXPECT_EQ(0x0409u, ChmLanguage(kft::ReadBytes(PlugInsDir() + "Kestrelfind.chm")));
+    EXPECT_EQ(0x0411u, ChmLanguage(kft::ReadBytes(PlugInsDir() + "Kestrelfind_ja.chm")));
+  }
 
   // Notepad on any Windows: plain ASCII for English, UTF-8 with its mark for
   // Japanese.
@@ -238,6 +263,9 @@ TEST(Package, StarterEnginesAreWellFormed) {
   std::set<std::string> folders;
   for (const std::string& rel : engines) {
     SCOPED_TRACE(rel);
+    // The store is read through the ANSI code page: only ASCII names exist on
+    // every system.
+    EXPECT_TRUE(IsAscii(rel));
     folders.insert(rel.substr(0, rel.find('/')));
     const std::string path = kft::Join(PlugInsDir() + "Kestrelfind", rel);
     // Shown in the menu, and a plain INI file of one section and two keys.
