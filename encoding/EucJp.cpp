@@ -9,7 +9,8 @@ namespace kf {
 
 namespace {
 
-// Shift-JIS codes are lead * 0x100 + trail.
+// The rows of the tables: a Shift-JIS code is lead * 0x100 + trail, an
+// EUC-JP code its two or three bytes in one number.
 struct SjisRange {
   std::uint16_t first;
   std::uint16_t last;
@@ -26,6 +27,8 @@ struct NecRun {
   std::uint16_t ibmFirst;
 };
 
+// Written by encoding/tools/make_eucjp_table.py from glibc's iconv, so that
+// the build needs no iconv.
 #include "EucJpTables.inc"
 
 constexpr char kNoCharacter = '?';

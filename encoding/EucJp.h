@@ -1,9 +1,11 @@
 // Shift-JIS (code page 932) to EUC-JP for engines that want their query in
 // EUC-JP. The variant is eucJP-ms, the one Japanese sites that take Windows
-// characters accept: JIS X 0208 and half-width katakana as in plain EUC-JP,
-// NEC row 13 in row 13, the IBM extensions in JIS X 0212 or eucJP-ms's rows
-// 0x8FF3-0x8FF4, user-defined characters in the rows 0xF5-0xFE and
-// 0x8FF5-0x8FFE. Never fails: what is no character comes out as '?'.
+// characters accept: JIS X 0208 and half-width katakana as in plain EUC-JP;
+// NEC row 13 in row 13, apart from the characters JIS X 0208 has elsewhere;
+// each IBM extension at its JIS X 0208, NEC row 13 or JIS X 0212 code, else in
+// eucJP-ms's rows 0x8FF3-0x8FF4; user-defined characters in the rows
+// 0xF5-0xFE, then 0x8FF5-0x8FFE. Never fails: what is no character comes out
+// as '?'.
 #pragma once
 
 #include <string>
