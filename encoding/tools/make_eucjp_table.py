@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""Writes the tables of SjisToEuc and the expectations of its tests from glibc's iconv.
+
+    encoding/tools/make_eucjp_table.py      (run by hand from anywhere; about half a minute)
+
+Every character of code page 932 goes through `iconv -f CP932 -t EUC-JP-MS` on its own, so
+that each one that iconv refuses is known. Two files come out of it:
+
+  encoding/EucJpTables.inc            only what the row arithmetic of EucJp.cpp cannot give:
+                                      empty cells, remapped cells, the NEC-selected and IBM
+                                      extension rows
+  tests/encoding/Cp932ToEucJpMs.inc   every character as iconv converts it, in runs, for the
+                                      test that checks the whole code page
+
+The build does not need iconv: both files are committed. Rerun this after changing the
+arithmetic in EucJp.cpp and commit what it writes.
+"""
+
+import concurrent.futures
+import os
+import subprocess
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+TABLES = os.path.join(ROOT, "encoding", "EucJpTables.inc")
+EXPECTATIONS = os.path.join(ROOT, "tests", "encoding", "Cp932ToEucJpMs.inc")
+
+LEADS = list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
+TRAILS = list(range(0x40, 0x7F)) + list(range(0x80, 0xFD))
+IBM_FIRST, IBM_LAST_LEAD = 0xFA40, 0xFC
+NEC_LEADS = (0xED, 0xEE)
+
+
+def iconv(data):
+    """The EUC-JP-MS bytes of data as an integer (0x8FF4FB), or None when iconv refuses it."""
+    done = subprocess.run(["iconv", "-f", "CP932", "-t", "EUC-JP-MS"], input=data, capture_output=True)
+    if done.returncode != 0 or not done.stdout:
+        return None
+    return int.from_bytes(done.stdout, "big")
+
+
+def iconv_version():
+    done = subprocess.run(["iconv", "--version"], capture_output=True, text=True, check=True)
+    return done.stdout.splitlines()[0]
+
+
+def convert_all():
+    """{code: euc or None} for every single byte (0x00-0xFF) and every lead-trail pair."""
+    codes = list(range(0x100)) + [lead << 8 | trail for lead in LEADS for trail in TRAILS]
+    inputs = [bytes([c]) if c < 0x100 else bytes([c >> 8, c & 0xFF]) for c in codes]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:
+        return dict(zip(codes, pool.map(iconv, inputs)))
+
+
+def ordinal(code):
+    """Position of a pair in code order, 188 trail bytes a lead byte (EucJp.cpp counts the same way)."""
+    trail = code & 0xFF
+    return (code >> 8) * 188 + trail - 0x40 - (1 if trail > 0x7F else 0)
+
+
+def pairs(leads):
+    return [lead << 8 | trail for lead in leads for trail in TRAILS]
+
+
+def sjis_pair_to_jis(lead, trail):
+    """The arithmetic of SjisPairToJis in EucJp.cpp, byte for byte."""
+    row = (2 * (lead - 0x70) if lead < 0xA0 else 2 * (lead - 0xB0)) & 0xFF
+    if trail < 0x9F:
+        row = (row - 1) & 0xFF
+        cell = (trail - 0x20 if trail > 0x7F else trail - 0x1F) & 0xFF
+    else:
+        cell = (trail - 0x7E) & 0xFF
+    return row, cell
+
+
+def arithmetic(code):
+    """What EucJp.cpp computes for the pair without any table (leads below 0xFA except 0xED, 0xEE)."""
+    lead, trail = code >> 8, code & 0xFF
+    prefix = 0
+    if 0xF0 <= lead <= 0xF4:
+        lead -= 5
+    elif lead >= 0xF5:
+        lead -= 10
+        prefix = 0x8F0000
+    row, cell = sjis_pair_to_jis(lead, trail)
+    return prefix | (row | 0x80) << 8 | (cell | 0x80)
+
+
+def runs(codes, value_of, joins):
+    """Groups codes (in order) into [first, last, value of first]; joins(previous, code) extends a run."""
+    out = []
+    for code in codes:
+        if out and joins(out[-1], code):
+            out[-1][1] = code
+        else:
+            out.append([code, code, value_of(code)])
+    return out
+
+
+def write_tables(table, version):
+    regular = pairs(lead for lead in LEADS if lead < 0xFA and lead not in NEC_LEADS)
+    empty = runs([c for c in regular if table[c] is None], lambda c: None,
+                 lambda run, c: ordinal(c) == ordinal(run[1]) + 1)
+    remapped = [(c, table[c]) for c in regular if table[c] is not None and table[c] != arithmetic(c)]
+    assert all(euc <= 0xFFFF for _, euc in remapped), "a remapped cell needs three bytes"
+
+    ibm_pairs = [c for c in pairs(range(0xFA, IBM_LAST_LEAD + 1)) if table[c] is not None]
+    ibm_count = len(ibm_pairs)
+    assert ibm_pairs == [c for c in pairs(range(0xFA, IBM_LAST_LEAD + 1))
+                         if ordinal(c) - ordinal(IBM_FIRST) < ibm_count], "the IBM rows have a hole"
+    twin = {}
+    for c in ibm_pairs:
+        twin.setdefault(table[c], c)
+    nec_pairs = [c for c in pairs(NEC_LEADS) if table[c] is not None]
+    assert all(table[c] in twin for c in nec_pairs), "a NEC-selected character is missing from the IBM rows"
+    nec_runs = runs(nec_pairs, lambda c: twin[table[c]],
+                    lambda run, c: ordinal(c) == ordinal(run[1]) + 1 and
+                    ordinal(twin[table[c]]) - ordinal(run[2]) == ordinal(c) - ordinal(run[0]))
+
+    lines = [
+        "// Generated by encoding/tools/make_eucjp_table.py from `iconv -f CP932 -t EUC-JP-MS`",
+        "// (%s); do not edit. Included by EucJp.cpp only." % version,
+        "",
+        "// Pairs of the rows the arithmetic covers that code page 932 leaves empty, in code order.",
+        "const SjisRange kEmptyCells[] = {",
+    ]
+    lines += ["    {0x%04X, 0x%04X}," % (first, last) for first, last, _ in empty]
+    lines += [
+        "};",
+        "",
+        "// Characters of those rows whose eucJP-ms code is not the arithmetic one: NEC row 13",
+        "// characters that JIS X 0208 row 2 also holds take the row 2 code.",
+        "const RemappedCell kRemappedCells[] = {",
+    ]
+    lines += ["    {0x%04X, 0x%04X}," % pair for pair in remapped]
+    lines += [
+        "};",
+        "",
+        "// The NEC-selected IBM extensions (leads 0xED, 0xEE) hold characters of the IBM rows:",
+        "// each run maps onto the IBM pairs from ibmFirst on.",
+        "const NecRun kNecSelected[] = {",
+    ]
+    lines += ["    {0x%04X, 0x%04X, 0x%04X}," % tuple(run) for run in nec_runs]
+    lines += [
+        "};",
+        "",
+        "// The IBM extensions 0x%04X-0x%04X in code order: two bytes for a character of JIS X 0208" %
+        (ibm_pairs[0], ibm_pairs[-1]),
+        "// or NEC row 13, else three behind 0x8F: JIS X 0212 where it has the character, else the",
+        "// eucJP-ms rows 0xF3 and 0xF4.",
+        "const std::uint32_t kIbmExtension[%d] = {" % ibm_count,
+    ]
+    for start in range(0, ibm_count, 8):
+        chunk = ibm_pairs[start:start + 8]
+        lines.append("    " + " ".join("0x%06X," % table[c] for c in chunk) + "  // %04X" % chunk[0])
+    lines.append("};")
+    with open(TABLES, "w", newline="\n") as out:
+        out.write("\n".join(lines) + "\n")
+
+
+def write_expectations(table, version):
+    codes = list(range(0x100)) + [lead << 8 | trail for lead in LEADS for trail in TRAILS]
+
+    def joins(run, code):
+        # Codes are listed without gaps, so the next code always follows the run's last one.
+        previous = run[1]
+        if (previous < 0x100) != (code < 0x100):
+            return False
+        if table[code] is None or table[previous] is None:
+            return table[code] is None and table[previous] is None
+        return table[code] == table[previous] + 1
+
+    lines = [
+        "// Generated by encoding/tools/make_eucjp_table.py from `iconv -f CP932 -t EUC-JP-MS`",
+        "// (%s); do not edit." % version,
+        "// Every single byte and every lead-trail pair of code page 932 in code order: {first, last,",
+        "// EUC-JP code of first}; the codes count up through the run, kNone where iconv refuses.",
+    ]
+    for first, last, euc in runs(codes, lambda c: table[c], joins):
+        value = "kNone" if euc is None else "0x%X" % euc
+        lines.append("{0x%04X, 0x%04X, %s}," % (first, last, value))
+    with open(EXPECTATIONS, "w", newline="\n") as out:
+        out.write("\n".join(lines) + "\n")
+
+
+def main():
+    version = iconv_version()
+    table = convert_all()
+    write_tables(table, version)
+    write_expectations(table, version)
+
+
+if __name__ == "__main__":
+    main()
