@@ -4,123 +4,41 @@
 // engine store marks hidden engines and folders with the Hidden attribute and
 // may carry read-only or system files. The tool gets a store of plain files
 // while it runs; afterwards every file and folder gets back exactly the
-// attribute word it had before.
+// attribute word it had before. The record of those words is kept in a
+// journal on disk for as long as the store is changed, so that a run ended
+// from outside loses nothing: the next run restores it first.
 //
-// No window, no message, no arguments; the exit code is always 0. This program
-// shares no code with the plug-in: its few path helpers live here.
+// No window, no message, no arguments: the exit code is the whole report.
+// The common helpers are linked in statically; nothing of the plug-in is
+// needed at run time.
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "EngineStore.h"  // kEngineFolderName alone: the store's code is not linked
+#include "ErrorBox.h"
+#include "FileSystem.h"
+#include "Handles.h"
+#include "Module.h"
+#include "Path.h"
+#include "Registry.h"
+
+namespace kf {
 namespace {
 
-// ---------------------------------------------------------------------------
-// Handle owners
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (IsValid())
-      ::FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  bool IsValid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
+// The exit codes, as uninstall/README.md documents them.
+enum ExitCode : int {
+  kExitToolRan = 0,
+  kExitJournalNotWritten = 1,  // nothing changed, the tool not started
+  kExitToolNotStarted = 2,     // everything restored
+  kExitJournalUnreadable = 3,  // an earlier run's journal is left as it is; nothing changed
+  kExitUnexpected = 4,         // out of memory, say: whatever was changed is restored
 };
-
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (h_)
-      ::RegCloseKey(h_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  bool OpenForReading(HKEY root, const char* path) {
-    return ::RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &h_) == ERROR_SUCCESS;
-  }
-  HKEY Get() const { return h_; }
-
- private:
-  HKEY h_ = nullptr;
-};
-
-class KernelHandle {
- public:
-  explicit KernelHandle(HANDLE h) : h_(h) {}
-  ~KernelHandle() {
-    if (h_)
-      ::CloseHandle(h_);
-  }
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
-// ---------------------------------------------------------------------------
-// Paths: byte strings of the ANSI code page. The trail byte of a double-byte
-// character may equal '\\' (0x5C, as in Shift-JIS 0x95 0x5C), so every scan
-// walks whole characters.
-
-// Offset of the last character of s, or npos for an empty string.
-size_t LastCharOffset(const std::string& s) {
-  size_t last = std::string::npos;
-  for (size_t i = 0; i < s.size();) {
-    last = i;
-    // A lead byte at the very end has no trail byte: take it alone.
-    i += (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-  }
-  return last;
-}
-
-bool EndsWithBackslash(const std::string& s) {
-  const size_t last = LastCharOffset(s);
-  return last != std::string::npos && last == s.size() - 1 && s[last] == '\\';
-}
-
-// An empty path becomes a lone backslash.
-std::string WithTrailingBackslash(std::string s) {
-  if (!EndsWithBackslash(s))
-    s += '\\';
-  return s;
-}
-
-// Everything up to and including the last '\\' or ':', or "" without one.
-std::string DirectoryPart(const std::string& path) {
-  size_t end = 0;
-  for (size_t i = 0; i < path.size();) {
-    const BYTE b = static_cast<BYTE>(path[i]);
-    if (IsDBCSLeadByte(b) && i + 1 < path.size()) {
-      i += 2;
-      continue;
-    }
-    ++i;
-    if (b == '\\' || b == ':')
-      end = i;
-  }
-  return path.substr(0, end);
-}
-
-bool IsExistingDirectory(const std::string& path) {
-  if (path.empty())
-    return false;
-  const DWORD attr = ::GetFileAttributesA(path.c_str());
-  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 std::string CurrentDirectory() {
   std::string dir(MAX_PATH, '\0');
@@ -137,53 +55,7 @@ std::string CurrentDirectory() {
 }
 
 // ---------------------------------------------------------------------------
-// Registry
-
-// A string value of the key, or "" when the key or value is missing or the
-// value is not a string. REG_EXPAND_SZ counts as a string and is expanded:
-// an installer that writes "%ProgramFiles%\..." means the expanded path.
-std::string ReadStringValue(HKEY root, const char* keyPath, const char* valueName) {
-  RegKey key;
-  if (!key.OpenForReading(root, keyPath))
-    return std::string();
-
-  DWORD type = 0;
-  DWORD size = 0;
-  if (::RegQueryValueExA(key.Get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-    return std::string();
-  if (type != REG_SZ && type != REG_EXPAND_SZ)
-    return std::string();
-
-  // The value may change between the two calls; ask again while it grows.
-  std::vector<char> data;
-  LONG rc = ERROR_MORE_DATA;
-  while (rc == ERROR_MORE_DATA) {
-    data.assign(size + 1, '\0');
-    rc = ::RegQueryValueExA(key.Get(), valueName, nullptr, &type,
-                            reinterpret_cast<BYTE*>(data.data()), &size);
-  }
-  if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-    return std::string();
-
-  // The stored data need not end in a zero, and may hold one early: the
-  // string ends at the first zero or at the stored size.
-  std::string value(data.data(), size);
-  value.resize(value.find('\0') == std::string::npos ? value.size() : value.find('\0'));
-
-  if (type == REG_EXPAND_SZ && !value.empty()) {
-    const DWORD needed = ::ExpandEnvironmentStringsA(value.c_str(), nullptr, 0);
-    if (needed == 0)
-      return std::string();
-    std::string expanded(needed, '\0');
-    const DWORD n = ::ExpandEnvironmentStringsA(value.c_str(), &expanded[0], needed);
-    if (n == 0 || n > needed)
-      return std::string();
-    // The count can exceed the bytes written for double-byte text.
-    expanded.resize(std::strlen(expanded.c_str()));
-    value = std::move(expanded);
-  }
-  return value;
-}
+// Where the stores are
 
 // An uninstall command usually quotes its program path
 // ("C:\Program Files\RimArts\B2\Uninst.exe" /x): the path is what lies between
@@ -196,53 +68,50 @@ std::string QuotedProgramPath(const std::string& value) {
   return value.substr(1, close == std::string::npos ? std::string::npos : close - 1);
 }
 
-// The plug-in's folder beside the directory part of a registry value. The
-// current directory follows it when it can be entered: the setup tool
-// inherits the current directory.
-std::string PluginDirFromValue(HKEY root, const char* keyPath, const char* valueName) {
-  std::string result = ReadStringValue(root, keyPath, valueName);
-  if (result.empty())
-    return result;
-  result = WithTrailingBackslash(DirectoryPart(QuotedProgramPath(result)));
-  result += "PlugIns";
-  result = WithTrailingBackslash(result);
-  result += "Kestrelfind";
+// The plug-in's folder beside the directory part of a registry value. When
+// the value may name a directory and does name an existing one, it counts as
+// that directory even without a trailing backslash (the host writes its data
+// directory either way). The current directory follows the result when it
+// can be entered: the setup tool inherits the current directory.
+std::string PluginDirFromValue(HKEY root, const char* keyPath, const char* valueName, bool mayNameDirectory) {
+  // An installer that writes "%ProgramFiles%\..." means the expanded path.
+  const std::string path = QuotedProgramPath(ReadRegistryString(root, keyPath, valueName, true));
+  if (path.empty())
+    return path;
+  const std::string base = (mayNameDirectory && IsDirectory(path)) ? path : ExtractFilePath(path);
+  const std::string result = JoinPath(JoinPath(base, "PlugIns"), kEngineFolderName);
   ::SetCurrentDirectoryA(result.c_str());
   return result;
 }
 
-std::string DataDirFromUninstallEntry() {
-  return PluginDirFromValue(HKEY_LOCAL_MACHINE,
-                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\B2",
-                            "UninstallString");
+std::string StoreFromUninstallEntry() {
+  return PluginDirFromValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\B2",
+                            "UninstallString", false);
 }
 
-std::string DataDirFromSettings() {
-  return PluginDirFromValue(HKEY_CURRENT_USER, "Software\\RimArts\\B2\\Settings", "DataDir");
+std::string StoreFromDataDir() {
+  return PluginDirFromValue(HKEY_CURRENT_USER, "Software\\RimArts\\B2\\Settings", "DataDir", true);
 }
 
 // ---------------------------------------------------------------------------
-// Saved attributes
+// The record of attribute words
 
-struct TFileInfo {
-  std::string FilePath;
-  int32_t Attr;
+struct SavedItem {
+  std::string path;
+  DWORD attr = 0;
 };
 
-// Items in the order they were recorded. An item can be met twice (both
-// registry locations lead to one directory, or a folder named "*.ini" is
-// found by both searches); by then the first pass has made it archive-only,
-// so only the first record of a path holds its former word and later ones
-// are dropped.
-class TFormatFileInfo {
+// Items in the order they were met. An item can be met twice (both registry
+// locations lead to one directory, or a folder named "*.ini" is found by both
+// searches of its parent); only its first record counts.
+class AttributeRecord {
  public:
-  void Record(const std::string& path, DWORD attr) {
-    if (!seen_.insert(PathKey(path)).second)
-      return;
-    Files.push_back(TFileInfo{path, static_cast<int32_t>(attr)});
+  void Add(const std::string& path, DWORD attr) {
+    if (seen_.insert(PathKey(path)).second)
+      items_.push_back(SavedItem{path, attr});
   }
 
-  std::vector<TFileInfo> Files;
+  const std::vector<SavedItem>& Items() const { return items_; }
 
  private:
   // The file system compares names without regard to case, and a value may
@@ -258,69 +127,262 @@ class TFormatFileInfo {
         full = std::move(buf);
       }
     }
-    std::wstring wide;
-    const int len = ::MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()),
-                                          nullptr, 0);
-    if (len > 0) {
-      wide.resize(static_cast<size_t>(len));
-      ::MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()), &wide[0], len);
+    std::wstring wide = AnsiToWide(full);
+    if (!wide.empty())
       ::CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
-    }
     return wide;
   }
 
+  std::vector<SavedItem> items_;
   std::set<std::wstring> seen_;
 };
 
-TFormatFileInfo g_saved;
-
-constexpr DWORD kNormalAttr = FILE_ATTRIBUTE_ARCHIVE;
-
-void SaveAndNormalise(const std::string& path, DWORD attr) {
-  g_saved.Record(path, attr);
-  ::SetFileAttributesA(path.c_str(), kNormalAttr);
-}
-
-void SaveIniFiles(const std::string& dir) {
-  const std::string base = WithTrailingBackslash(dir);
+void RecordIniFiles(const std::string& dir, AttributeRecord& record) {
   WIN32_FIND_DATAA fd;
   // The search returns every entry, hidden and system ones included.
-  FindHandle find(::FindFirstFileA((base + "*.ini").c_str(), &fd));
-  if (!find.IsValid())
+  FindHandle find(::FindFirstFileA(JoinPath(dir, "*.ini").c_str(), &fd));
+  if (!find)
     return;
   do {
-    SaveAndNormalise(base + fd.cFileName, fd.dwFileAttributes);
+    record.Add(JoinPath(dir, fd.cFileName), fd.dwFileAttributes);
   } while (::FindNextFileA(find.Get(), &fd));
 }
 
-void SaveSubfolders(const std::string& dir) {
-  const std::string base = WithTrailingBackslash(dir);
+void RecordSubfolders(const std::string& dir, AttributeRecord& record) {
   WIN32_FIND_DATAA fd;
-  FindHandle find(::FindFirstFileA((base + "*").c_str(), &fd));
-  if (!find.IsValid())
+  FindHandle find(::FindFirstFileA(JoinPath(dir, "*").c_str(), &fd));
+  if (!find)
     return;
   do {
     // The store ignores names starting with '.', and so do "." and "..".
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || fd.cFileName[0] == '.')
       continue;
-    const std::string folder = base + fd.cFileName;
-    SaveAndNormalise(folder, fd.dwFileAttributes);
-    SaveSubfolders(folder);
-    SaveIniFiles(folder);
+    const std::string folder = JoinPath(dir, fd.cFileName);
+    record.Add(folder, fd.dwFileAttributes);
+    RecordSubfolders(folder, record);
+    RecordIniFiles(folder, record);
   } while (::FindNextFileA(find.Get(), &fd));
 }
 
-// The data directory itself stays as it is.
-void PrepareDataDir(const std::string& dir) {
-  SaveIniFiles(dir);
-  SaveSubfolders(dir);
+// Every engine file and folder below the store directory; the directory
+// itself stays as it is.
+void RecordStore(const std::string& dir, AttributeRecord& record) {
+  RecordIniFiles(dir, record);
+  RecordSubfolders(dir, record);
 }
 
-void RestoreAttributes() {
-  // An item the setup tool removed simply fails; the next one follows.
-  for (const TFileInfo& info : g_saved.Files)
-    ::SetFileAttributesA(info.FilePath.c_str(), static_cast<DWORD>(info.Attr));
+constexpr DWORD kPlainAttr = FILE_ATTRIBUTE_ARCHIVE;
+
+void MakePlain(const std::vector<SavedItem>& items) {
+  for (const SavedItem& item : items)
+    ::SetFileAttributesA(item.path.c_str(), kPlainAttr);
 }
+
+void RestoreAttributes(const std::vector<SavedItem>& items) noexcept {
+  // An item the setup tool removed simply fails; the next one follows.
+  for (const SavedItem& item : items)
+    ::SetFileAttributesA(item.path.c_str(), item.attr);
+}
+
+// ---------------------------------------------------------------------------
+// The journal
+//
+// It lies beside this program, as Kestrelclean.journal: one place for both
+// stores, and found at the next start whatever the registry says by then
+// (the host's own removal may have taken the values that led to the stores).
+// Bytes of the ANSI code page as they are, CR LF line ends:
+//   Kestrelclean journal
+//   <attribute word: 8 hex digits> TAB <path>      one line per item
+//   end TAB <number of items>
+// Names hold no control characters and no trail byte of a double-byte
+// character is below 0x40, so TAB, CR and LF only ever separate. The journal
+// is written under a temporary name, flushed to disk and renamed over its
+// own name: a run ended while writing leaves no journal, only the temporary
+// file, and has changed nothing yet. The end line tells a whole journal from
+// one cut short by anything else, which is never restored.
+
+constexpr char kJournalHeader[] = "Kestrelclean journal";
+constexpr char kJournalEnd[] = "end\t";
+constexpr size_t kWordDigits = 8;
+// A journal is read whole; far more than any store's record needs.
+constexpr LONGLONG kMaxJournalBytes = 64LL * 1024 * 1024;
+
+std::string JournalPath() {
+  const std::string self = ModuleFileName(ThisModule());
+  return self.empty() ? std::string() : ChangeFileExt(self, ".journal");
+}
+
+std::string TemporaryJournalPath(const std::string& journal) { return journal + ".new"; }
+
+// Removes a file even when it carries the read-only attribute.
+bool RemoveFile(const std::string& path) {
+  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+std::string FormatJournal(const std::vector<SavedItem>& items) {
+  std::string text = std::string(kJournalHeader) + "\r\n";
+  for (const SavedItem& item : items) {
+    char word[kWordDigits + 1];
+    std::snprintf(word, sizeof word, "%08lX", static_cast<unsigned long>(item.attr));
+    text += word;
+    text += '\t';
+    text += item.path;
+    text += "\r\n";
+  }
+  text += kJournalEnd + std::to_string(items.size()) + "\r\n";
+  return text;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  return -1;
+}
+
+// One item line: 8 hex digits, TAB, a path that is not empty.
+bool ParseItemLine(const std::string& line, SavedItem& item) {
+  if (line.size() < kWordDigits + 2 || line[kWordDigits] != '\t')
+    return false;
+  DWORD word = 0;
+  for (size_t i = 0; i < kWordDigits; ++i) {
+    const int digit = HexDigitValue(line[i]);
+    if (digit < 0)
+      return false;
+    word = word << 4 | static_cast<DWORD>(digit);
+  }
+  item.attr = word;
+  item.path = line.substr(kWordDigits + 1);
+  return true;
+}
+
+// The items of a whole journal; false for anything else (no header, a line
+// that is no item, no end line, a count that does not match, bytes after it).
+bool ParseJournal(const std::string& text, std::vector<SavedItem>& items) {
+  std::vector<SavedItem> parsed;
+  size_t pos = 0;
+  bool header = true;
+  while (pos < text.size()) {
+    const size_t end = text.find("\r\n", pos);
+    if (end == std::string::npos)
+      return false;
+    const std::string line = text.substr(pos, end - pos);
+    pos = end + 2;
+    if (header) {
+      if (line != kJournalHeader)
+        return false;
+      header = false;
+      continue;
+    }
+    if (line.compare(0, sizeof kJournalEnd - 1, kJournalEnd) == 0) {
+      const std::string count = line.substr(sizeof kJournalEnd - 1);
+      if (pos != text.size() || count != std::to_string(parsed.size()))
+        return false;
+      items = std::move(parsed);
+      return true;
+    }
+    SavedItem item;
+    if (!ParseItemLine(line, item))
+      return false;
+    parsed.push_back(std::move(item));
+  }
+  return false;
+}
+
+bool WriteWhole(HANDLE file, const std::string& data) {
+  constexpr size_t kChunk = 1 << 20;
+  for (size_t done = 0; done < data.size();) {
+    const DWORD part = static_cast<DWORD>(data.size() - done < kChunk ? data.size() - done : kChunk);
+    DWORD written = 0;
+    if (!::WriteFile(file, data.data() + done, part, &written, nullptr) || written == 0)
+      return false;
+    done += written;
+  }
+  return true;
+}
+
+bool WriteJournal(const std::string& journal, const std::vector<SavedItem>& items) {
+  if (journal.empty())
+    return false;
+  const std::string text = FormatJournal(items);
+  const std::string temporary = TemporaryJournalPath(journal);
+  bool written = false;
+  {
+    FileHandle file(
+        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+      return false;
+    written = WriteWhole(file.Get(), text) && ::FlushFileBuffers(file.Get());
+  }
+  if (written && ::MoveFileExA(temporary.c_str(), journal.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  RemoveFile(temporary);
+  return false;
+}
+
+bool ReadJournal(const std::string& journal, std::vector<SavedItem>& items) {
+  FileHandle file(::CreateFileA(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  LARGE_INTEGER size;
+  if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxJournalBytes)
+    return false;
+  std::string text(static_cast<size_t>(size.QuadPart), '\0');
+  for (size_t done = 0; done < text.size();) {
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), &text[done], static_cast<DWORD>(text.size() - done), &read, nullptr) || read == 0)
+      return false;
+    done += read;
+  }
+  return ParseJournal(text, items);
+}
+
+// A journal left by a run that was ended before its restore: its words come
+// back, then it goes. False, with the exit code that stops the run, when it
+// is there but cannot be read whole, or cannot be removed after its restore.
+bool RestoreLeftJournal(const std::string& journal, ExitCode& stop) {
+  if (journal.empty())
+    return true;
+  // A run ended while writing its journal had changed nothing yet.
+  RemoveFile(TemporaryJournalPath(journal));
+  if (!IsFile(journal))
+    return true;
+  std::vector<SavedItem> items;
+  if (!ReadJournal(journal, items)) {
+    stop = kExitJournalUnreadable;
+    return false;
+  }
+  RestoreAttributes(items);
+  if (!RemoveFile(journal)) {
+    // Restored again at the next start, it would undo whatever changed by then.
+    stop = kExitJournalNotWritten;
+    return false;
+  }
+  return true;
+}
+
+// While it lives, the recorded items are plain; its end gives every item its
+// word back, however the run leaves the scope, and only then removes the
+// journal.
+class PlainStore {
+ public:
+  PlainStore(const std::vector<SavedItem>& items, std::string journal) : items_(items), journal_(std::move(journal)) {
+    MakePlain(items_);
+  }
+  ~PlainStore() {
+    RestoreAttributes(items_);
+    if (!items_.empty())
+      RemoveFile(journal_);
+  }
+  PlainStore(const PlainStore&) = delete;
+  PlainStore& operator=(const PlainStore&) = delete;
+
+ private:
+  const std::vector<SavedItem>& items_;
+  const std::string journal_;
+};
 
 // ---------------------------------------------------------------------------
 // The setup tool
@@ -329,15 +391,15 @@ constexpr char kToolName[] = "bpisetup.exe";
 // CreateProcess takes at most this many characters, terminating zero included.
 constexpr size_t kMaxCommandLine = 32767;
 
-// Starts the tool in toolDir and waits for it to end. It is named by its full
-// path, so that no other program matching a prefix of an unquoted path with
-// blanks ("C:\Program.exe") runs in its place; the command line quotes that
-// path. The tool's exit code means nothing here.
-void RunSetupTool(const std::string& toolDir) {
-  const std::string toolPath = WithTrailingBackslash(toolDir) + kToolName;
+// Starts the tool in toolDir and waits for it to end; false when it cannot be
+// started. It is named by its full path, so that no other program matching a
+// prefix of an unquoted path with blanks ("C:\Program.exe") runs in its place;
+// the command line quotes that path. The tool's exit code means nothing here.
+bool RunSetupTool(const std::string& toolDir) {
+  const std::string toolPath = JoinPath(toolDir, kToolName);
   const std::string commandLine = "\"" + toolPath + "\" Kestrelfind";  // paths hold no '"'
   if (commandLine.size() + 1 > kMaxCommandLine)
-    return;  // never start a cut-off command
+    return false;  // never start a cut-off command
   // CreateProcess may write into the command line: give it its own buffer.
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');
@@ -352,7 +414,7 @@ void RunSetupTool(const std::string& toolDir) {
   if (relative) {
     inherited = CurrentDirectory();
     if (inherited.empty() || !::SetCurrentDirectoryA(toolDir.c_str()))
-      return;
+      return false;
     application = kToolName;
   }
 
@@ -361,43 +423,53 @@ void RunSetupTool(const std::string& toolDir) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
-  const BOOL started = ::CreateProcessA(application, buffer.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, relative ? inherited.c_str() : nullptr, &si, &pi);
+  const BOOL started = ::CreateProcessA(application, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        relative ? inherited.c_str() : nullptr, &si, &pi);
   if (relative)
     ::SetCurrentDirectoryA(inherited.c_str());
   if (!started)
-    return;
+    return false;
   KernelHandle process(pi.hProcess);
   KernelHandle thread(pi.hThread);
   ::WaitForSingleObject(process.Get(), INFINITE);
+  return true;
 }
 
-void Run() {
+int Run() {
+  const std::string journal = JournalPath();
+  ExitCode stop = kExitToolRan;
+  if (!RestoreLeftJournal(journal, stop))
+    return stop;
+
   const std::string startDir = CurrentDirectory();
+  AttributeRecord record;
+  const std::string fromUninstall = StoreFromUninstallEntry();
+  if (IsDirectory(fromUninstall))
+    RecordStore(fromUninstall, record);
+  const std::string fromDataDir = StoreFromDataDir();
+  if (IsDirectory(fromDataDir))
+    RecordStore(fromDataDir, record);
 
-  const std::string fromUninstall = DataDirFromUninstallEntry();
-  if (IsExistingDirectory(fromUninstall))
-    PrepareDataDir(fromUninstall);
-  const std::string fromSettings = DataDirFromSettings();
-  if (IsExistingDirectory(fromSettings))
-    PrepareDataDir(fromSettings);
-
-  RunSetupTool(startDir);
-  RestoreAttributes();
+  // With nothing to change there is nothing to journal.
+  if (!record.Items().empty() && !WriteJournal(journal, record.Items()))
+    return kExitJournalNotWritten;
+  bool ran = false;
+  {
+    const PlainStore plain(record.Items(), journal);
+    ran = RunSetupTool(startDir);
+  }
+  return ran ? kExitToolRan : kExitToolNotStarted;
 }
 
 }  // namespace
+}  // namespace kf
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // Nothing may escape to the user: a failure here (out of memory, say)
-  // still restores what was changed so far.
+  // Nothing may escape to the user. A failure while the store is plain (out
+  // of memory, say) still restores it on the way out.
   try {
-    Run();
+    return kf::Run();
   } catch (...) {
-    try {
-      RestoreAttributes();
-    } catch (...) {
-    }
+    return kf::kExitUnexpected;
   }
-  return 0;
 }

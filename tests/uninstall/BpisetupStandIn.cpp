@@ -1,5 +1,6 @@
 // Stand-in for the host's plug-in setup tool. While it runs it writes a
 // report to the file named by KF_BPISETUP_REPORT:
+//   pid <tab> its process id
 //   module <tab> its own path
 //   cmdline <tab> its command line
 //   cwd <tab> its current directory
@@ -7,9 +8,13 @@
 //                                                   '|'-separated roots of KF_BPISETUP_SCAN
 //   done
 // KF_BPISETUP_DELETE names a file it removes, as the real tool removes files.
+// KF_BPISETUP_HOLD names an event: after its report the stand-in waits until
+// the event is set (at most a minute), so that a test can end its caller
+// while it runs.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "TreeScan.h"
@@ -17,9 +22,17 @@
 namespace {
 
 std::string Env(const char* name) {
-  char buf[32768];
-  const DWORD n = ::GetEnvironmentVariableA(name, buf, sizeof buf);
-  return (n == 0 || n >= sizeof buf) ? std::string() : std::string(buf, n);
+  // Read wide and converted here: Wine's ANSI call cuts a value with
+  // double-byte characters short by one byte for each of them.
+  const std::wstring wideName(name, name + std::strlen(name));
+  wchar_t buf[32768];
+  const DWORD n = ::GetEnvironmentVariableW(wideName.c_str(), buf, 32768);
+  if (n == 0 || n >= 32768)
+    return std::string();
+  const int len = ::WideCharToMultiByte(CP_ACP, 0, buf, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+  std::string value(static_cast<size_t>(len), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, buf, static_cast<int>(n), &value[0], len, nullptr, nullptr);
+  return value;
 }
 
 }  // namespace
@@ -59,6 +72,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   FILE* f = std::fopen(partial.c_str(), "wb");
   if (!f)
     return 1;
+  std::fprintf(f, "pid\t%lu\n", static_cast<unsigned long>(::GetCurrentProcessId()));
   std::fprintf(f, "module\t%.*s\n", static_cast<int>(m), module);
   std::fprintf(f, "cmdline\t%s\n", ::GetCommandLineA());
   std::fprintf(f, "cwd\t%.*s\n", static_cast<int>(c), cwd);
@@ -67,6 +81,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::fprintf(f, "done\n");
   std::fclose(f);
   ::MoveFileExA(partial.c_str(), reportPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+
+  const std::string hold = Env("KF_BPISETUP_HOLD");
+  if (!hold.empty()) {
+    HANDLE event = ::OpenEventA(SYNCHRONIZE, FALSE, hold.c_str());
+    if (event) {
+      ::WaitForSingleObject(event, 60000);
+      ::CloseHandle(event);
+    }
+  }
   // Its exit code means nothing to the caller.
   return 3;
 }

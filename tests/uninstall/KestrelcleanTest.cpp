@@ -1,11 +1,14 @@
-// Runs the real Kestrelclean.exe with the host's registry values set in the
-// test prefix and the stand-in setup tool in its start directory; the
+// Runs the real Kestrelclean.exe (a copy of its own per test, so that each
+// test has its own journal beside it) with the host's registry values set in
+// the test prefix and the stand-in setup tool in its start directory; the
 // stand-in reports what it saw while it ran.
 #include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +18,12 @@
 namespace {
 
 using kftest::AttrMap;
+
+// Exit codes, as uninstall/README.md documents them.
+constexpr DWORD kExitToolRan = 0;
+constexpr DWORD kExitJournalNotWritten = 1;
+constexpr DWORD kExitToolNotStarted = 2;
+constexpr DWORD kExitJournalUnreadable = 3;
 
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\B2";
 const char kSettingsKey[] = "Software\\RimArts\\B2\\Settings";
@@ -30,17 +39,14 @@ std::string BinDir() {
 // the paths it works on as they are built.
 std::string WorkDir() {
   char buf[MAX_PATH];
-  const DWORD n = ::GetFullPathNameA((BinDir() + "\\..\\uninstall-work").c_str(), MAX_PATH, buf,
-                                     nullptr);
+  const DWORD n = ::GetFullPathNameA((BinDir() + "\\..\\uninstall-work").c_str(), MAX_PATH, buf, nullptr);
   return std::string(buf, n);
 }
 
 void SetValue(HKEY root, const char* key, const char* name, DWORD type, const std::string& data) {
   HKEY h = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
-                                             nullptr));
-  ::RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr));
+  ::RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
   ::RegCloseKey(h);
 }
 
@@ -103,28 +109,63 @@ void MakeDir(const std::string& path, DWORD attr = 0) {
     ::SetFileAttributesA(path.c_str(), attr);
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-  return ::lstrcmpiA(a.c_str(), b.c_str()) == 0;
+bool SameText(const std::string& a, const std::string& b) { return ::lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+bool IsFile(const std::string& path) {
+  const DWORD attr = ::GetFileAttributesA(path.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 struct Report {
   bool present = false;
   bool complete = false;
+  DWORD pid = 0;
   std::string module, cmdline, cwd;
   AttrMap entries;
 };
+
+Report ReadReport(const std::string& path) {
+  Report report;
+  std::ifstream in(path, std::ios::binary);
+  report.present = in.good();
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t tab = line.find('\t');
+    const std::string key = line.substr(0, tab);
+    const std::string rest = tab == std::string::npos ? "" : line.substr(tab + 1);
+    if (key == "pid")
+      report.pid = std::stoul(rest);
+    else if (key == "module")
+      report.module = rest;
+    else if (key == "cmdline")
+      report.cmdline = rest;
+    else if (key == "cwd")
+      report.cwd = rest;
+    else if (key == "done")
+      report.complete = true;
+    else if (key == "entry") {
+      const size_t t2 = rest.find('\t');
+      report.entries[rest.substr(t2 + 1)] = std::stoul(rest.substr(0, t2), nullptr, 16);
+    }
+  }
+  return report;
+}
 
 class Kestrelclean : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = WorkDir() + "\\cp" + std::to_string(::GetACP()) + "\\" +
-            info->name();
+    root_ = WorkDir() + "\\cp" + std::to_string(::GetACP()) + "\\" + info->name();
     RemoveTree(root_);
     MakeDirs(root_);
     ClearRegistry();
     start_ = root_ + "\\start";
     MakeDir(start_);
+    const std::string programDir = root_ + "\\program";
+    MakeDir(programDir);
+    program_ = programDir + "\\Kestrelclean.exe";
+    journal_ = programDir + "\\Kestrelclean.journal";
+    ASSERT_TRUE(::CopyFileA((BinDir() + "\\Kestrelclean.exe").c_str(), program_.c_str(), FALSE));
   }
   void TearDown() override {
     ClearRegistry();
@@ -143,8 +184,7 @@ class Kestrelclean : public ::testing::Test {
     MakeDir(s + "\\News", FILE_ATTRIBUTE_HIDDEN);
     MakeFile(s + "\\News\\Yahoo.ini", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     MakeFile(s + "\\News\\Sys.ini", FILE_ATTRIBUTE_SYSTEM);
-    MakeFile(s + "\\News\\All.ini",
-             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    MakeFile(s + "\\News\\All.ini", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
     MakeDir(s + "\\News\\Deep", FILE_ATTRIBUTE_READONLY);
     MakeFile(s + "\\News\\Deep\\Wiki.ini", FILE_ATTRIBUTE_HIDDEN);
     MakeFile(s + "\\News\\Deep\\readme.htm", FILE_ATTRIBUTE_SYSTEM);
@@ -163,59 +203,60 @@ class Kestrelclean : public ::testing::Test {
 
   // Copies the stand-in into dir as file name `name`.
   void PlaceTool(const std::string& dir, const char* name = "bpisetup.exe") {
-    ASSERT_TRUE(::CopyFileA((BinDir() + "\\bpisetup.exe").c_str(), (dir + "\\" + name).c_str(),
-                            FALSE));
+    ASSERT_TRUE(::CopyFileA((BinDir() + "\\bpisetup.exe").c_str(), (dir + "\\" + name).c_str(), FALSE));
   }
 
-  // Starts Kestrelclean in startDir and waits for it; the stand-in scans
-  // the given roots while it runs.
-  Report Run(const std::string& startDir, const std::vector<std::string>& scanRoots,
-             const std::string& deleteWhileRunning = std::string()) {
-    const std::string reportPath = root_ + "\\report.txt";
-    ::DeleteFileA(reportPath.c_str());
+  std::string ReportPath() const { return root_ + "\\report.txt"; }
+
+  // What the stand-in scans and removes while it runs, and the event it waits
+  // for after its report ("": it ends at once).
+  void SetStandIn(const std::vector<std::string>& scanRoots, const std::string& deleteWhileRunning = std::string(),
+                  const std::string& holdEvent = std::string()) {
+    ::DeleteFileA(ReportPath().c_str());
     std::string roots;
     for (const auto& r : scanRoots)
       roots += (roots.empty() ? "" : "|") + r;
-    ::SetEnvironmentVariableA("KF_BPISETUP_REPORT", reportPath.c_str());
-    ::SetEnvironmentVariableA("KF_BPISETUP_SCAN", roots.c_str());
-    ::SetEnvironmentVariableA("KF_BPISETUP_DELETE",
-                              deleteWhileRunning.empty() ? nullptr : deleteWhileRunning.c_str());
+    auto setOrClear = [](const char* name, const std::string& value) {
+      ::SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
+    };
+    setOrClear("KF_BPISETUP_REPORT", ReportPath());
+    setOrClear("KF_BPISETUP_SCAN", roots);
+    setOrClear("KF_BPISETUP_DELETE", deleteWhileRunning);
+    setOrClear("KF_BPISETUP_HOLD", holdEvent);
+  }
 
-    const std::string exe = BinDir() + "\\Kestrelclean.exe";
-    std::string cmd = "\"" + exe + "\"";
+  // Starts Kestrelclean in startDir; the caller owns the process handle.
+  HANDLE Start(const std::string& startDir) {
+    std::string cmd = "\"" + program_ + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    Report report;
-    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          startDir.c_str(), &si, &pi)) {
+    if (!::CreateProcessA(program_.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, startDir.c_str(), &si, &pi)) {
       ADD_FAILURE() << "cannot start Kestrelclean, error " << ::GetLastError();
-      return report;
+      return nullptr;
     }
-    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(pi.hProcess, 30000));
-    DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(0u, code);
     ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    return pi.hProcess;
+  }
 
-    std::ifstream in(reportPath, std::ios::binary);
-    report.present = in.good();
-    std::string line;
-    while (std::getline(in, line)) {
-      const size_t tab = line.find('\t');
-      const std::string key = line.substr(0, tab);
-      const std::string rest = tab == std::string::npos ? "" : line.substr(tab + 1);
-      if (key == "module") report.module = rest;
-      else if (key == "cmdline") report.cmdline = rest;
-      else if (key == "cwd") report.cwd = rest;
-      else if (key == "done") report.complete = true;
-      else if (key == "entry") {
-        const size_t t2 = rest.find('\t');
-        report.entries[rest.substr(t2 + 1)] = std::stoul(rest.substr(0, t2), nullptr, 16);
-      }
+  // Runs Kestrelclean in startDir to its end, expecting exitCode; the
+  // stand-in scans the given roots while it runs. A run that gets as far as
+  // the tool leaves no journal behind.
+  Report Run(const std::string& startDir, const std::vector<std::string>& scanRoots, DWORD exitCode = kExitToolRan,
+             const std::string& deleteWhileRunning = std::string()) {
+    SetStandIn(scanRoots, deleteWhileRunning);
+    HANDLE process = Start(startDir);
+    if (!process)
+      return Report();
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process, 30000));
+    DWORD code = 0xFFFFFFFF;
+    ::GetExitCodeProcess(process, &code);
+    EXPECT_EQ(exitCode, code);
+    ::CloseHandle(process);
+    if (exitCode == kExitToolRan || exitCode == kExitToolNotStarted) {
+      EXPECT_FALSE(IsFile(journal_)) << "the journal outlived the restore";
     }
-    return report;
+    return ReadReport(ReportPath());
   }
 
   std::string ExpectedCommandLine(const std::string& startDir) const {
@@ -224,11 +265,11 @@ class Kestrelclean : public ::testing::Test {
 
   std::string root_;
   std::string start_;
+  std::string program_;
+  std::string journal_;
 };
 
-bool IsIni(const std::string& path) {
-  return path.size() >= 4 && SameText(path.substr(path.size() - 4), ".ini");
-}
+bool IsIni(const std::string& path) { return path.size() >= 4 && SameText(path.substr(path.size() - 4), ".ini"); }
 
 // The store's own items: INI entries and folders, not below a dot-folder.
 bool IsStoreItem(const std::string& store, const std::string& path, DWORD attr) {
@@ -251,8 +292,7 @@ DWORD ComparableWord(const std::string& path, DWORD attr) {
 
 // While the tool ran, the store's items were archive-only (Wine keeps no
 // archive bit on folders) and everything else was as before.
-void ExpectNormalisedWhileRunning(const std::string& store, const AttrMap& before,
-                                  const Report& r) {
+void ExpectNormalisedWhileRunning(const std::string& store, const AttrMap& before, const Report& r) {
   ASSERT_TRUE(r.complete) << "the setup tool did not run to its end";
   for (const auto& e : before) {
     auto seen = r.entries.find(e.first);
@@ -379,20 +419,33 @@ TEST_F(Kestrelclean, SameDirectoryFromBothLocationsGetsItsOldAttributesBack) {
             ::GetFileAttributesA((store + "\\x.ini").c_str()) & 0x3F);
 }
 
-TEST_F(Kestrelclean, DataDirWithoutTrailingBackslashMeansPlugInsBesideIt) {
+// A DataDir value that names an existing directory means that directory,
+// trailing backslash or not; one that names nothing leads beside itself, as
+// a program path does.
+TEST_F(Kestrelclean, DataDirWithoutTrailingBackslash) {
   const std::string beside = root_ + "\\PlugIns\\Kestrelfind";
   const std::string inside = root_ + "\\data\\PlugIns\\Kestrelfind";
   MakeStore(beside);
   MakeStore(inside);
-  SetDataDir(root_ + "\\data");
   PlaceTool(start_);
   const AttrMap besideBefore = Scan(beside);
   const AttrMap insideBefore = Scan(inside);
+  auto expectUntouched = [](const AttrMap& before, const Report& r) {
+    for (const auto& e : before)
+      EXPECT_EQ(e.second, r.entries.at(e.first)) << e.first;
+  };
 
-  const Report r = Run(start_, {beside, inside});
+  SetDataDir(root_ + "\\data");
+  Report r = Run(start_, {beside, inside});
+  ExpectNormalisedWhileRunning(inside, insideBefore, r);
+  expectUntouched(besideBefore, r);
+  EXPECT_TRUE(SameText(inside, r.cwd)) << r.cwd;
+  EXPECT_EQ(insideBefore, Scan(inside));
+
+  SetDataDir(root_ + "\\missing");
+  r = Run(start_, {beside, inside});
   ExpectNormalisedWhileRunning(beside, besideBefore, r);
-  for (const auto& e : insideBefore)
-    EXPECT_EQ(e.second, r.entries.at(e.first)) << e.first;
+  expectUntouched(insideBefore, r);
   EXPECT_TRUE(SameText(beside, r.cwd)) << r.cwd;
   EXPECT_EQ(besideBefore, Scan(beside));
 }
@@ -469,12 +522,12 @@ TEST_F(Kestrelclean, ToolThatCannotStartStillRestores) {
   const AttrMap before = Scan(store);
 
   // No tool at all, then a file of that name that is no program.
-  Report r = Run(start_, {store});
+  Report r = Run(start_, {store}, kExitToolNotStarted);
   EXPECT_FALSE(r.present);
   EXPECT_EQ(before, Scan(store));
 
   std::ofstream(start_ + "\\bpisetup.exe", std::ios::binary) << "not a program";
-  r = Run(start_, {store});
+  r = Run(start_, {store}, kExitToolNotStarted);
   EXPECT_FALSE(r.present);
   EXPECT_EQ(before, Scan(store));
 }
@@ -486,10 +539,83 @@ TEST_F(Kestrelclean, ItemRemovedByToolDoesNotStopTheRestore) {
   PlaceTool(start_);
   AttrMap before = Scan(store);
 
-  const Report r = Run(start_, {store}, store + "\\Google.ini");
+  const Report r = Run(start_, {store}, kExitToolRan, store + "\\Google.ini");
   ASSERT_TRUE(r.complete);
   before.erase(store + "\\Google.ini");
   EXPECT_EQ(before, Scan(store));
+}
+
+// Ended from outside while the tool runs (log-off, an installer's time-out),
+// Kestrelclean leaves its journal; the next start restores every word from
+// it, then runs as usual. Under code page 932 the journal holds names whose
+// trail bytes are 0x5C.
+TEST_F(Kestrelclean, EndedWhileToolRunsThenStartedAgainRestoresEveryWord) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  if (::GetACP() == 932) {
+    const std::string hyo = "\x95\x5C", so = "\x83\x5C";
+    MakeDir(store + "\\" + hyo, FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(store + "\\" + hyo + "\\" + so + ".ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+  }
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  const std::string holdName = "KestrelcleanTestHold" + std::to_string(::GetCurrentProcessId());
+  HANDLE hold = ::CreateEventA(nullptr, TRUE, FALSE, holdName.c_str());
+  ASSERT_NE(nullptr, hold);
+  SetStandIn({store}, std::string(), holdName);
+  HANDLE process = Start(start_);
+  ASSERT_NE(nullptr, process);
+  for (int waited = 0; !IsFile(ReportPath()) && waited < 30000; waited += 20)
+    ::Sleep(20);
+  const Report held = ReadReport(ReportPath());
+  ExpectNormalisedWhileRunning(store, before, held);
+  EXPECT_TRUE(IsFile(journal_));
+
+  ::TerminateProcess(process, 99);
+  ::WaitForSingleObject(process, 10000);
+  ::CloseHandle(process);
+  ::SetEvent(hold);
+  // The stand-in runs in the store: it must be gone before the store is removed.
+  if (HANDLE tool = ::OpenProcess(SYNCHRONIZE, FALSE, held.pid)) {
+    ::WaitForSingleObject(tool, 10000);
+    ::CloseHandle(tool);
+  }
+  ::CloseHandle(hold);
+  EXPECT_NE(before, Scan(store)) << "the store was restored without its journal";
+  EXPECT_TRUE(IsFile(journal_));
+
+  const Report again = Run(start_, {store});
+  ExpectNormalisedWhileRunning(store, before, again);
+  EXPECT_EQ(before, Scan(store));
+}
+
+// A journal that cannot be written, or one left by an earlier run that is not
+// whole, stops the run before anything changes; the tool does not start, and
+// such a journal stays for a person to look at.
+TEST_F(Kestrelclean, JournalTroubleStopsTheRunBeforeAnyChange) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  // A folder takes the journal's name.
+  MakeDir(journal_);
+  Report r = Run(start_, {store}, kExitJournalNotWritten);
+  EXPECT_FALSE(r.present);
+  EXPECT_EQ(before, Scan(store));
+  ::RemoveDirectoryA(journal_.c_str());
+
+  // Cut short: no end line after its one item.
+  const std::string cut = "Kestrelclean journal\r\n00000022\t" + store + "\\Plain.ini\r\n";
+  std::ofstream(journal_, std::ios::binary) << cut;
+  r = Run(start_, {store}, kExitJournalUnreadable);
+  EXPECT_FALSE(r.present);
+  EXPECT_EQ(before, Scan(store));
+  std::ifstream in(journal_, std::ios::binary);
+  EXPECT_EQ(cut, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
 // 0x95 0x5C, 0x83 0x5C and 0x94 0x5C end in the byte of '\\'.
@@ -498,10 +624,9 @@ TEST_F(Kestrelclean, DoubleByteNamesWithBackslashTrailBytes) {
     GTEST_SKIP() << "needs code page 932";
   const std::string hyo = "\x95\x5C", so = "\x83\x5C", no = "\x94\x5C";
 
-  // A value ending in a character whose trail byte is 0x5C has no trailing
-  // backslash: "PlugIns" goes beside that folder.
-  const std::string dataStore = root_ + "\\data\\PlugIns\\Kestrelfind";
-  MakeDir(root_ + "\\data\\" + so);
+  // A value that names a folder and ends in a character whose trail byte is
+  // 0x5C has no trailing backslash: "PlugIns" goes inside that folder.
+  const std::string dataStore = root_ + "\\data\\" + so + "\\PlugIns\\Kestrelfind";
   MakeDir(dataStore);
   MakeDir(dataStore + "\\" + hyo, FILE_ATTRIBUTE_HIDDEN);
   MakeFile(dataStore + "\\" + hyo + "\\" + no + ".ini", FILE_ATTRIBUTE_HIDDEN);
@@ -539,8 +664,7 @@ std::string VersionString(const std::vector<char>& block, const char* key) {
   char* value = nullptr;
   UINT len = 0;
   const std::string query = std::string("\\StringFileInfo\\040904E4\\") + key;
-  if (!::VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &len) ||
-      !value)
+  if (!::VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &len) || !value)
     return std::string();
   return std::string(value, ::strnlen(value, len));
 }
@@ -551,8 +675,7 @@ TEST(KestrelcleanProgram, IsAWindowsProgramWithItsVersionResource) {
   HMODULE image = ::LoadLibraryExA(exe.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
   ASSERT_NE(nullptr, image);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-      reinterpret_cast<const BYTE*>(image) + dos->e_lfanew);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const BYTE*>(image) + dos->e_lfanew);
   EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, nt->OptionalHeader.Subsystem);
   ::FreeLibrary(image);
 
