@@ -147,6 +147,19 @@ TEST_F(SearchCommandTest, OnlyTheExactValuesEucAndUtf8ChangeTheEncoding) {
             urls_.Lines());
 }
 
+// Name kanji from the IBM rows of code page 932 arrive as eucJP-ms, which
+// sites that take EUC-JP read; a byte that is no character never swallows
+// the next one.
+TEST_F(SearchCommandTest, AnEucEngineSendsOnlyEucJp) {
+  SKIP_UNLESS_CODE_PAGE_932();
+  sandbox_.WriteEngine("Euc.ini", "https://example.com/?q=", std::string("euc"));
+  EXPECT_EQ("https://example.com/?q=%8F%F4%FB%B6%B6", SearchFor(u8"髙橋", "Euc"));
+  SelectInMail(u8"x \u0080abc y", u8"\u0080abc");
+  PickEngine("Euc");
+  ASSERT_TRUE(urls_.WaitForLines(2));
+  EXPECT_EQ("https://example.com/?q=%3Fabc", urls_.Lines()[1]);
+}
+
 TEST_F(SearchCommandTest, AUtf8EngineSearchesAnyCharacterOfTheMailAndKeepsTheClipboard) {
   sandbox_.WriteEngine("Utf8.ini", "https://example.com/?q=[WORD]&ie=utf-8", std::string("utf8"));
   const std::wstring users = L"\uD55C\uAE00 \U0001F600";
