@@ -1,27 +1,14 @@
 #include "FolderNode.h"
 
-#include "Dbcs.h"
 #include "EngineStore.h"
-#include "Path.h"
 
 namespace kf {
 
-void LoadEngineRecords(const std::string& dir, std::vector<EngineRecord>& list, const ReadFailure& onFailure) {
-  // Read-only, hidden and system files too: the dialog lists everything.
-  for (const StoreEntry& entry : ListEngineFiles(dir, true)) {
-    try {
-      list.push_back(EngineRecord());
-      EngineRecord& engine = list.back();
-      engine.fileName = entry.name;
-      engine.attr = entry.attr;
-      const std::string path = JoinPath(dir, engine.fileName);
-      engine.url = ReadEngineValue(path, kUrlKey, std::string());
-      engine.encode = TruncateText(ReadEngineValue(path, kEncodeKey, std::string()), kEncodeLimit, IsAnsiLeadByte);
-    } catch (...) {
-      if (onFailure)
-        onFailure();
-    }
-  }
+std::vector<EngineRecord> ListEngineRecords(const std::string& dir) {
+  std::vector<EngineRecord> records;
+  for (StoreEntry& entry : ListEngineFiles(dir, true))
+    records.push_back({std::move(entry.name), entry.attr});
+  return records;
 }
 
 EngineRecord* FindEngine(std::vector<EngineRecord>& list, const std::string& name) {

@@ -161,7 +161,7 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
       CreateDirectoryA(rootDir_.c_str(), nullptr);
     ReloadTree();
     if (!folders_.empty())
-      FillEngineList(folders_.front()->engines);
+      RereadEngines(*folders_.front());
   } catch (...) {
     ReleaseWindow();
     throw;

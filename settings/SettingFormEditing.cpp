@@ -134,8 +134,7 @@ bool SettingForm::ReadEngineFields(std::string& name, std::string& url) {
 }
 
 void SettingForm::RereadEngines(FolderNode& folder) {
-  folder.engines.clear();
-  ReadEngines(folder.path, folder.engines);
+  folder.engines = ListEngineRecords(folder.path);
   FillEngineList(folder.engines);
 }
 

@@ -103,7 +103,6 @@ class SettingForm {
   // Tree and list.
   void ReloadTree();
   void AddFolderNodes(const std::string& dir, HTREEITEM parent);
-  void ReadEngines(const std::string& dir, std::vector<EngineRecord>& list);
   void FillEngineList(const std::vector<EngineRecord>& list);
   void SelectRoot();
   HTREEITEM AddFolderNode(HTREEITEM parent, FolderNode& folder, bool hidden);
@@ -133,6 +132,7 @@ class SettingForm {
   // The name and the URL (blanks around it trimmed) of the Add / Modify
   // group; false, after saying why, when the store cannot hold them.
   bool ReadEngineFields(std::string& name, std::string& url);
+  // Lists the folder's engines from its directory and shows them.
   void RereadEngines(FolderNode& folder);
   void SetEditText(ControlId id, const std::string& text);
   void SetTooltip(ControlId id, const std::string& text);

@@ -1,6 +1,7 @@
 // The settings dialog's folder tree and engine check list.
 #include "SettingFormPrivate.h"
 
+#include "Dbcs.h"
 #include "ErrorBox.h"
 #include "Path.h"
 #include "TextIds.h"
@@ -88,7 +89,6 @@ void SettingForm::ReloadTree() {
   root.name = "ROOT";
   root.path = rootDir_;
   HTREEITEM rootItem = AddFolderNode(nullptr, root, false);
-  ReadEngines(rootDir_, root.engines);
   AddFolderNodes(rootDir_, rootItem);
   for (HTREEITEM item : folderItems_)
     TreeView_Expand(tree, item, TVE_EXPAND);
@@ -104,15 +104,10 @@ void SettingForm::AddFolderNodes(const std::string& dir, HTREEITEM parent) {
       folder.path = JoinPath(dir, entry.name);
       HTREEITEM item = AddFolderNode(parent, folder, entry.IsHidden());
       AddFolderNodes(folder.path, item);
-      ReadEngines(folder.path, folder.engines);
     }
   } catch (...) {
     ShowCurrentException(hwnd_);
   }
-}
-
-void SettingForm::ReadEngines(const std::string& dir, std::vector<EngineRecord>& list) {
-  LoadEngineRecords(dir, list, [this] { ShowCurrentException(hwnd_); });
 }
 
 void SettingForm::FillEngineList(const std::vector<EngineRecord>& list) {
@@ -137,7 +132,9 @@ void SettingForm::OnFolderSelected(HTREEITEM item) {
   if (!folder)
     return;
   EnableWindow(Control(kFolderVisibilityButton), !folder->isRoot);
-  FillEngineList(folder->engines);
+  // Listed as the directory is now: a store of thousands of engines costs
+  // the dialog only the folder the user looks at.
+  RereadEngines(*folder);
   SetTreeReadOnly(folder->isRoot);
   UpdateAddModifyButtons();
 }
@@ -187,13 +184,16 @@ LRESULT SettingForm::OnTreeNotify(const NMHDR& header) {
 }
 
 void SettingForm::OnEngineSelected() {
-  EngineRecord* engine = SelectedEngine(nullptr);
+  FolderNode* folder = nullptr;
+  EngineRecord* engine = SelectedEngine(&folder);
   if (!engine)
     return;
+  // The file as it is now, whatever changed it since the folder was listed.
   // Copies: the change handlers below must not see a moving record.
+  const std::string path = JoinPath(folder->path, engine->fileName);
   const std::string name = ExtractEngineName(engine->fileName);
-  const std::string url = engine->url;
-  const std::string encode = engine->encode;
+  const std::string url = ReadEngineValue(path, kUrlKey, std::string());
+  const std::string encode = TruncateText(ReadEngineValue(path, kEncodeKey, std::string()), kEncodeLimit, IsAnsiLeadByte);
   SetEditText(kNameEdit, name);
   SetEditText(kUrlEdit, url);
   ShowEncoding(encode);

@@ -239,6 +239,12 @@ TEST_F(TreeAndList, ClickingAnEngineFillsTheFieldsAndTheirTooltips) {
     EXPECT_EQ(c.name, kft::TooltipText(dialog.Form(), dialog.Control(kNameEdit)));
     EXPECT_EQ(c.url, kft::TooltipText(dialog.Form(), dialog.Control(kUrlEdit)));
   }
+  // The file is read as it is when the engine is selected.
+  sandbox.WriteEngine("Plain.ini", std::string("https://changed.example/"), std::string("euc"));
+  dialog.ClickItem(dialog.ItemIndex("Euc"));
+  dialog.ClickItem(dialog.ItemIndex("Plain"));
+  EXPECT_EQ("https://changed.example/", dialog.Text(kUrlEdit));
+  EXPECT_TRUE(dialog.Checked(kEucRadio));
 }
 
 TEST_F(TreeAndList, JapaneseFolderAndEngineNames) {
