@@ -1,47 +1,18 @@
 #include "OpenPolicy.h"
 
+#include "AsciiText.h"
 #include "UrlBuild.h"
 
 namespace kf {
 
 namespace {
 
-bool IsAsciiLetter(unsigned char b) { return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); }
-bool IsAsciiDigit(unsigned char b) { return b >= '0' && b <= '9'; }
 bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
 
-// A letter, then at least one letter, digit, "+", "-" or ".", then ":". One
-// letter before the colon is a drive ("C:\..."), which the shell opens as a
-// path.
-bool BeginsWithScheme(const std::string& s) {
-  if (s.empty() || !IsAsciiLetter(static_cast<unsigned char>(s[0])))
-    return false;
-  std::size_t i = 1;
-  while (i < s.size()) {
-    const unsigned char b = static_cast<unsigned char>(s[i]);
-    if (!IsAsciiLetter(b) && !IsAsciiDigit(b) && b != '+' && b != '-' && b != '.')
-      break;
-    ++i;
-  }
-  return i >= 2 && i < s.size() && s[i] == ':';
-}
-
-bool BeginsWithIgnoringCase(const std::string& s, const char* prefix) {
-  std::size_t i = 0;
-  for (; prefix[i] != '\0'; ++i) {
-    if (i >= s.size())
-      return false;
-    unsigned char a = static_cast<unsigned char>(s[i]);
-    if (a >= 'A' && a <= 'Z')
-      a = static_cast<unsigned char>(a - 'A' + 'a');
-    if (a != static_cast<unsigned char>(prefix[i]))
-      return false;
-  }
-  return true;
-}
+bool IsHexDigit(unsigned char b) { return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'F') || (b >= 'a' && b <= 'f'); }
 
 bool IsWebAddress(const std::string& address) {
-  return BeginsWithIgnoringCase(address, "http://") || BeginsWithIgnoringCase(address, "https://");
+  return StartsWithIgnoringAsciiCase(address, "http://") || StartsWithIgnoringAsciiCase(address, "https://");
 }
 
 // Blanks and quotes would let a selection break out of the quoted "%1" of a
@@ -60,22 +31,70 @@ bool IsPlainToken(const std::string& address) {
   return true;
 }
 
-}  // namespace
-
-bool MayOpenAddress(const std::string& tmpl, const std::string& address, IsLeadByteFn isLead) {
-  if (address.find('\0') != std::string::npos)
-    return false;
-  const std::size_t placeholder = FindText(tmpl, kWordPlaceholder, 0, isLead);
-  const std::string fixedPart = tmpl.substr(0, placeholder);
-  if (BeginsWithScheme(fixedPart) && address.compare(0, fixedPart.size(), fixedPart) == 0)
-    return true;
-  if (!IsWebAddress(address))
-    return false;
-  return !tmpl.empty() || IsPlainToken(address);
+// A web address whose part between "//" and the first "/" has no '\' (which
+// browsers read as "/", and the shell as the start of a UNC path) and no '@'
+// (which makes all before it user info, so that "https://bank.example@evil/"
+// goes to evil). Character-wise: in Shift-JIS '\' and '@' are also trail
+// bytes (0x95 0x5C, 0x81 0x40).
+bool HasPlainAuthority(const std::string& webAddress, IsLeadByteFn isLead) {
+  const std::size_t slashes = webAddress.find("//");
+  for (std::size_t i = slashes + 2; i < webAddress.size(); i += CharLength(webAddress, i, isLead)) {
+    const char c = webAddress[i];
+    if (c == '/')
+      break;
+    if (c == '\\' || c == '@')
+      return false;
+  }
+  return true;
 }
 
-std::string AbbreviateForMessage(const std::string& text, std::size_t maxBytes,
-                                 IsLeadByteFn isLead) {
+// Every '%' starts an escape of two hex digits. A lone one ("%../") is left
+// as it is by one reader and decoded by the next, so that what is checked is
+// not what is opened.
+bool HasOnlyWholeEscapes(const std::string& address, IsLeadByteFn isLead) {
+  for (std::size_t i = 0; i < address.size(); i += CharLength(address, i, isLead)) {
+    if (address[i] != '%')
+      continue;
+    if (i + 2 >= address.size() || !IsHexDigit(static_cast<unsigned char>(address[i + 1])) ||
+        !IsHexDigit(static_cast<unsigned char>(address[i + 2])))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+AddressRefusal CheckTemplate(const std::string& tmpl, IsLeadByteFn isLead) {
+  return HasPathScheme(tmpl) && ContainsWordPlaceholder(tmpl, isLead) ? AddressRefusal::PathSchemeWithWord
+                                                                      : AddressRefusal::None;
+}
+
+AddressRefusal CheckAddress(const std::string& tmpl, const std::string& address, IsLeadByteFn isLead) {
+  const AddressRefusal templateRefusal = CheckTemplate(tmpl, isLead);
+  if (templateRefusal != AddressRefusal::None)
+    return templateRefusal;
+  if (address.size() > kMaxAddressBytes)
+    return AddressRefusal::TooLong;
+  if (address.find('\0') != std::string::npos)
+    return AddressRefusal::NotWebAddress;
+  const std::size_t placeholder = FindText(tmpl, kWordPlaceholder, 0, isLead);
+  const std::string fixedPart = tmpl.substr(0, placeholder);
+  if (SchemeLength(fixedPart) > 0 && address.compare(0, fixedPart.size(), fixedPart) == 0)
+    return AddressRefusal::None;
+  if (!IsWebAddress(address))
+    return AddressRefusal::NotWebAddress;
+  if (!tmpl.empty())
+    return AddressRefusal::None;
+  if (!IsPlainToken(address))
+    return AddressRefusal::NotWebAddress;
+  if (!HasPlainAuthority(address, isLead))
+    return AddressRefusal::BareAddressHost;
+  if (!HasOnlyWholeEscapes(address, isLead))
+    return AddressRefusal::BareAddressPercent;
+  return AddressRefusal::None;
+}
+
+std::string AbbreviateForMessage(const std::string& text, std::size_t maxBytes, IsLeadByteFn isLead) {
   // Clean first, character by character, so that every piece is a whole
   // character of the code page; then cut between pieces.
   std::string clean;

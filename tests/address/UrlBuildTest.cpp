@@ -49,8 +49,7 @@ TEST(ReplaceWord, TrailByteBracketStartsNoPlaceholderInShiftJis) {
 
   // A placeholder after a complete double-byte character is found.
   const std::string after = Bytes("81 5B") + "[WORD]" + Bytes("82 A0") + "[WORD]";
-  EXPECT_EQ(kf::ReplaceWord(after, "x", kf::IsShiftJisLeadByte),
-            Bytes("81 5B") + "x" + Bytes("82 A0") + "x");
+  EXPECT_EQ(kf::ReplaceWord(after, "x", kf::IsShiftJisLeadByte), Bytes("81 5B") + "x" + Bytes("82 A0") + "x");
 }
 
 TEST(ContainsWordPlaceholder, FindsOnlyTheExactPlaceholder) {
@@ -63,15 +62,36 @@ TEST(ContainsWordPlaceholder, FindsOnlyTheExactPlaceholder) {
 TEST(BuildSearchUrl, EncodesTheWordAndPlacesIt) {
   const ReplaceCase cases[] = {
       {"placeholder in the middle", "A[WORD]B", "abc", "AabcB"},
-      {"placeholder twice, encoded in both", "http://e/?a=[WORD]&b=[WORD]", "a b",
-       "http://e/?a=a+b&b=a+b"},
+      {"placeholder twice, encoded in both", "http://e/?a=[WORD]&b=[WORD]", "a b", "http://e/?a=a+b&b=a+b"},
       {"appended without placeholder", "http://e/?q=", "a b&c", "http://e/?q=a+b%26c"},
       {"Shift-JIS word", "http://e/?q=[WORD]", Bytes("8C 9F 8D F5"), "http://e/?q=%8C%9F%8D%F5"},
       {"empty template leaves the word unencoded", "", "a b&c", "a b&c"},
       {"empty template keeps high bytes", "", Bytes("8C 9F"), Bytes("8C 9F")},
-      {"encoded word cannot form a placeholder", "http://e/?q=", "[WORD]",
-       "http://e/?q=%5BWORD%5D"},
+      {"encoded word cannot form a placeholder", "http://e/?q=", "[WORD]", "http://e/?q=%5BWORD%5D"},
       {"word cut at NUL", "http://e/?q=", Bytes("61 00 62"), "http://e/?q=a"},
+  };
+  for (const ReplaceCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(kf::BuildSearchUrl(c.tmpl, c.word, kf::IsShiftJisLeadByte), c.url);
+  }
+}
+
+TEST(BuildSearchUrl, WordAppendedNeverExtendsTheHostNorPicksAPath) {
+  const ReplaceCase cases[] = {
+      {"host only: a slash first", "https://www.google.com", ".evil.com", "https://www.google.com/.evil.com"},
+      {"host only, user info in the word", "https://www.google.com", "@evil.com", "https://www.google.com/@evil.com"},
+      {"port and user info are in the authority", "http://u@h:8080", "x", "http://u@h:8080/x"},
+      {"path", "https://e/wiki/", "x", "https://e/wiki/x"},
+      {"query right after the host", "https://e?q=", "x", "https://e?q=x"},
+      {"fragment right after the host", "https://e#", "x", "https://e#x"},
+      {"no authority", "kftest:", "x", "kftest:x"},
+      {"placeholder in the host", "https://[WORD].example.com/", "a", "https://a.example.com/"},
+      {"file template without placeholder: as written", "file:///C:/docs/readme.txt", "calc.exe",
+       "file:///C:/docs/readme.txt"},
+      {"file template with no path: as written", "FILE://server", "x", "FILE://server"},
+      {"shell template: as written", "shell:downloads", "x", "shell:downloads"},
+      {"file template with placeholder is built (the open policy refuses it)", "file:///C:/[WORD]", "x",
+       "file:///C:/x"},
   };
   for (const ReplaceCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -105,8 +125,7 @@ TEST(BuildUtf8SearchUrl, EncodesLikeAnyWordButEscapesOnlyNonAsciiOfABareAddress)
       {"empty template: only bytes from 0x80 up escaped", "",
        "https://e/" + Bytes("E6 A4 9C") + "?q=a b%41[d]&" + Bytes("F0 9F 98 80"),
        "https://e/%E6%A4%9C?q=a b%41[d]&%F0%9F%98%80"},
-      {"empty template, NUL kept for the address check to refuse", "", Bytes("61 00 C3 A9"),
-       Bytes("61 00") + "%C3%A9"},
+      {"empty template, NUL kept for the address check to refuse", "", Bytes("61 00 C3 A9"), Bytes("61 00") + "%C3%A9"},
       {"empty template, empty word", "", "", ""},
   };
   for (const ReplaceCase& c : cases) {
