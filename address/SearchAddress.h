@@ -1,0 +1,51 @@
+// From the selection in a mail and an engine's definition to the address the
+// shell is asked to open: one pure function, so that the plug-in's command
+// only reads the clipboard and the engine file before it and shows a message
+// or opens the address after it.
+#pragma once
+
+#include <string>
+
+#include "Dbcs.h"
+#include "MailText.h"
+#include "OpenPolicy.h"
+
+namespace kf {
+
+enum class Encoding { ShiftJis, EucJp, Utf8 };
+
+// Which encoding a value of "encode" means: exactly "euc" -> EucJp, exactly
+// "utf8" -> Utf8, anything else (missing, "sjis", "Sjis", "EUC", "UTF-8") ->
+// ShiftJis. The one rule for both the search and the settings dialog.
+Encoding EncodingOfValue(const std::string& encodeValue);
+
+struct EngineDefinition {
+  std::string urlTemplate;  // as read; "" opens the selection itself
+  Encoding encoding = Encoding::ShiftJis;
+  bool clean = true;  // false: the engine's file says clean=0
+};
+
+struct SelectionText {
+  std::string ansi;        // the selection in the process's ANSI code page
+  std::u16string unicode;  // the same selection as UTF-16
+};
+
+struct SearchAddress {
+  // What to open. Also set when refused, for the message: the address as
+  // built, or for PathSchemeWithWord the template, which is refused whatever
+  // the word.
+  std::string address;
+  AddressRefusal refusal = AddressRefusal::None;
+};
+
+// UTF-8 engines take the Unicode selection, Shift-JIS and EUC-JP engines the
+// ANSI one; it is cleaned (CleanMailText) unless the engine says clean=0,
+// converted to the engine's encoding, built into the template (BuildSearchUrl,
+// BuildUtf8SearchUrl) and checked (CheckAddress). A template CheckTemplate
+// refuses is refused before anything else, even for an empty selection.
+// isLead and marks describe the ANSI code page of selection.ansi and of the
+// template.
+SearchAddress BuildSearchAddress(const SelectionText& selection, const EngineDefinition& engine, IsLeadByteFn isLead,
+                                 const AnsiMarks& marks);
+
+}  // namespace kf
