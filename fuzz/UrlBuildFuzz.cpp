@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "AddressProperties.h"
 #include "FuzzInput.h"
 #include "UrlBuild.h"
 #include "UrlEncode.h"
@@ -29,6 +30,19 @@ std::vector<std::size_t> PlaceholderPositions(const std::string& tmpl, kf::IsLea
     }
   }
   return found;
+}
+
+// "scheme://" and nothing but an authority after it: no '/', '?' or '#'
+// found walking the characters.
+bool EndsInAuthority(const std::string& tmpl, kf::IsLeadByteFn isLead) {
+  const std::string scheme = kffuzz::SchemeOf(tmpl);
+  if (scheme.empty() || tmpl.compare(scheme.size(), 3, "://") != 0)
+    return false;
+  for (std::size_t i = scheme.size() + 3; i < tmpl.size(); i += kf::CharLength(tmpl, i, isLead)) {
+    if (tmpl[i] == '/' || tmpl[i] == '?' || tmpl[i] == '#')
+      return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -62,10 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     KF_CHECK(url == word);
   } else {
     const std::string encoded = kf::UrlEncode(word);
-    if (at.empty())
-      KF_CHECK(url == tmpl + encoded);
-    else
+    const std::string scheme = kffuzz::SchemeOf(tmpl);
+    if (!at.empty())
       KF_CHECK(url == kf::ReplaceWord(tmpl, encoded, isLead));
+    else if (scheme == "file" || scheme == "shell")
+      KF_CHECK(url == tmpl);  // a path is never extended by the word
+    else if (EndsInAuthority(tmpl, isLead))
+      KF_CHECK(url == tmpl + "/" + encoded);  // the word never extends the host
+    else
+      KF_CHECK(url == tmpl + encoded);
     // The template's text before its first placeholder always leads.
     const std::size_t fixed = at.empty() ? tmpl.size() : at.front();
     KF_CHECK(url.compare(0, fixed, tmpl, 0, fixed) == 0);

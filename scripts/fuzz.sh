@@ -14,7 +14,7 @@ esac
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KF_FUZZ_BUILD:-$root/build-fuzz}
-targets=(EucJpFuzz UrlEncodeFuzz UrlBuildFuzz OpenPolicyFuzz Utf8Fuzz)
+targets=(EucJpFuzz UrlEncodeFuzz UrlBuildFuzz OpenPolicyFuzz Utf8Fuzz MailTextFuzz SearchAddressFuzz)
 
 command -v clang++ >/dev/null || { echo "clang++ is missing (scripts/install-deps.sh)" >&2; exit 1; }
 if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' |
