@@ -6,26 +6,15 @@
 #include <cstddef>
 #include <string>
 
+#include "AsciiText.h"
 #include "Dbcs.h"
 #include "FuzzInput.h"
 #include "OpenPolicy.h"
 
 namespace kffuzz {
 
-inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-inline bool BeginsWithLower(const std::string& s, const std::string& lowerPrefix) {
-  if (s.size() < lowerPrefix.size())
-    return false;
-  for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
-    if (LowerAscii(s[i]) != lowerPrefix[i])
-      return false;
-  }
-  return true;
-}
-
 inline bool BeginsWithWebScheme(const std::string& s) {
-  return BeginsWithLower(s, "http://") || BeginsWithLower(s, "https://");
+  return kf::StartsWithIgnoringAsciiCase(s, "http://") || kf::StartsWithIgnoringAsciiCase(s, "https://");
 }
 
 inline bool IsSchemeChar(unsigned char b) {
@@ -49,7 +38,7 @@ inline std::string SchemeOf(const std::string& s) {
   for (std::size_t i = 0; i < colon; ++i) {
     if (!IsSchemeChar(static_cast<unsigned char>(s[i])))
       return std::string();
-    scheme.push_back(LowerAscii(s[i]));
+    scheme.push_back(kf::ToLowerAscii(s[i]));
   }
   return scheme;
 }
