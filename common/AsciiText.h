@@ -52,4 +52,12 @@ inline bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view as
   return text.size() >= ascii.size() && ascii_detail::StartsWith(text.substr(text.size() - ascii.size()), ascii);
 }
 
+// text without the spaces and tabs at its ends.
+inline std::string_view TrimSpaces(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos)
+    return std::string_view();
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace kf

@@ -11,14 +11,11 @@
 #include "Handles.h"
 #include "Module.h"
 #include "Path.h"
-#include "TextIds.h"
-#include "UiText.h"
 #include "PluginState.h"
 #include "SearchMenu.h"
-#include "EucJp.h"
-#include "OpenPolicy.h"
+#include "TextIds.h"
+#include "UiText.h"
 #include "UrlBuild.h"
-#include "Utf8.h"
 
 namespace kf {
 
@@ -26,10 +23,6 @@ namespace {
 
 // WM_COMMAND id that makes a host window copy its selection to the clipboard.
 constexpr WPARAM kCopySelectionCommand = 57634;  // 0xE122
-
-const char kDefaultEncoding[] = "sjis";
-const char kEucEncoding[] = "euc";
-const char kUtf8Encoding[] = "utf8";
 
 // How much of a refused address the error box repeats.
 constexpr std::size_t kShownAddressBytes = 200;
@@ -100,50 +93,158 @@ DWORD ShellErrorCode(INT_PTR result) {
   }
 }
 
-void OpenInShell(const std::string& tmpl, const std::string& url) {
-  // The address is made from mail text; only the engine's own template, or a
-  // plain web address, may decide what the shell starts.
-  if (!MayOpenAddress(tmpl, url, IsAnsiLeadByte))
-    throw Error(UiText(IDS_ADDRESS_NOT_WEB, {Shown(url)}));
-  if (!ShellCanTake(url))
-    throw Error(UiText(IDS_ADDRESS_TOO_LONG_FOR_SHELL, {std::to_string(url.size())}));
-  const auto result =
-      reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOW));
-  if (result <= 32)
-    throw Error(UiText(IDS_SHELL_FAILED, {Shown(url), SystemMessage(ShellErrorCode(result))}));
+// More engines than this in one "Search All" are opened only when the user
+// says so.
+constexpr std::size_t kSearchAllWithoutAsking = 8;
+// How long a program the shell started may take to pass its address on (a
+// browser hands it to the window it has open, and ends) before the next one
+// is opened.
+constexpr DWORD kHandOffMs = 1000;
+// Between two opens when the shell reports no program to wait for.
+constexpr DWORD kOpenGapMs = 100;
+
+// How the process's ANSI code page writes the full-width characters the
+// mail text cleaner knows ("" where it has none: 1252, say).
+const AnsiMarks& CodePageMarks() {
+  static const AnsiMarks marks = [] {
+    const auto inCodePage = [](const wchar_t* text) {
+      char bytes[8] = {};
+      BOOL lost = FALSE;
+      const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, 1, bytes, sizeof bytes, nullptr, &lost);
+      return n > 0 && !lost ? std::string(bytes, static_cast<std::size_t>(n)) : std::string();
+    };
+    return AnsiMarks{inCodePage(L"\u3000"), inCodePage(L"\uFF1E"), inCodePage(L"\uFF5C")};
+  }();
+  return marks;
+}
+
+// What the engine file says: its template (the built-in search when it has
+// none), its encoding and whether the selection is cleaned.
+EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
+  EngineDefinition engine;
+  engine.urlTemplate = ReadEngineValue(iniPath, kUrlKey, kDefaultSearchUrl);
+  engine.encoding = EncodingOfValue(ReadEngineValue(iniPath, kEncodeKey, std::string()));
+  engine.clean = ReadEngineValue(iniPath, kCleanKey, std::string()) != "0";
+  return engine;
+}
+
+// The scheme of a template, for the message that refuses it.
+std::string SchemeOf(const std::string& tmpl) { return tmpl.substr(0, tmpl.find(':')); }
+
+std::string RefusalText(AddressRefusal refusal, const std::string& address) {
+  switch (refusal) {
+    case AddressRefusal::None:
+    case AddressRefusal::Empty:
+      return std::string();
+    case AddressRefusal::NotWebAddress:
+      return UiText(IDS_ADDRESS_NOT_WEB, {Shown(address)});
+    case AddressRefusal::BareAddressHost:
+      return UiText(IDS_ADDRESS_HOST_NOT_PLAIN, {Shown(address)});
+    case AddressRefusal::BareAddressPercent:
+      return UiText(IDS_ADDRESS_BAD_PERCENT, {Shown(address)});
+    case AddressRefusal::PathSchemeWithWord:
+      return UiText(IDS_TEMPLATE_PATH_SCHEME, {Shown(SchemeOf(address))});
+    case AddressRefusal::TooLong:
+      return UiText(IDS_ADDRESS_TOO_LONG, {std::to_string(address.size())});
+  }
+  return std::string();
+}
+
+// Hands address to the shell's "open"; "" or why it failed.
+std::string OpenAddress(const std::string& address, bool waitForHandOff) {
+  if (!ShellCanTake(address))
+    return UiText(IDS_ADDRESS_TOO_LONG_FOR_SHELL, {std::to_string(address.size())});
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof(info);
+  // The shell's own boxes would say less than ours, and in its words.
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = "open";
+  info.lpFile = address.c_str();
+  info.nShow = SW_SHOW;
+  const BOOL started = ShellExecuteExA(&info);
+  const KernelHandle process(info.hProcess);
+  const auto result = reinterpret_cast<INT_PTR>(info.hInstApp);
+  if (!started || result <= 32) {
+    const DWORD error = GetLastError();
+    return UiText(IDS_SHELL_FAILED, {Shown(address), SystemMessage(result <= 32 && result != 0 ? ShellErrorCode(result)
+                                                                                                  : error)});
+  }
+  if (waitForHandOff) {
+    if (process)
+      WaitForSingleObject(process.Get(), kHandOffMs);
+    else
+      Sleep(kOpenGapMs);
+  }
+  return std::string();
+}
+
+// The engines a picked item stands for, copied: the message boxes run a
+// message loop in which the host may rebuild the menu.
+std::vector<MenuEngine> EnginesOf(WORD id) {
+  // A menu item carries only the low 16 bits of the id the host gave, so
+  // those are what is compared: a host that counts its ids past 65535 still
+  // reaches its engines.
+  std::vector<MenuEngine> engines;
+  for (const MenuEngine& entry : gMenuEngines) {
+    if (LOWORD(entry.commandId) == id)
+      engines.push_back(entry);
+  }
+  return engines;
+}
+
+std::vector<MenuEngine> SearchAllEnginesOf(WORD id) {
+  for (const SearchAllItem& item : gSearchAllItems) {
+    if (LOWORD(item.commandId) == id && item.first + item.count <= gMenuEngines.size())
+      return std::vector<MenuEngine>(gMenuEngines.begin() + static_cast<std::ptrdiff_t>(item.first),
+                                     gMenuEngines.begin() + static_cast<std::ptrdiff_t>(item.first + item.count));
+  }
+  return {};
 }
 
 void RunSearch(HWND window, LPARAM param) {
-  const Selection selection = CaptureSelection(window);
-  if (selection.Empty())
+  const std::vector<MenuEngine> engines = EnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
+  const SelectionText selection = CaptureSelection(window);
+  if (selection.ansi.empty() && selection.unicode.empty())
     return;
-
-  // A menu item carries only the low 16 bits of the id the host gave, so
-  // those are what is compared: a host that counts its ids past 65535 still
-  // reaches its engines. The paths are copied first: the error boxes below
-  // run a message loop in which the host may rebuild the menu and with it
-  // gMenuEngines.
-  const WORD id = LOWORD(static_cast<DWORD_PTR>(param));
-  std::vector<std::string> engines;
-  for (const MenuEngine& entry : gMenuEngines) {
-    if (LOWORD(entry.commandId) == id)
-      engines.push_back(entry.filePath);
-  }
   const HWND owner = ErrorOwner(window);
-  for (const std::string& iniPath : engines) {
+  for (const MenuEngine& engine : engines) {
     // An engine deleted since the menu was built is passed over silently.
-    if (IsFile(iniPath))
-      SearchWithEngine(owner, iniPath, selection);
+    if (!IsFile(engine.filePath))
+      continue;
+    const std::string failure = SearchWithEngine(engine.filePath, selection, false);
+    if (!failure.empty())
+      ShowErrorBox(owner, failure);
   }
+}
+
+void RunSearchAll(HWND window, LPARAM param) {
+  const std::vector<MenuEngine> engines = SearchAllEnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
+  if (engines.empty())
+    return;
+  const HWND owner = ErrorOwner(window);
+  if (engines.size() > kSearchAllWithoutAsking &&
+      !Confirm(owner, UiText(IDS_OPEN_N_SEARCHES, {std::to_string(engines.size())})))
+    return;
+  const SelectionText selection = CaptureSelection(window);
+  if (selection.ansi.empty() && selection.unicode.empty())
+    return;
+  // Every engine gets its turn; what could not be opened is told once, at
+  // the end.
+  std::string failures;
+  for (const MenuEngine& engine : engines) {
+    const std::string failure = IsFile(engine.filePath)
+                                    ? SearchWithEngine(engine.filePath, selection, true)
+                                    : UiText(IDS_ENGINE_FILE_GONE, {engine.filePath});
+    if (!failure.empty())
+      failures += "\r\n\r\n" + engine.caption + ": " + failure;
+  }
+  if (!failures.empty())
+    ShowErrorBox(owner, UiText(IDS_SEARCHES_NOT_OPENED, {failures}));
 }
 
 }  // namespace
 
-std::string ReplaceWord(const std::string& tmpl, const std::string& word) {
-  return ReplaceWord(tmpl, word, IsAnsiLeadByte);
-}
-
-Selection CaptureSelection(HWND window) {
+SelectionText CaptureSelection(HWND window) {
   const HWND owner = ErrorOwner(window);
   ClipboardSnapshot saved;
   try {
@@ -153,16 +254,17 @@ Selection CaptureSelection(HWND window) {
   } catch (...) {
     ShowCurrentException(owner);
     // Whatever could not be saved must not be overwritten by the host's copy.
-    return Selection();
+    return SelectionText();
   }
 
   SendMessageA(window, WM_COMMAND, kCopySelectionCommand, 0);
 
-  Selection word;
+  SelectionText word;
   try {
     ClipboardSession clipboard(ThisModule());
-    word.Ansi = clipboard.ReadText();
-    word.Unicode = clipboard.ReadUnicodeText();
+    word.ansi = clipboard.ReadText();
+    const std::wstring unicode = clipboard.ReadUnicodeText();
+    word.unicode.assign(unicode.begin(), unicode.end());
     saved.Restore(clipboard);
   } catch (...) {
     ShowCurrentException(owner);
@@ -170,41 +272,31 @@ Selection CaptureSelection(HWND window) {
   return word;
 }
 
-void SearchWithEngine(HWND owner, const std::string& iniPath, const Selection& selection) {
-  std::string tmpl;
-  std::string engineWord = selection.Ansi;
-  bool utf8 = false;
+std::string SearchWithEngine(const std::string& iniPath, const SelectionText& selection, bool waitForHandOff) {
   try {
-    tmpl = ReadEngineValue(iniPath, kUrlKey, kDefaultSearchUrl);
-    // Only the exact lower-case values select EUC-JP or UTF-8; anything else
-    // is Shift-JIS.
-    const std::string encoding = ReadEngineValue(iniPath, kEncodeKey, kDefaultEncoding);
-    if (encoding == kEucEncoding) {
-      engineWord = SjisToEuc(selection.Ansi);
-    } else if (encoding == kUtf8Encoding) {
-      engineWord = Utf16ToUtf8(std::u16string(selection.Unicode.begin(), selection.Unicode.end()));
-      utf8 = true;
-    }
-  } catch (...) {
-    ShowCurrentException(owner);
-  }
-  if (engineWord.empty())
-    return;
-
-  try {
-    // An empty template hands the word over unencoded, as an address of its
-    // own; in UTF-8 only its non-ASCII bytes are escaped, for the shell's
-    // ANSI entry point would read them in the system code page.
-    OpenInShell(tmpl, utf8 ? BuildUtf8SearchUrl(tmpl, engineWord, IsAnsiLeadByte)
-                           : BuildSearchUrl(tmpl, engineWord, IsAnsiLeadByte));
-  } catch (...) {
-    ShowCurrentException(owner);
+    const SearchAddress search =
+        BuildSearchAddress(selection, ReadEngineDefinition(iniPath), IsAnsiLeadByte, CodePageMarks());
+    if (search.refusal == AddressRefusal::Empty)
+      return std::string();
+    if (search.refusal != AddressRefusal::None)
+      return RefusalText(search.refusal, search.address);
+    return OpenAddress(search.address, waitForHandOff);
+  } catch (const std::bad_alloc&) {
+    return UiText(IDS_OUT_OF_MEMORY);
   }
 }
 
 void WINAPI SearchCommand(HWND window, LPARAM param) {
   try {
     RunSearch(window, param);
+  } catch (...) {
+    ShowCurrentException(ErrorOwner(window));
+  }
+}
+
+void WINAPI SearchAllCommand(HWND window, LPARAM param) {
+  try {
+    RunSearchAll(window, param);
   } catch (...) {
     ShowCurrentException(ErrorOwner(window));
   }

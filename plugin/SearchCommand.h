@@ -1,37 +1,34 @@
-// The command behind every engine item: the host's selection, through the
-// clipboard, into the engine's query URL, opened by the shell.
+// The commands behind the engine items: the host's selection, through the
+// clipboard, into each engine's query address, opened by the shell.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "SearchAddress.h"
+
 namespace kf {
 
-// Registered with the host for every engine item. param's low 16 bits are
-// the command id of the item picked.
+// Registered with the host for every engine item and every favourite.
+// param's low 16 bits are the command id of the item picked.
 void WINAPI SearchCommand(HWND window, LPARAM param);
 
-// The host's selection as the clipboard gave it: the ANSI text for engines
-// in Shift-JIS or EUC-JP, the Unicode text for engines in UTF-8.
-struct Selection {
-  std::string Ansi;
-  std::wstring Unicode;
-
-  bool Empty() const { return Ansi.empty() && Unicode.empty(); }
-};
+// Registered for every "Search All (N)" item: searches with each engine the
+// folder's submenu listed, in menu order, with one capture of the selection.
+void WINAPI SearchAllCommand(HWND window, LPARAM param);
 
 // Makes window copy its selection and returns it, leaving the user's
 // clipboard as it was. Failures are shown in the error box; the selection is
 // then empty when nothing could be read.
-Selection CaptureSelection(HWND window);
+SelectionText CaptureSelection(HWND window);
 
-// Every "[WORD]" of tmpl replaced by word, left to right.
-std::string ReplaceWord(const std::string& tmpl, const std::string& word);
-
-// Opens the query URL of the engine file iniPath for word: reads its
-// template and encoding, converts, encodes and hands the address to the
-// shell if it may be opened. Each failing step is shown in the error box.
-void SearchWithEngine(HWND owner, const std::string& iniPath, const Selection& selection);
+// Searches the selection with the engine file iniPath: reads its
+// definition, builds the address and hands it to the shell. Returns "" when
+// the address was opened or there is nothing to search, and otherwise why
+// not, as the user reads it. waitForHandOff: let the program the shell
+// started pass the address on before returning, so that the next one opens
+// after it.
+std::string SearchWithEngine(const std::string& iniPath, const SelectionText& selection, bool waitForHandOff);
 
 }  // namespace kf

@@ -8,6 +8,7 @@
 #include "Handles.h"
 #include "Module.h"
 #include "Path.h"
+#include "PluginSettings.h"
 #include "PluginState.h"
 #include "SearchCommand.h"
 #include "TextIds.h"
@@ -16,7 +17,9 @@
 namespace kf {
 
 const char kShowAllCommandName[] = "Show All";
+const char kSearchAllCommandName[] = "Search All";
 std::vector<MenuEngine> gMenuEngines;
+std::vector<SearchAllItem> gSearchAllItems;
 UINT gShowAllCommandId = 0;
 
 namespace {
@@ -194,8 +197,15 @@ bool IsSearchMenuType(int menuType) {
   return menuType == 3 || menuType == 4 || menuType == 11 || menuType == 12;
 }
 
-void SortMenuRange(std::size_t first, std::size_t last) {
-  if (first >= last || last >= gMenuEngines.size())
+std::string EngineMenuText(const std::string& text, char accessKey) {
+  std::string shown = MenuText(text);
+  if (accessKey)
+    shown += std::string("(&") + accessKey + ")";
+  return shown;
+}
+
+void SortByCaption(std::vector<MenuEngine>& items, std::size_t first, std::size_t last) {
+  if (first >= last || last >= items.size())
     return;
   // Each caption is folded, converted and given its sort key once; the sort
   // then compares keys. A menu of thousands of engines would otherwise make
@@ -204,7 +214,7 @@ void SortMenuRange(std::size_t first, std::size_t last) {
   SortNames names(count, UserLocaleCodePage());
   bool keyed = true;
   for (std::size_t i = first; i <= last; ++i)
-    keyed = names.Add(gMenuEngines[i].caption) && keyed;
+    keyed = names.Add(items[i].caption) && keyed;
   std::vector<std::size_t> order(count);
   for (std::size_t i = 0; i < count; ++i)
     order[i] = i;
@@ -221,15 +231,16 @@ void SortMenuRange(std::size_t first, std::size_t last) {
   std::vector<MenuEngine> sorted;
   sorted.reserve(count);
   for (std::size_t i : order)
-    sorted.push_back(std::move(gMenuEngines[first + i]));
-  std::move(sorted.begin(), sorted.end(), gMenuEngines.begin() + static_cast<std::ptrdiff_t>(first));
+    sorted.push_back(std::move(items[first + i]));
+  std::move(sorted.begin(), sorted.end(), items.begin() + static_cast<std::ptrdiff_t>(first));
 }
 
 namespace {
 
 // Appends the listed engine files of path, sorted by name, each registered
-// with the host; a greyed "No Item" when there is none.
-void AppendEngines(const std::string& path, const std::vector<StoreEntry>& files, HMENU menu, int menuType) {
+// with the host; a greyed "No Item" when there is none. Favourites are
+// gathered into build.
+void AppendEngines(const std::string& path, const std::vector<StoreEntry>& files, HMENU menu, MenuBuild& build) {
   if (files.empty()) {
     AppendNoItem(menu);
     return;
@@ -240,28 +251,73 @@ void AppendEngines(const std::string& path, const std::vector<StoreEntry>& files
     MenuEngine entry;
     entry.filePath = path + file.name;
     entry.caption = ExtractEngineName(file.name);
-    entry.commandId = gBeckyApi->RegisterCommand(entry.caption.c_str(), menuType, SearchCommand);
+    const EngineMenuTraits traits = MenuTraitsOf(entry.filePath, file);
+    entry.accessKey = traits.accessKey;
+    entry.commandId = gBeckyApi->RegisterCommand(entry.caption.c_str(), build.menuType, SearchCommand);
+    if (traits.favourite)
+      build.favourites.push_back(entry);
     gMenuEngines.push_back(std::move(entry));
   }
-  SortMenuRange(first, gMenuEngines.size() - 1);
+  SortByCaption(gMenuEngines, first, gMenuEngines.size() - 1);
   for (std::size_t i = first; i < gMenuEngines.size(); ++i) {
-    const std::string& caption = gMenuEngines[i].caption;
-    const bool plain = caption.find('&') == std::string::npos;
-    AppendMenuA(menu, MF_STRING, gMenuEngines[i].commandId, plain ? caption.c_str() : MenuText(caption).c_str());
+    const MenuEngine& engine = gMenuEngines[i];
+    const bool plain = !engine.accessKey && engine.caption.find('&') == std::string::npos;
+    AppendMenuA(menu, MF_STRING, engine.commandId,
+                plain ? engine.caption.c_str() : EngineMenuText(engine.caption, engine.accessKey).c_str());
+  }
+}
+
+// "Search All (N)" and its separator at the top of a folder's submenu; the
+// engines it searches are filled in once they are sorted.
+void AppendSearchAll(HMENU menu, std::size_t engines, MenuBuild& build) {
+  SearchAllItem item;
+  item.commandId = gBeckyApi->RegisterCommand(kSearchAllCommandName, build.menuType, SearchAllCommand);
+  item.count = engines;
+  gSearchAllItems.push_back(item);
+  AppendMenuA(menu, MF_STRING, item.commandId, UiText(IDS_SEARCH_ALL, {std::to_string(engines)}).c_str());
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+}
+
+// The favourites first by name, registered again for the host's menu (the
+// same engine keeps its own item in its folder).
+void AppendFavourites(HMENU hostMenu, MenuBuild& build) {
+  std::vector<MenuEngine>& favourites = build.favourites;
+  if (favourites.empty())
+    return;
+  SortByCaption(favourites, 0, favourites.size() - 1);
+  if (favourites.size() > kMaxFavourites)
+    favourites.resize(kMaxFavourites);
+  for (MenuEngine& favourite : favourites) {
+    favourite.commandId = gBeckyApi->RegisterCommand(favourite.caption.c_str(), build.menuType, SearchCommand);
+    const std::string text = UiText(IDS_SEARCH_WITH, {MenuText(favourite.caption)});
+    AppendMenuA(hostMenu, MF_STRING, favourite.commandId, EngineMenuText(text, favourite.accessKey).c_str());
+    gMenuEngines.push_back(favourite);
   }
 }
 
 }  // namespace
 
-void AddFolderItems(const std::string& path, HMENU menu, bool showHidden, int menuType, int depth) {
+void AddFolderItems(const std::string& path, HMENU menu, MenuBuild& build, int depth) {
   // One listing gives both the subfolders and the engines: under Wine the
   // listing of a folder costs about as much as the menu's own items.
   std::vector<StoreEntry> folders, engines;
   try {
-    ListFolderContents(path, showHidden, folders, engines);
+    ListFolderContents(path, build.showHidden, folders, engines);
   } catch (...) {
     ShowCurrentException(nullptr);
     return;
+  }
+  // Not in "Search engines" itself: a folder is what the user groups
+  // engines by, the whole store is not.
+  bool searchAll = build.searchAll && depth > 1 && engines.size() >= 2;
+  const std::size_t searchAllIndex = gSearchAllItems.size();
+  if (searchAll) {
+    try {
+      AppendSearchAll(menu, engines.size(), build);
+    } catch (...) {
+      searchAll = false;
+      ShowCurrentException(nullptr);
+    }
   }
   if (depth <= kMaxFolderDepth) {
     try {
@@ -274,22 +330,28 @@ void AddFolderItems(const std::string& path, HMENU menu, bool showHidden, int me
           break;
         // The parent menu owns the submenu now and destroys it with itself.
         HMENU submenu = sub.Detach();
-        AddFolderItems(path + folder.name + "\\", submenu, showHidden, menuType, depth + 1);
+        AddFolderItems(path + folder.name + "\\", submenu, build, depth + 1);
       }
     } catch (...) {
       // A folder that cannot be walked just ends its listing; what is there stays.
     }
   }
   try {
-    AppendEngines(path, engines, menu, menuType);
+    const std::size_t first = gMenuEngines.size();
+    AppendEngines(path, engines, menu, build);
+    if (searchAll) {
+      gSearchAllItems[searchAllIndex].first = first;
+      gSearchAllItems[searchAllIndex].count = gMenuEngines.size() - first;
+    }
   } catch (...) {
     ShowCurrentException(nullptr);
   }
 }
 
-MenuHandle BuildSearchMenu(int menuType) {
+MenuHandle BuildSearchMenu(MenuBuild& build) {
   MenuHandle popup(CreatePopupMenu());
   gMenuEngines.clear();
+  gSearchAllItems.clear();
   if (!popup) {
     ShowErrorBox(nullptr, UiText(IDS_NO_MENU));
     // Nothing could hold the items: registering commands or attaching a
@@ -298,7 +360,7 @@ MenuHandle BuildSearchMenu(int menuType) {
   }
 
   // The command's name is the same in every language: the host may keep it.
-  gShowAllCommandId = gBeckyApi->RegisterCommand(kShowAllCommandName, menuType, ToggleShowAll);
+  gShowAllCommandId = gBeckyApi->RegisterCommand(kShowAllCommandName, build.menuType, ToggleShowAll);
 
   // Made by its full path: the current directory is the host's.
   if (!IsDirectory(gEngineDir))
@@ -307,21 +369,31 @@ MenuHandle BuildSearchMenu(int menuType) {
   AppendMenuA(popup.Get(), MF_STRING | (gShowAll ? MF_CHECKED : MF_UNCHECKED), gShowAllCommandId,
               UiText(IDS_SHOW_ALL).c_str());
   AppendMenuA(popup.Get(), MF_SEPARATOR, 0, nullptr);
-  AddFolderItems(gEngineDir, popup.Get(), gShowAll, menuType, 1);
+  AddFolderItems(gEngineDir, popup.Get(), build, 1);
   return popup;
 }
 
 void AttachSearchMenu(HMENU hostMenu, int menuType) {
   if (!IsSearchMenuType(menuType) || !gBeckyApi)
     return;
-  MenuHandle popup = BuildSearchMenu(menuType);
+  MenuBuild build;
+  build.menuType = menuType;
+  build.showHidden = gShowAll;
+  build.searchAll = IsPluginSettingOn(gPluginIniPath, kSearchAllSetting);
+  MenuHandle popup = BuildSearchMenu(build);
   if (!popup)
     return;
   // The host's menu owns the popup from here on, and destroys it with
   // itself; the plug-in keeps no handle to it.
-  if (AppendMenuA(hostMenu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup.Get()),
-                  UiText(IDS_SEARCH_ENGINES).c_str()))
-    popup.Detach();
+  if (!AppendMenuA(hostMenu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup.Get()),
+                   UiText(IDS_SEARCH_ENGINES).c_str()))
+    return;
+  popup.Detach();
+  try {
+    AppendFavourites(hostMenu, build);
+  } catch (...) {
+    ShowCurrentException(nullptr);
+  }
 }
 
 void WINAPI ToggleShowAll(HWND, LPARAM) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "AsciiText.h"
 #include "EngineStore.h"
 #include "Module.h"
 #include "Path.h"
@@ -20,17 +21,6 @@ bool gShowAll = false;
 PluginInfoText gPluginInfo;
 
 namespace {
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string TrimBlanks(const std::string& s) {
-  std::size_t first = 0, last = s.size();
-  while (first < last && IsBlank(s[first]))
-    ++first;
-  while (last > first && IsBlank(s[last - 1]))
-    --last;
-  return s.substr(first, last - first);
-}
 
 // A string value of the version resource, or "" when the key is missing.
 std::string QueryVersionString(const std::vector<char>& block, const std::string& key) {
@@ -102,7 +92,7 @@ void LoadPluginInfo() {
       {"\\FileDescription", &PluginInfoText::description},
   };
   for (const Field& f : fields) {
-    const std::string text = TrimBlanks(QueryVersionString(block, prefix + f.key));
+    const std::string text(TrimSpaces(QueryVersionString(block, prefix + f.key)));
     if (!text.empty())
       gPluginInfo.*f.field = text;
   }

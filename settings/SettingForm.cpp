@@ -88,7 +88,8 @@ RECT OntoAMonitor(const RECT& rect) {
 }
 
 void WriteGeometry(const std::string& iniPath, const char* key, int value) {
-  WriteProfileValue(iniPath, kGeometrySection, key, std::to_string(value));
+  const std::string text = std::to_string(value);
+  WriteProfileValue(iniPath, kGeometrySection, key, &text);
 }
 
 SettingForm* gSettingForm = nullptr;
@@ -150,6 +151,7 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
       SetWindowTextW(Control(kSjisRadio), wide);
     }
     CheckEncodingButton(kSjisRadio);
+    SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
     EnableWindow(Control(kAddButton), FALSE);
     EnableWindow(Control(kModifyButton), FALSE);
     CreateTooltips();
@@ -358,6 +360,7 @@ void SettingForm::OnCommand(ControlId id, UINT code) {
       {kNameEdit, EN_CHANGE, &SettingForm::OnNameChanged},
       {kUrlEdit, EN_CHANGE, &SettingForm::OnUrlChanged},
       {kEngineList, LBN_SELCHANGE, &SettingForm::OnEngineSelected},
+      {kSearchAllCheck, BN_CLICKED, &SettingForm::OnSearchAllClicked},
   };
   for (const Route& route : kRoutes) {
     if (route.id == id && route.code == code)
@@ -392,6 +395,7 @@ void SettingForm::Show() {
 void SettingForm::RestoreGeometry() {
   if (!IsFile(helpFile_))
     EnableWindow(Control(kHelpButton), FALSE);
+  ShowSearchAllSetting();
 
   RECT rc;
   GetWindowRect(hwnd_, &rc);

@@ -1,28 +1,15 @@
 // The settings dialog's engine editing: the Add / Modify group and Delete item.
 #include "SettingFormPrivate.h"
 
+#include "AsciiText.h"
 #include "ErrorBox.h"
 #include "Path.h"
+#include "SearchAddress.h"
 #include "TextIds.h"
 #include "UiText.h"
 #include "WindowText.h"
 
 namespace kf {
-
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string TrimBlanks(const std::string& text) {
-  std::size_t first = 0, last = text.size();
-  while (first < last && IsBlank(text[first]))
-    ++first;
-  while (last > first && IsBlank(text[last - 1]))
-    --last;
-  return text.substr(first, last - first);
-}
-
-}  // namespace
 
 std::string NameProblemText(NameProblem problem, const std::string& name) {
   switch (problem) {
@@ -80,9 +67,13 @@ void SettingForm::OnUrlChanged() {
 }
 
 ControlId EncodingButtonOf(const std::string& encode) {
-  for (const EncodingButton& button : kEncodingButtons) {
-    if (encode == button.encode)
-      return button.id;
+  switch (EncodingOfValue(encode)) {
+    case Encoding::EucJp:
+      return kEucRadio;
+    case Encoding::Utf8:
+      return kUtf8Radio;
+    case Encoding::ShiftJis:
+      break;
   }
   return kSjisRadio;
 }
@@ -106,11 +97,12 @@ void SettingForm::ShowEncoding(const std::string& encode) {
   CheckEncodingButton(EncodingButtonOf(encode));
 }
 
-bool SettingForm::ReadEngineFields(std::string& name, std::string& url) {
+bool SettingForm::ReadEngineFields(std::string& name, EngineFields& fields) {
   name = WindowText(Control(kNameEdit));
   const std::string typed = WindowText(Control(kUrlEdit));
   std::string problem = NameProblemText(CheckEntryName(name), name);
-  url = TrimBlanks(typed);
+  std::string& url = fields.url;
+  url = std::string(TrimSpaces(typed));
   if (problem.empty()) {
     switch (CheckEngineUrl(url)) {
       case UrlProblem::TooLong:
@@ -120,6 +112,10 @@ bool SettingForm::ReadEngineFields(std::string& name, std::string& url) {
         problem = UiText(IDS_URL_CONTROL_CHARACTER);
         break;
       case UrlProblem::None:
+        // The word from a mail must never pick the file or program a
+        // file: or shell: address starts.
+        if (CheckTemplate(url, IsAnsiLeadByte) == AddressRefusal::PathSchemeWithWord)
+          problem = UiText(IDS_TEMPLATE_PATH_SCHEME, {url.substr(0, url.find(':'))});
         break;
     }
   }
@@ -130,6 +126,10 @@ bool SettingForm::ReadEngineFields(std::string& name, std::string& url) {
   }
   // What is shown is what is stored.
   SetEditText(kUrlEdit, url);
+  fields.encode = CheckedEncoding();
+  fields.favourite = IsChecked(Control(kFavouriteCheck));
+  fields.accessKey = AccessKeyOf(WindowText(Control(kAccessKeyEdit)));
+  SetEditText(kAccessKeyEdit, fields.accessKey ? std::string(1, fields.accessKey) : std::string());
   return true;
 }
 
@@ -140,13 +140,14 @@ void SettingForm::RereadEngines(FolderNode& folder) {
 
 void SettingForm::OnAddClicked() {
   FolderNode* folder = SelectedFolder();
-  std::string name, url;
-  if (!folder || !ReadEngineFields(name, url))
+  std::string name;
+  EngineFields fields;
+  if (!folder || !ReadEngineFields(name, fields))
     return;
   try {
     // An engine of that name that appeared since the folder was read is left
     // as it is.
-    if (!CreateEngine(folder->path, name, url, CheckedEncoding()))
+    if (!CreateEngine(folder->path, name, fields))
       return;
   } catch (...) {
     ShowCurrentException(hwnd_);
@@ -160,11 +161,12 @@ void SettingForm::OnAddClicked() {
 void SettingForm::OnModifyClicked() {
   FolderNode* folder = nullptr;
   EngineRecord* engine = SelectedEngine(&folder);
-  std::string name, url;
-  if (!engine || !ReadEngineFields(name, url))
+  std::string name;
+  EngineFields fields;
+  if (!engine || !ReadEngineFields(name, fields))
     return;
   try {
-    ModifyEngine(folder->path, engine->fileName, name, url, CheckedEncoding());
+    ModifyEngine(folder->path, engine->fileName, name, fields);
   } catch (...) {
     ShowCurrentException(hwnd_);
   }
@@ -193,6 +195,8 @@ void SettingForm::OnClearClicked() {
   SetEditText(kNameEdit, std::string());
   SetEditText(kUrlEdit, std::string());
   CheckEncodingButton(kSjisRadio);
+  SetCheck(Control(kFavouriteCheck), false);
+  SetEditText(kAccessKeyEdit, std::string());
 }
 
 }  // namespace kf

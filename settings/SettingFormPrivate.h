@@ -117,6 +117,8 @@ class SettingForm {
   void OnEngineCheckToggled();
   void OnEngineListKeyUp(UINT key);
   void OnFolderVisibilityClicked();
+  void ShowSearchAllSetting();
+  void OnSearchAllClicked();
 
   // Engine editing.
   void UpdateAddModifyButtons();
@@ -129,9 +131,9 @@ class SettingForm {
   void CheckEncodingButton(ControlId id);
   void ShowEncoding(const std::string& encode);
   std::string CheckedEncoding() const;
-  // The name and the URL (blanks around it trimmed) of the Add / Modify
+  // The name and the fields (the URL's blanks trimmed) of the Add / Modify
   // group; false, after saying why, when the store cannot hold them.
-  bool ReadEngineFields(std::string& name, std::string& url);
+  bool ReadEngineFields(std::string& name, EngineFields& fields);
   // Lists the folder's engines from its directory and shows them.
   void RereadEngines(FolderNode& folder);
   void SetEditText(ControlId id, const std::string& text);

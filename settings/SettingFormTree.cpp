@@ -3,6 +3,8 @@
 
 #include "Dbcs.h"
 #include "ErrorBox.h"
+#include "FileSystem.h"
+#include "PluginSettings.h"
 #include "Path.h"
 #include "TextIds.h"
 #include "UiText.h"
@@ -194,9 +196,13 @@ void SettingForm::OnEngineSelected() {
   const std::string name = ExtractEngineName(engine->fileName);
   const std::string url = ReadEngineValue(path, kUrlKey, std::string());
   const std::string encode = TruncateText(ReadEngineValue(path, kEncodeKey, std::string()), kEncodeLimit, IsAnsiLeadByte);
+  const bool favourite = ReadEngineValue(path, kPinKey, std::string()) == "1";
+  const char accessKey = AccessKeyOf(ReadEngineValue(path, kAccessKey, std::string()));
   SetEditText(kNameEdit, name);
   SetEditText(kUrlEdit, url);
   ShowEncoding(encode);
+  SetCheck(Control(kFavouriteCheck), favourite);
+  SetEditText(kAccessKeyEdit, accessKey ? std::string(1, accessKey) : std::string());
 }
 
 void SettingForm::OnEngineCheckToggled() {
@@ -231,6 +237,21 @@ void SettingForm::OnFolderVisibilityClicked() {
     const DWORD attr = GetFileAttributesA(folder->path.c_str());
     SetFolderImages(folder->item, attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_HIDDEN));
   }
+}
+
+void SettingForm::ShowSearchAllSetting() {
+  SetCheck(Control(kSearchAllCheck), IsPluginSettingOn(iniPath_, kSearchAllSetting));
+}
+
+void SettingForm::OnSearchAllClicked() {
+  const std::string value = IsChecked(Control(kSearchAllCheck)) ? "1" : "0";
+  try {
+    WriteProfileValue(iniPath_, kSettingsSection, kSearchAllSetting, &value);
+  } catch (...) {
+    ShowCurrentException(hwnd_);
+  }
+  // The box shows what the file says, saved or not.
+  ShowSearchAllSetting();
 }
 
 }  // namespace kf

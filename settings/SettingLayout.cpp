@@ -204,6 +204,8 @@ ClassOfKind WindowClassOf(const ControlRow& row) {
       const bool firstOfRun = &row == kSettingLayout || row.kind != (&row - 1)->kind;
       return {"BUTTON", static_cast<DWORD>(WS_TABSTOP | BS_AUTORADIOBUTTON | (firstOfRun ? WS_GROUP : 0)), 0};
     }
+    case ControlKind::CheckBox:
+      return {"BUTTON", WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, 0};
     case ControlKind::Image:
       return {nullptr, 0, 0};
   }

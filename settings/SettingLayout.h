@@ -42,6 +42,10 @@ enum ControlId : int {
   kLicenseLabel,
   kHomepageLink,
   kUtf8Radio,
+  kSearchAllCheck,
+  kFavouriteCheck,
+  kAccessKeyLabel,
+  kAccessKeyEdit,
 };
 
 enum class ControlKind {
@@ -56,6 +60,7 @@ enum class ControlKind {
   Button,
   Edit,
   Radio,
+  CheckBox,
   Image,  // the plug-in's icon, centred
 };
 
@@ -86,12 +91,14 @@ constexpr unsigned kAnchorLeftTop = kAnchorLeft | kAnchorTop;
 constexpr ControlRow kSettingLayout[] = {
   // id                     kind                     parent          x    y    w    h   anchors                                                  dock        caption                                  buddy
   {kListHint,               ControlKind::Label,      kNoControl,     8,   4,   0,   0, kAnchorLeftTop,                                          Dock::None, "Checked items are shown in menu.",      kNoControl},
+  // A setting of the whole menu, not of an engine: beside the hint on it.
+  {kSearchAllCheck,         ControlKind::CheckBox,   kNoControl,   186,   2, 140,  16, kAnchorTop | kAnchorRight,                               Dock::None, "Sea&rch All in folders",                kNoControl},
   {kBrowsePanel,            ControlKind::Panel,      kNoControl,     6,  20, 320, 160, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,  Dock::None, "",                                      kNoControl},
   {kFolderTree,             ControlKind::Tree,       kBrowsePanel,   0,   0, 130, 160, kAnchorLeftTop,                                          Dock::Left, "",                                      kNoControl},
   {kTreeSplitter,           ControlKind::Splitter,   kBrowsePanel, 130,   0,   2, 160, kAnchorLeftTop,                                          Dock::Left, "",                                      kNoControl},
   {kEngineList,             ControlKind::CheckList,  kBrowsePanel, 132,   0, 188, 160, kAnchorLeftTop,                                          Dock::Fill, "",                                      kNoControl},
   {kFolderVisibilityButton, ControlKind::Button,     kNoControl,     8, 186, 112,  17, kAnchorLeft | kAnchorBottom,                             Dock::None, "Show / Hide &Folder",                   kNoControl},
-  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 320, 120, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, "Add / Modify",                          kNoControl},
+  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 320, 140, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, "Add / Modify",                          kNoControl},
   {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, "&Name",                                 kNameEdit},
   {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, "",                                      kNoControl},
   {kUrlLabel,               ControlKind::Label,      kEngineGroup,   8,  44,   0,   0, kAnchorLeftTop,                                          Dock::None, "&URL",                                  kUrlEdit},
@@ -103,13 +110,16 @@ constexpr ControlRow kSettingLayout[] = {
   {kEucRadio,               ControlKind::Radio,      kEngineGroup,  16,  96, 113,  17, kAnchorLeftTop,                                          Dock::None, "&EUC",                                  kNoControl},
   // Beside the Shift-JIS button, in the room left of the command buttons.
   {kUtf8Radio,              ControlKind::Radio,      kEngineGroup, 136,  80,  94,  16, kAnchorLeftTop,                                          Dock::None, "UTF-&8",                                kNoControl},
+  {kFavouriteCheck,         ControlKind::CheckBox,   kEngineGroup,  16, 118, 110,  16, kAnchorLeftTop,                                          Dock::None, "Fa&vourite",                            kNoControl},
+  {kAccessKeyLabel,         ControlKind::Label,      kEngineGroup, 136, 120,   0,   0, kAnchorLeftTop,                                          Dock::None, "&Key",                                  kAccessKeyEdit},
+  {kAccessKeyEdit,          ControlKind::Edit,       kEngineGroup, 164, 116,  24,  20, kAnchorLeftTop,                                          Dock::None, "",                                      kNoControl},
   {kAddButton,              ControlKind::Button,     kEngineGroup, 156,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Add",                                  kNoControl},
   {kModifyButton,           ControlKind::Button,     kEngineGroup, 236,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Modify",                               kNoControl},
   {kClearButton,            ControlKind::Button,     kEngineGroup, 236,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Clear",                                kNoControl},
   {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   250, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "&Delete item",                          kNoControl},
-  {kHelpButton,             ControlKind::Button,     kNoControl,   252, 344,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "&Help",                                 kNoControl},
-  {kCloseButton,            ControlKind::Button,     kNoControl,   252, 368,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "Close(&Q)",                             kNoControl},
-  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 334, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, "",                                      kNoControl},
+  {kHelpButton,             ControlKind::Button,     kNoControl,   252, 364,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "&Help",                                 kNoControl},
+  {kCloseButton,            ControlKind::Button,     kNoControl,   252, 388,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "Close(&Q)",                             kNoControl},
+  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 354, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, "",                                      kNoControl},
   {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, "",                                      kNoControl},
   {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, "Kestrelfind  " KF_VERSION_TEXT,         kNoControl},
   {kCopyrightLabel,         ControlKind::Label,      kAboutPanel,   42,  14,   0,   0, kAnchorLeftTop,                                          Dock::None, "(C) 2026 Kestrel Software.",            kNoControl},
@@ -123,9 +133,9 @@ constexpr int kSettingControlCount = static_cast<int>(sizeof(kSettingLayout) / s
 // The form's client area that the rectangles were designed against, and its
 // outer size (also the minimum), at 96 DPI.
 constexpr int kDesignClientWidth = 332;
-constexpr int kDesignClientHeight = 389;
+constexpr int kDesignClientHeight = 409;
 constexpr int kDesignWidth = 340;
-constexpr int kDesignHeight = 416;
+constexpr int kDesignHeight = 436;
 
 // Row index of a control, or -1.
 int LayoutIndex(ControlId id);

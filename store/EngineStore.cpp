@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "AsciiText.h"
@@ -19,10 +20,22 @@ namespace kf {
 const char kEngineSection[] = "General";
 const char kUrlKey[] = "url";
 const char kEncodeKey[] = "encode";
+const char kCleanKey[] = "clean";
+const char kPinKey[] = "pin";
+const char kAccessKey[] = "key";
 
 namespace {
 
 bool IsDotName(const char* name) { return name[0] == '.'; }
+
+StoreEntry EntryOf(const WIN32_FIND_DATAA& data) {
+  StoreEntry entry;
+  entry.name = data.cFileName;
+  entry.attr = data.dwFileAttributes;
+  entry.written = data.ftLastWriteTime;
+  entry.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return entry;
+}
 
 // Runs the directory search for pattern and hands every entry to visit; the
 // search is closed before returning, whichever way.
@@ -51,7 +64,7 @@ std::vector<StoreEntry> ListFolders(const std::string& dir, bool includeHidden) 
       return;
     if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
       return;
-    folders.push_back({data.cFileName, data.dwFileAttributes});
+    folders.push_back(EntryOf(data));
   });
   return folders;
 }
@@ -63,7 +76,7 @@ std::vector<StoreEntry> ListEngineFiles(const std::string& dir, bool includeHidd
       return;
     if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
       return;
-    engines.push_back({data.cFileName, data.dwFileAttributes});
+    engines.push_back(EntryOf(data));
   });
   return engines;
 }
@@ -82,9 +95,9 @@ void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<
       return;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!IsDotName(data.cFileName))
-        folders.push_back({data.cFileName, data.dwFileAttributes});
+        folders.push_back(EntryOf(data));
     } else if (MatchesEnginePattern(data)) {
-      engines.push_back({data.cFileName, data.dwFileAttributes});
+      engines.push_back(EntryOf(data));
     }
   });
 }
@@ -96,6 +109,61 @@ std::string ReadEngineValue(const std::string& iniPath, const char* key, const s
   const DWORD n = GetPrivateProfileStringA(kEngineSection, key, fallback.c_str(), buffer, kProfileValueBuffer,
                                            iniPath.c_str());
   return std::string(buffer, n);
+}
+
+char AccessKeyOf(const std::string& value) {
+  if (value.size() != 1)
+    return 0;
+  const char c = value[0];
+  if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'))
+    return c;
+  if (c >= 'a' && c <= 'z')
+    return ToUpperAscii(c);
+  return 0;
+}
+
+namespace {
+
+// What a menu build read of each engine file, with the listing data that
+// says whether the file is still as it was then.
+struct RememberedTraits {
+  FILETIME written;
+  ULONGLONG size;
+  EngineMenuTraits traits;
+};
+std::unordered_map<std::string, RememberedTraits> gMenuTraits;
+
+// The keys of section "General" in one read of the file (the profile layer
+// reads the whole file for every value asked for).
+EngineMenuTraits ReadMenuTraits(const std::string& path) {
+  char buffer[kProfileValueBuffer * 2];
+  const DWORD n = GetPrivateProfileSectionA(kEngineSection, buffer, ARRAYSIZE(buffer), path.c_str());
+  EngineMenuTraits traits;
+  for (const char* line = buffer; line < buffer + n && *line; line += std::strlen(line) + 1) {
+    const char* equals = std::strchr(line, '=');
+    if (!equals)
+      continue;
+    // The profile layer trims the blanks around keys and values; so do we.
+    const std::string_view key = TrimSpaces(std::string_view(line, static_cast<std::size_t>(equals - line)));
+    const std::string_view value = TrimSpaces(equals + 1);
+    if (EqualsIgnoringAsciiCase(key, kPinKey))
+      traits.favourite = value == "1";
+    else if (EqualsIgnoringAsciiCase(key, kAccessKey))
+      traits.accessKey = AccessKeyOf(std::string(value));
+  }
+  return traits;
+}
+
+}  // namespace
+
+EngineMenuTraits MenuTraitsOf(const std::string& path, const StoreEntry& entry) {
+  auto found = gMenuTraits.find(path);
+  if (found != gMenuTraits.end() && CompareFileTime(&found->second.written, &entry.written) == 0 &&
+      found->second.size == entry.size)
+    return found->second.traits;
+  const EngineMenuTraits traits = ReadMenuTraits(path);
+  gMenuTraits[path] = RememberedTraits{entry.written, entry.size, traits};
+  return traits;
 }
 
 UrlProblem CheckEngineUrl(const std::string& url) {
@@ -110,7 +178,11 @@ UrlProblem CheckEngineUrl(const std::string& url) {
 }
 
 void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value) {
-  WriteProfileValue(iniPath, kEngineSection, key, value);
+  WriteProfileValue(iniPath, kEngineSection, key, &value);
+}
+
+void RemoveEngineValue(const std::string& iniPath, const char* key) {
+  WriteProfileValue(iniPath, kEngineSection, key, nullptr);
 }
 
 namespace {
@@ -153,11 +225,20 @@ bool RenameFile(const std::string& from, const std::string& to) {
 
 // Writes the engine's values and reads the URL back: a value the profile
 // layer changes on its way (cut, unquoted, trimmed) is not claimed as saved.
-void WriteEngine(const std::string& iniPath, const std::string& url, const std::string& encode) {
-  WriteEngineValue(iniPath, kUrlKey, url);
-  WriteEngineValue(iniPath, kEncodeKey, encode);
+void WriteEngine(const std::string& iniPath, const EngineFields& fields) {
+  WriteEngineValue(iniPath, kUrlKey, fields.url);
+  WriteEngineValue(iniPath, kEncodeKey, fields.encode);
+  // A file that has no such key gets none: never a stray "pin=0".
+  if (fields.favourite)
+    WriteEngineValue(iniPath, kPinKey, "1");
+  else
+    RemoveEngineValue(iniPath, kPinKey);
+  if (fields.accessKey)
+    WriteEngineValue(iniPath, kAccessKey, std::string(1, fields.accessKey));
+  else
+    RemoveEngineValue(iniPath, kAccessKey);
   const std::string stored = ReadEngineValue(iniPath, kUrlKey, std::string());
-  if (stored != url)
+  if (stored != fields.url)
     throw Error(UiText(IDS_READ_BACK_DIFFERS, {iniPath, stored}));
 }
 
@@ -202,17 +283,16 @@ bool ToggleFolderVisibility(const std::string& folderPath) {
   return (SetHidden(dir, (attr & FILE_ATTRIBUTE_HIDDEN) == 0) & FILE_ATTRIBUTE_HIDDEN) != 0;
 }
 
-bool CreateEngine(const std::string& dir, const std::string& name, const std::string& url,
-                  const std::string& encode) {
+bool CreateEngine(const std::string& dir, const std::string& name, const EngineFields& fields) {
   const std::string path = JoinPath(dir, name + ".ini");
   if (IsFile(path))
     return false;
-  WriteEngine(path, url, encode);
+  WriteEngine(path, fields);
   return true;
 }
 
 std::string ModifyEngine(const std::string& dir, const std::string& fileName, const std::string& name,
-                         const std::string& url, const std::string& encode) {
+                         const EngineFields& fields) {
   std::string current = fileName;
   if (name != ExtractEngineName(fileName)) {
     const std::string newFileName = name + ".ini";
@@ -222,7 +302,7 @@ std::string ModifyEngine(const std::string& dir, const std::string& fileName, co
       Fail(IDS_RENAME_ENGINE_FAILED, {JoinPath(dir, fileName), newFileName}, GetLastError());
     current = newFileName;
   }
-  WriteEngine(JoinPath(dir, current), url, encode);
+  WriteEngine(JoinPath(dir, current), fields);
   return current;
 }
 

@@ -28,6 +28,8 @@ constexpr std::size_t kMaxEngineValue = kProfileValueBuffer - 1;
 struct StoreEntry {
   std::string name;
   DWORD attr = 0;
+  FILETIME written = {0, 0};
+  ULONGLONG size = 0;
 
   bool IsHidden() const { return (attr & FILE_ATTRIBUTE_HIDDEN) != 0; }
 };
@@ -55,6 +57,26 @@ bool MatchesEnginePattern(const WIN32_FIND_DATAA& data);
 void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<StoreEntry>& folders,
                         std::vector<StoreEntry>& engines);
 
+// Keys of an engine file besides "url" and "encode".
+extern const char kCleanKey[];  // "clean": "0" keeps the selection as it is
+extern const char kPinKey[];    // "pin": "1" makes the engine a favourite
+extern const char kAccessKey[];  // "key": its access key, one letter or digit
+
+// What the search menu shows of an engine besides its name.
+struct EngineMenuTraits {
+  bool favourite = false;  // pin=1 exactly
+  char accessKey = 0;      // key= one ASCII letter (upper case) or digit; 0 for none
+};
+
+// The traits of the engine file at path, listed as entry. A file is read
+// again only when its time or size changed since it was last read, so that
+// a menu of thousands of engines does not read them all at every build.
+EngineMenuTraits MenuTraitsOf(const std::string& path, const StoreEntry& entry);
+
+// The access key a value of "key" gives: one ASCII letter (as upper case) or
+// digit, 0 for anything else.
+char AccessKeyOf(const std::string& value);
+
 // A value of section "General" of an INI file, at most 2047 characters;
 // fallback when the file, the section or the key is missing.
 std::string ReadEngineValue(const std::string& iniPath, const char* key, const std::string& fallback);
@@ -68,6 +90,8 @@ UrlProblem CheckEngineUrl(const std::string& url);
 // Writes a value of section "General"; throws kf::Error naming the file when
 // the profile layer refuses (read-only file, missing folder, bad name).
 void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value);
+// Removes a key of section "General"; throws kf::Error as WriteEngineValue.
+void RemoveEngineValue(const std::string& iniPath, const char* key);
 
 // Changes to the store, one file-system operation each, on full paths: the
 // process's current directory belongs to the host and is never changed. A
@@ -82,17 +106,24 @@ DWORD SetEngineVisible(const std::string& enginePath, bool show);
 // root). Returns true when the directory is hidden afterwards.
 bool ToggleFolderVisibility(const std::string& folderPath);
 
-// Writes url then encode into dir\name.ini and reads the URL back. Returns
-// false, creating nothing, when that file exists. Throws kf::Error when a
-// write fails or the URL does not read back as written.
-bool CreateEngine(const std::string& dir, const std::string& name, const std::string& url,
-                  const std::string& encode);
+// What the settings dialog writes of an engine.
+struct EngineFields {
+  std::string url;
+  std::string encode;
+  bool favourite = false;  // pin=1; the key is removed when false
+  char accessKey = 0;      // key=X; the key is removed when 0
+};
 
-// Renames dir\fileName to name.ini when the name differs, then writes url and
-// encode into it. Returns the engine's file name. Throws kf::Error when the
+// Writes the fields into dir\name.ini (url first) and reads the URL back.
+// Returns false, creating nothing, when that file exists. Throws kf::Error
+// when a write fails or the URL does not read back as written.
+bool CreateEngine(const std::string& dir, const std::string& name, const EngineFields& fields);
+
+// Renames dir\fileName to name.ini when the name differs, then writes the
+// fields into it. Returns the engine's file name. Throws kf::Error when the
 // rename fails (nothing is written then) or a write fails (keys written stay).
 std::string ModifyEngine(const std::string& dir, const std::string& fileName, const std::string& name,
-                         const std::string& url, const std::string& encode);
+                         const EngineFields& fields);
 
 // Deletes the engine's file for good.
 void DeleteEngine(const std::string& enginePath);

@@ -416,6 +416,99 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"QuotedWebAddressBare", "https://example.com/a\"b", "", "https://example.com/a\"b"}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
+// The rules of what may be opened, with the reason each refusal gives.
+TEST_F(SearchCommandTest, TheWordNeverPicksAPathExtendsAHostOrBendsABareAddress) {
+  sandbox_.WriteEngine("File.ini", "file:///C:/x/[WORD]");
+  sandbox_.WriteEngine("Host.ini", "https://www.google.com");
+  sandbox_.WriteEngine("Sub.ini", "https://[WORD].example.com/");
+  sandbox_.WriteEngine("Bare.ini", "");
+  sandbox_.WriteEngine("NoHandler.ini", "kfnohandler://x?q=[WORD]");
+  const struct {
+    const char* selection;
+    const char* engine;
+    const char* opened;  // or the refusal's words
+  } cases[] = {
+      {"calc.exe", "File", "A URL of the scheme \"file:\" cannot take the selected word"},
+      {".evil.com", "Host", "https://www.google.com/.evil.com"},
+      {"a", "Sub", "https://a.example.com/"},
+      {"http://\\\\evil\\share", "Bare", "a \"\\\" or \"@\" stands before its path"},
+      {"https://google.com@evil.com/", "Bare", "a \"\\\" or \"@\" stands before its path"},
+      {"http://x%../a", "Bare", "not followed by two hexadecimal digits"},
+      {"word", "NoHandler", "\"kfnohandler://x?q=word\" could not be opened: "},
+  };
+  std::size_t opened = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selection);
+    boxes_.Clear();
+    SelectInMail(std::string("x ") + c.selection + " y", c.selection);
+    PickEngine(c.engine);
+    if (std::string(c.opened).rfind("https://", 0) == 0) {
+      ASSERT_TRUE(urls_.WaitForLines(++opened));
+      EXPECT_EQ(c.opened, urls_.Lines().back());
+      EXPECT_EQ(0, boxes_.Count());
+    } else {
+      kfhost::PumpMessages(200);
+      EXPECT_EQ(opened, urls_.Lines().size()) << "nothing more opened";
+      ASSERT_EQ(1, boxes_.Count());
+      EXPECT_NE(std::string::npos, BoxTexts()[0].find(c.opened)) << BoxTexts()[0];
+    }
+  }
+}
+
+// The selection as people make it in a mail, cleaned of line breaks, quote
+// marks and stray spaces before it is encoded, for every encoding; raw for an
+// engine that says clean=0.
+TEST_F(SearchCommandTest, MailTextIsCleanedForEveryEncodingUnlessTheEngineSaysNot) {
+  sandbox_.WriteEngine("S.ini", "https://e/?q=", std::string("sjis"));
+  sandbox_.WriteEngine("E.ini", "https://e/?q=", std::string("euc"));
+  sandbox_.WriteEngine("U.ini", "https://e/?q=", std::string("utf8"));
+  sandbox_.WriteEngine("Raw.ini", "https://e/?q=", std::string("sjis"));
+  SetEngineKey("Raw.ini", "clean", "0");
+  sandbox_.WriteEngine("Bare.ini", "", std::string("utf8"));
+  const bool japanese = kft::IsCodePage932();
+  struct Case {
+    const char* mail;
+    const char* selection;
+    const char* engine;
+    const char* url;  // "" when nothing is searched
+    bool needs932;    // the ANSI form of the selection exists only under 932
+  };
+  const Case cases[] = {
+      {u8"検索\r\nエンジンです", u8"検索\r\nエンジン", "S", "https://e/?q=%8C%9F%8D%F5%83G%83%93%83W%83%93", true},
+      {u8"検索\r\nエンジンです", u8"検索\r\nエンジン", "E", "https://e/?q=%B8%A1%BA%F7%A5%A8%A5%F3%A5%B8%A5%F3", true},
+      {u8"検索\r\nエンジンです", u8"検索\r\nエンジン", "U",
+       "https://e/?q=%E6%A4%9C%E7%B4%A2%E3%82%A8%E3%83%B3%E3%82%B8%E3%83%B3", false},
+      {"> quoted\r\n> text\r\n", "> quoted\r\n> text", "S", "https://e/?q=quoted+text", false},
+      {"> quoted\r\n> text\r\n", "> quoted\r\n> text", "U", "https://e/?q=quoted+text", false},
+      {u8"＞＞　引用です", u8"＞＞　引用", "S", "https://e/?q=%88%F8%97p", true},
+      {u8"＞＞　引用です", u8"＞＞　引用", "E", "https://e/?q=%B0%FA%CD%D1", true},
+      {u8"＞＞　引用です", u8"＞＞　引用", "U", "https://e/?q=%E5%BC%95%E7%94%A8", false},
+      {u8"x   word　 y", u8"  word　", "U", "https://e/?q=word", false},
+      {"x a  \t b y", "a  \t b", "S", "https://e/?q=a+b", false},
+      {"x a|b y", "a|b", "E", "https://e/?q=a%7Cb", false},
+      {">>\r\n>> \r\nz", ">>\r\n>> ", "S", "", false},
+      {"x a\r\nb y", "a\r\nb", "Raw", "https://e/?q=a%0D%0Ab", false},
+      {"see https://example.com/a\r\nb/c now", "https://example.com/a\r\nb/c", "Bare", "https://example.com/ab/c",
+       false},
+  };
+  std::size_t opened = 0;
+  for (const Case& c : cases) {
+    if (c.needs932 && !japanese)
+      continue;
+    SCOPED_TRACE(std::string(c.engine) + ": " + c.selection);
+    SelectInMail(c.mail, c.selection);
+    PickEngine(c.engine);
+    if (*c.url) {
+      ASSERT_TRUE(urls_.WaitForLines(++opened));
+      EXPECT_EQ(c.url, urls_.Lines().back());
+    } else {
+      kfhost::PumpMessages(200);
+      EXPECT_EQ(opened, urls_.Lines().size()) << "nothing more opened";
+    }
+  }
+  EXPECT_EQ(0, boxes_.Count());
+}
+
 TEST_F(SearchCommandTest, APlaceholderOnlyTemplateRefusesEvenAWebAddress) {
   sandbox_.WriteEngine("Engine.ini", "[WORD]");
   // Encoded, the selection is no longer a web address: refused like any other.

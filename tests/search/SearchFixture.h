@@ -44,6 +44,16 @@ class PluginFixture : public ::testing::Test {
     return popup->children;
   }
 
+  // Sets a key of an engine file's section "General" (written by
+  // WriteEngine); a null value removes it.
+  void SetEngineKey(const std::string& rel, const char* key, const char* value) {
+    WritePrivateProfileStringA("General", key, value, sandbox_.EnginePath(rel).c_str());
+  }
+  // Sets a setting of the plug-in's own INI file.
+  void SetSetting(const char* key, const std::string& value) {
+    WritePrivateProfileStringA("General", key, value.c_str(), sandbox_.IniPath().c_str());
+  }
+
   kft::PluginSandbox sandbox_;
   kft::MessageBoxWatcher boxes_;
 };

@@ -9,6 +9,7 @@
 
 #include "Screenshot.h"
 #include "SettingDriver.h"
+#include "Version.h"
 
 using namespace kf;
 
@@ -27,9 +28,9 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_EQ(nullptr, GetWindow(form, GW_OWNER));
   const RECT rc = dialog.WindowRect();
   EXPECT_EQ(340, Width(rc));
-  EXPECT_EQ(416, Height(rc));
+  EXPECT_EQ(436, Height(rc));
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 170, rc.left);
-  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 208, rc.top);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 218, rc.top);
   EXPECT_EQ(130, dialog.TreeWidth());
   EXPECT_TRUE(SendMessageA(form, WM_GETICON, ICON_BIG, 0) != 0);
 
@@ -48,7 +49,7 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_FALSE(dialog.Checked(kEucRadio));
   EXPECT_EQ("Show / Hide &Folder", dialog.Text(kFolderVisibilityButton));
   EXPECT_EQ("Close(&Q)", dialog.Text(kCloseButton));
-  EXPECT_EQ("Kestrelfind  2.0.1", dialog.Text(kProductLabel));
+  EXPECT_EQ("Kestrelfind  " KF_VERSION_TEXT, dialog.Text(kProductLabel));
   EXPECT_EQ(L"&SJIS\uFF08default\uFF09", [&] {
     wchar_t text[64] = {};
     GetWindowTextW(dialog.Control(kSjisRadio), text, 64);
@@ -84,13 +85,13 @@ TEST_F(DialogWindow, SavedGeometryIsUsedAndASmallSizeRaisedToTheMinimum) {
   EXPECT_EQ(-100, rc.left) << "a position partly off the screen is kept";
   EXPECT_EQ(20, rc.top);
   EXPECT_EQ(340, Width(rc));
-  EXPECT_EQ(416, Height(rc));
+  EXPECT_EQ(436, Height(rc));
   EXPECT_EQ(90, dialog.TreeWidth());
 
   MINMAXINFO info = {};
   SendMessageA(dialog.Form(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(340, info.ptMinTrackSize.x);
-  EXPECT_EQ(416, info.ptMinTrackSize.y);
+  EXPECT_EQ(436, info.ptMinTrackSize.y);
 }
 
 // A place saved on a monitor that has gone (or typed by hand) opens the
@@ -100,7 +101,7 @@ TEST_F(DialogWindow, APlaceOffEveryMonitorIsMovedBackIntoView) {
   WritePrivateProfileStringA("General", "left", "5000", ini.c_str());
   WritePrivateProfileStringA("General", "top", "-3000", ini.c_str());
   WritePrivateProfileStringA("General", "width", "400", ini.c_str());
-  WritePrivateProfileStringA("General", "height", "420", ini.c_str());
+  WritePrivateProfileStringA("General", "height", "450", ini.c_str());
   ASSERT_TRUE(Open());
   RECT work = {};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -108,7 +109,7 @@ TEST_F(DialogWindow, APlaceOffEveryMonitorIsMovedBackIntoView) {
   EXPECT_EQ(work.right - 400, rc.left);
   EXPECT_EQ(work.top, rc.top);
   EXPECT_EQ(400, Width(rc));
-  EXPECT_EQ(420, Height(rc));
+  EXPECT_EQ(450, Height(rc));
 }
 
 TEST_F(DialogWindow, ALargerSavedSizeAndNonsenseValues) {
@@ -122,7 +123,7 @@ TEST_F(DialogWindow, ALargerSavedSizeAndNonsenseValues) {
   EXPECT_EQ(450, Height(rc));
   // The default position is worked out from the size the dialog had then.
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 170, rc.left);
-  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 208, rc.top);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 218, rc.top);
 }
 
 TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
@@ -282,8 +283,9 @@ TEST_F(DialogWindow, TheSplitterDragsTheTreeWidthWhichIsKeptAtClose) {
 TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   ASSERT_TRUE(Open());
   ASSERT_EQ(dialog.Control(kFolderTree), dialog.Focus());
-  const ControlId order[] = {kEngineList, kNameEdit, kUrlEdit, kSjisRadio, kClearButton,
-                                  kDeleteEngineButton, kCloseButton, kFolderTree};
+  const ControlId order[] = {kEngineList,  kNameEdit,           kUrlEdit,     kSjisRadio,
+                            kFavouriteCheck, kAccessKeyEdit,   kClearButton, kDeleteEngineButton,
+                            kCloseButton, kSearchAllCheck,      kFolderTree};
   for (ControlId id : order) {
     dialog.KeyDown(dialog.Focus(), VK_TAB);
     EXPECT_EQ(dialog.Control(id), dialog.Focus()) << "expected control " << id;
@@ -294,9 +296,9 @@ TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   keys[VK_SHIFT] = 0x80;
   SetKeyboardState(keys);
   dialog.KeyDown(dialog.Focus(), VK_TAB);
-  EXPECT_EQ(dialog.Control(kCloseButton), dialog.Focus());
+  EXPECT_EQ(dialog.Control(kSearchAllCheck), dialog.Focus());
   dialog.KeyDown(dialog.Focus(), VK_TAB);
-  EXPECT_EQ(dialog.Control(kDeleteEngineButton), dialog.Focus());
+  EXPECT_EQ(dialog.Control(kCloseButton), dialog.Focus());
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
 }
@@ -342,6 +344,20 @@ TEST_F(DialogWindow, MnemonicsFocusFieldsPickRadiosAndPressButtons) {
   // Alt+Q closes.
   dialog.AltKey(dialog.Focus(), 'q');
   EXPECT_FALSE(dialog.Visible());
+}
+
+// The setting that offers "Search All" in the folders' submenus: saved at
+// once, and shown as the file says when the dialog opens.
+TEST_F(DialogWindow, TheSearchAllBoxSavesTheSettingAtOnce) {
+  WritePrivateProfileStringA("General", "SearchAll", "1", sandbox.IniPath().c_str());
+  ASSERT_TRUE(Open());
+  EXPECT_TRUE(dialog.Checked(kSearchAllCheck));
+  dialog.Click(kSearchAllCheck);
+  EXPECT_EQ("0", kft::IniValue(sandbox.IniPath(), "SearchAll"));
+  dialog.AltKey(dialog.Focus(), 'r');
+  EXPECT_TRUE(dialog.Checked(kSearchAllCheck));
+  EXPECT_EQ("1", kft::IniValue(sandbox.IniPath(), "SearchAll"));
+  EXPECT_EQ(0u, boxes.Count());
 }
 
 TEST_F(DialogWindow, EnterPressesTheFocusedButtonAndEscapeCloses) {

@@ -349,6 +349,47 @@ TEST_F(EngineEditing, ADeleteThatFailsSaysWhyAndTheEngineStaysListed) {
   EXPECT_EQ(std::vector<std::string>{"Locked"}, dialog.Items());
 }
 
+// Favourite (pin=1) and the access key (key=X) are filled from the engine
+// and written by Add and Modify; unset, the keys are removed, and a file
+// that has neither never gets them.
+TEST_F(EngineEditing, FavouriteAndKeyAreFilledWrittenAndRemoved) {
+  sandbox.WriteEngine("Plain.ini", std::string("https://p.example/"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(dialog.ItemIndex("Plain"));
+  EXPECT_FALSE(dialog.Checked(kFavouriteCheck));
+  EXPECT_EQ("", dialog.Text(kAccessKeyEdit));
+  dialog.Click(kModifyButton);
+  EXPECT_EQ("<missing>", Value("Plain.ini", "pin"));
+  EXPECT_EQ("<missing>", Value("Plain.ini", "key"));
+
+  dialog.ClickItem(dialog.ItemIndex("Plain"));
+  dialog.Click(kFavouriteCheck);
+  dialog.Type(kAccessKeyEdit, "g");
+  dialog.Click(kModifyButton);
+  EXPECT_EQ("1", Value("Plain.ini", "pin"));
+  EXPECT_EQ("G", Value("Plain.ini", "key"));
+  dialog.ClickItem(dialog.ItemIndex("Plain"));
+  EXPECT_TRUE(dialog.Checked(kFavouriteCheck));
+  EXPECT_EQ("G", dialog.Text(kAccessKeyEdit));
+
+  dialog.Click(kFavouriteCheck);
+  dialog.Type(kAccessKeyEdit, "");
+  dialog.Click(kModifyButton);
+  EXPECT_EQ("<missing>", Value("Plain.ini", "pin"));
+  EXPECT_EQ("<missing>", Value("Plain.ini", "key"));
+
+  Fill("Pinned", "https://n.example/");
+  dialog.Click(kFavouriteCheck);
+  dialog.Type(kAccessKeyEdit, "7");
+  dialog.Click(kAddButton);
+  EXPECT_EQ("1", Value("Pinned.ini", "pin"));
+  EXPECT_EQ("7", Value("Pinned.ini", "key"));
+  dialog.Click(kClearButton);
+  EXPECT_FALSE(dialog.Checked(kFavouriteCheck));
+  EXPECT_EQ("", dialog.Text(kAccessKeyEdit));
+  EXPECT_EQ(0u, boxes.Count());
+}
+
 TEST_F(EngineEditing, ClearEmptiesTheFieldsChecksSjisAndDisablesBothButtons) {
   sandbox.WriteEngine("Euc.ini", std::string("u"), std::string("euc"));
   ASSERT_TRUE(Open());

@@ -99,14 +99,14 @@ TEST_F(EngineStoreChanges, EngineChangesThatFailSayWhyAndWriteNothing) {
   WriteEngine("A.ini", "a");
   WriteEngine("B.ini", "b");
   // A rename onto another engine's name writes nothing into either file.
-  ExpectFailure([&] { kf::ModifyEngine(root, "A.ini", "B", "new", "utf8"); }, "Could not rename the engine file");
+  ExpectFailure([&] { kf::ModifyEngine(root, "A.ini", "B", {"new", "utf8"}); }, "Could not rename the engine file");
   EXPECT_EQ("a", Url("A.ini"));
   EXPECT_EQ("b", Url("B.ini"));
-  EXPECT_EQ("C.ini", kf::ModifyEngine(root, "A.ini", "C", "c", "euc"));
+  EXPECT_EQ("C.ini", kf::ModifyEngine(root, "A.ini", "C", {"c", "euc"}));
   EXPECT_EQ("c", Url("C.ini"));
   ExpectFailure([&] { kf::DeleteEngine(Path("A.ini")); }, "Could not delete the engine file");
   // A URL the profile layer would change on its way is not claimed as saved.
-  ExpectFailure([&] { kf::CreateEngine(root, "Quoted", "\"https://q/\"", "sjis"); }, "was not saved as entered");
+  ExpectFailure([&] { kf::CreateEngine(root, "Quoted", {"\"https://q/\"", "sjis"}); }, "was not saved as entered");
 }
 
 TEST_F(EngineStoreChanges, TheDialogsRecordsListEveryEngineFileButNoFolder) {
@@ -133,8 +133,8 @@ TEST_F(EngineStoreChanges, NoChangeTouchesTheCurrentDirectory) {
   EXPECT_TRUE(kf::SetEngineVisible(Path("F\\E.ini"), false) & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_TRUE(kf::ToggleFolderVisibility(Path("F")));
   EXPECT_FALSE(kf::ToggleFolderVisibility(Path("F")));
-  kf::CreateEngine(Path("F"), "G", "u", "sjis");
-  kf::ModifyEngine(Path("F"), "G.ini", "H", "u", "sjis");
+  kf::CreateEngine(Path("F"), "G", {"u", "sjis"});
+  kf::ModifyEngine(Path("F"), "G.ini", "H", {"u", "sjis"});
   kf::DeleteEngine(Path("F\\H.ini"));
   kf::CreateFolder(Path("F"));
   char after[MAX_PATH] = {};

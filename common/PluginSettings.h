@@ -1,0 +1,22 @@
+// The plug-in's own settings, in section "General" of its INI file beside
+// the library (Kestrelfind.ini, where the dialog also keeps its place).
+#pragma once
+
+#include <string>
+
+namespace kf {
+
+extern const char kSettingsSection[];  // "General"
+// "1" offers "Search All" in every folder's submenu; anything else is off.
+extern const char kSearchAllSetting[];  // "SearchAll"
+// "ja" or "en" chooses the language of the texts; anything else follows
+// the system.
+extern const char kLanguageSetting[];  // "Language"
+
+// The value of a setting (blanks around it trimmed by the profile layer);
+// "" when the file or the key is missing.
+std::string ReadPluginSetting(const std::string& iniPath, const char* key);
+// Whether the setting is exactly "1".
+bool IsPluginSettingOn(const std::string& iniPath, const char* key);
+
+}  // namespace kf

@@ -1,0 +1,91 @@
+// Favourite engines (pin=1) straight in the host's context menu, and access
+// keys (key=X) shown the way Japanese menus show them.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "SearchFixture.h"
+
+namespace kfsearch {
+namespace {
+
+using kft::Captions;
+using Strings = std::vector<std::string>;
+
+class FavouritesTest : public SearchFixture {
+ protected:
+  // The host's own items and what follows "Search engines".
+  Strings HostCaptions() { return Captions(sandbox_.BuildMenu(3)); }
+};
+
+TEST_F(FavouritesTest, FavouritesFollowSearchEnginesSortedAndAtMostFive) {
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines}), HostCaptions()) << "none: as ever";
+  for (const char* name : {"Web/Google", "Web/bing", "Dict/Eijiro", "Fifth", "Maps", "Zeta"}) {
+    sandbox_.WriteEngine(std::string(name) + ".ini", std::string("kftest://x/?q="));
+    SetEngineKey(std::string(name) + ".ini", "pin", "1");
+  }
+  sandbox_.WriteEngine("NotPinned.ini", std::string("kftest://n/?q="));
+  SetEngineKey("NotPinned.ini", "pin", "yes");
+  sandbox_.WriteEngine("Secret.ini", std::string("kftest://s/?q="), "sjis", FILE_ATTRIBUTE_HIDDEN);
+  SetEngineKey("Secret.ini", "pin", "1");
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with bing", "Search with Eijiro",
+                     "Search with Fifth", "Search with Google", "Search with Maps"}),
+            HostCaptions());
+  EXPECT_TRUE(kft::FindMenuItem(sandbox_.BuildMenu(3), std::string(kSearchEngines) + "/Web/Google"))
+      << "a favourite stays in its folder";
+  // A hidden one only with Show All, and it still sorts among the others.
+  ASSERT_TRUE(sandbox_.Pick(3, std::string(kSearchEngines) + "/Show All"));
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with bing", "Search with Eijiro",
+                     "Search with Fifth", "Search with Google", "Search with Maps"}),
+            HostCaptions());
+  ASSERT_TRUE(sandbox_.Pick(3, std::string(kSearchEngines) + "/Show All"));
+  SetEngineKey("Web/bing.ini", "pin", "0");
+  SetEngineKey("Fifth.ini", "pin", nullptr);
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with Eijiro", "Search with Google",
+                     "Search with Maps", "Search with Zeta"}),
+            HostCaptions());
+  EXPECT_EQ(0, boxes_.Count());
+}
+
+TEST_F(FavouritesTest, AFavouriteSearchesAsItsFolderItemDoes) {
+  sandbox_.WriteEngine("Web/Google.ini", std::string("kftest://g/?q=[WORD]&x"), "sjis");
+  SetEngineKey("Web/Google.ini", "pin", "1");
+  SelectInMail("one word here", "word");
+  ASSERT_TRUE(sandbox_.Pick(3, "Search with Google"));
+  ASSERT_TRUE(urls_.WaitForLines(1));
+  PickEngine("Web/Google");
+  ASSERT_TRUE(urls_.WaitForLines(2));
+  EXPECT_EQ(Strings({"kftest://g/?q=word&x", "kftest://g/?q=word&x"}), urls_.Lines());
+}
+
+TEST_F(FavouritesTest, AnAccessKeyIsOneLetterOrDigitShownAfterTheName) {
+  const struct {
+    const char* name;
+    const char* key;
+    const char* shown;
+  } cases[] = {{"Google", "G", "Google(&G)"}, {"Bing", "b", "Bing(&B)"},   {"Nine", "9", "Nine(&9)"},
+               {"Two", "GG", "Two"},        {"Bang", "!", "Bang"},        {"Blank", "", "Blank"},
+               {"A&B", "K", "A&&B(&K)"}};
+  for (const auto& c : cases) {
+    sandbox_.WriteEngine(std::string("Web/") + c.name + ".ini", std::string("kftest://x/?q="));
+    SetEngineKey(std::string("Web/") + c.name + ".ini", "key", c.key);
+  }
+  SetEngineKey("Web/Google.ini", "pin", "1");
+  const std::vector<MenuItem> host = sandbox_.BuildMenu(3);
+  const MenuItem* web = kft::FindMenuItem(host, std::string(kSearchEngines) + "/Web");
+  ASSERT_NE(nullptr, web);
+  Strings raw;
+  for (const MenuItem& item : web->children)
+    raw.push_back(item.caption);
+  EXPECT_EQ(Strings({"A&&B(&K)", "Bang", "Bing(&B)", "Blank", "Google(&G)", "Nine(&9)", "Two"}), raw);
+  EXPECT_EQ("Search with Google(&G)", host.back().caption);
+  // A key set since the last menu is shown by the next one.
+  SetEngineKey("Web/Two.ini", "key", "t");
+  const MenuItem* two = kft::FindMenuItem(sandbox_.BuildMenu(3), std::string(kSearchEngines) + "/Web/Two(&T)");
+  EXPECT_NE(nullptr, two);
+}
+
+}  // namespace
+}  // namespace kfsearch
