@@ -7,10 +7,6 @@
 
 namespace kf {
 
-bool IsJapaneseUserInterface() {
-  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
-}
-
 std::wstring AnsiToWide(const std::string& text) {
   if (text.empty())
     return std::wstring();
@@ -46,8 +42,8 @@ std::string SystemMessage(DWORD code) {
 // interface language, not the ANSI code page; the wide API shows them right
 // under either code page.
 void ShowErrorBox(HWND owner, const std::string& message) {
-  const wchar_t* caption = IsJapaneseUserInterface() ? L"\u8B66\u544A" : L"Warning";
-  MessageBoxW(owner, AnsiToWide(UiText(IDS_ERROR_PREFIX) + message).c_str(), caption, MB_OK | MB_ICONWARNING);
+  MessageBoxW(owner, AnsiToWide(UiText(IDS_ERROR_PREFIX) + message).c_str(), UiTextWide(IDS_WARNING_CAPTION).c_str(),
+              MB_OK | MB_ICONWARNING);
 }
 
 void ShowCurrentException(HWND owner) noexcept {
@@ -68,8 +64,8 @@ void ShowCurrentException(HWND owner) noexcept {
 }
 
 bool Confirm(HWND owner, const std::string& question) {
-  const wchar_t* caption = IsJapaneseUserInterface() ? L"\u78BA\u8A8D" : L"Confirm";
-  return MessageBoxW(owner, AnsiToWide(question).c_str(), caption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+  return MessageBoxW(owner, AnsiToWide(question).c_str(), UiTextWide(IDS_CONFIRM_CAPTION).c_str(),
+                     MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 }  // namespace kf

@@ -16,20 +16,17 @@ class Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// True when the user interface language is Japanese.
-bool IsJapaneseUserInterface();
-
-// Warning icon, OK only, the platform's warning caption ("警告" under a
-// Japanese user interface, "Warning" otherwise). Text: the error prefix
-// ("Kestrelfind Error:  ", two blanks) and message.
+// Warning icon, OK only, the warning caption of the chosen language ("警告"
+// or "Warning"). Text: the error prefix ("Kestrelfind Error:  ", two blanks,
+// or its Japanese) and message.
 void ShowErrorBox(HWND owner, const std::string& message);
 
 // Shows the exception being handled in the error box; never throws. Call it
 // only from a catch block of an entry point that Windows or the host called.
 void ShowCurrentException(HWND owner) noexcept;
 
-// Question icon, OK and Cancel, the platform's confirmation caption ("確認" /
-// "Confirm"). True only for OK.
+// Question icon, OK and Cancel, the confirmation caption of the chosen
+// language ("確認" / "Confirm"). True only for OK.
 bool Confirm(HWND owner, const std::string& question);
 
 // The system's own text for an error code (GetLastError, a shell result),

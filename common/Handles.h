@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 namespace kf {
@@ -67,6 +68,20 @@ using IconHandle = UniqueHandle<HandleTraits<HICON, ::DestroyIcon>>;
 using ImageListHandle = UniqueHandle<HandleTraits<HIMAGELIST, ::ImageList_Destroy>>;
 using Library = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
 using WindowHandle = UniqueHandle<HandleTraits<HWND, ::DestroyWindow>>;
+
+// Runs the directory search for pattern (every entry: hidden, system and
+// read-only ones too) and hands each entry to visit; the search is closed
+// before returning, whichever way.
+template <typename Visit>
+void ForEachDirectoryEntry(const std::string& pattern, Visit visit) {
+  WIN32_FIND_DATAA data;
+  FindHandle find(FindFirstFileA(pattern.c_str(), &data));
+  if (!find)
+    return;
+  do {
+    visit(data);
+  } while (FindNextFileA(find.Get(), &data));
+}
 
 // Locks global memory for the life of the object.
 class GlobalLockGuard {

@@ -44,15 +44,25 @@ bool FindString(UINT id, LANGID language, std::wstring& text) {
 
 }  // namespace
 
+UiLanguage ChooseUiLanguage(const std::string& setting, UINT ansiCodePage, LANGID userUiLanguage) {
+  if (ansiCodePage != 932 || setting == "en")
+    return UiLanguage::English;
+  if (setting == "ja" || PRIMARYLANGID(userUiLanguage) == LANG_JAPANESE)
+    return UiLanguage::Japanese;
+  return UiLanguage::English;
+}
+
 void SetUiLanguage(UiLanguage language) { gLanguage = language; }
 UiLanguage CurrentUiLanguage() { return gLanguage; }
 
-std::string UiText(UINT id) {
+std::wstring UiTextWide(UINT id) {
   std::wstring text;
   if (!FindString(id, LangIdOf(gLanguage), text) && !FindString(id, LangIdOf(UiLanguage::English), text))
-    return std::string();
-  return WideToAnsi(text);
+    return std::wstring();
+  return text;
 }
+
+std::string UiText(UINT id) { return WideToAnsi(UiTextWide(id)); }
 
 std::string UiText(UINT id, const std::vector<std::string>& args) { return FillPlaceholders(UiText(id), args); }
 

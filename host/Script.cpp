@@ -215,13 +215,22 @@ bool ScriptRunner::CmdSelectRange(const std::vector<std::string>& args) {
   return true;
 }
 
-bool ScriptRunner::CmdMenu(const std::vector<std::string>& args) {
+HMENU ScriptRunner::ContextMenuOf(const std::vector<std::string>& args, std::size_t count, const char* usage) {
   long type = 0;
-  if (args.size() != 1 || !ParseInt(args[0], type))
-    return Fail("usage: menu TYPE");
+  if (args.size() != count || !ParseInt(args[0], type)) {
+    Fail(usage);
+    return nullptr;
+  }
   HMENU menu = window_.BuildContextMenu(static_cast<int>(type));
   if (!menu)
-    return Fail("cannot create the menu");
+    Fail("cannot create the menu");
+  return menu;
+}
+
+bool ScriptRunner::CmdMenu(const std::vector<std::string>& args) {
+  HMENU menu = ContextMenuOf(args, 1, "usage: menu TYPE");
+  if (!menu)
+    return false;
   Print("menu " + args[0] + ":");
   std::istringstream lines(MenuToText(menu));
   for (std::string item; std::getline(lines, item);)
@@ -230,12 +239,9 @@ bool ScriptRunner::CmdMenu(const std::vector<std::string>& args) {
 }
 
 bool ScriptRunner::CmdPick(const std::vector<std::string>& args) {
-  long type = 0;
-  if (args.size() != 2 || !ParseInt(args[0], type))
-    return Fail("usage: pick TYPE \"Caption/Caption/...\"");
-  HMENU menu = window_.BuildContextMenu(static_cast<int>(type));
+  HMENU menu = ContextMenuOf(args, 2, "usage: pick TYPE \"Caption/Caption/...\"");
   if (!menu)
-    return Fail("cannot create the menu");
+    return false;
   const std::vector<MenuItem> items = ReadMenu(menu);
   const MenuItem* item = FindMenuItem(items, Utf8ToAnsi(args[1]));
   if (!item)

@@ -58,6 +58,9 @@ class ScriptRunner {
   bool CmdMail(const std::vector<std::string>& args);
   bool CmdSelect(const std::string& rest);
   bool CmdSelectRange(const std::vector<std::string>& args);
+  // The context menu of the type args[0] names, built; null after saying
+  // why (usage when args are not count words beginning with a type).
+  HMENU ContextMenuOf(const std::vector<std::string>& args, std::size_t count, const char* usage);
   bool CmdMenu(const std::vector<std::string>& args);
   bool CmdPick(const std::vector<std::string>& args);
   bool CmdShowMenu(const std::vector<std::string>& args);

@@ -35,43 +35,45 @@ const char* const kOleFormatNames[] = {
 // one listed was put there by the program; the others come after it.
 enum class SynthesisGroup { None, Text, Bitmap, Metafile };
 
-SynthesisGroup GroupOf(UINT format) {
-  switch (format) {
-    case CF_TEXT:
-    case CF_OEMTEXT:
-    case CF_UNICODETEXT:
-      return SynthesisGroup::Text;
-    case CF_BITMAP:
-    case CF_DIB:
-    case CF_DIBV5:
-      return SynthesisGroup::Bitmap;
-    case CF_METAFILEPICT:
-    case CF_ENHMETAFILE:
-      return SynthesisGroup::Metafile;
-    default:
-      return SynthesisGroup::None;
-  }
-}
-
 // What kind of handle a format's data is.
 enum class DataKind { Global, Bitmap, MetafilePict, EnhMetafile, Palette };
 
-DataKind KindOf(UINT format) {
-  switch (format) {
-    case CF_BITMAP:
-    case CF_DSPBITMAP:
-      return DataKind::Bitmap;
-    case CF_METAFILEPICT:
-    case CF_DSPMETAFILEPICT:
-      return DataKind::MetafilePict;
-    case CF_ENHMETAFILE:
-    case CF_DSPENHMETAFILE:
-      return DataKind::EnhMetafile;
-    case CF_PALETTE:
-      return DataKind::Palette;
-    default:
-      return DataKind::Global;
+// The standard formats that belong to a group or whose data is no plain
+// global memory; every other format is neither.
+struct StandardFormat {
+  UINT format;
+  SynthesisGroup group;
+  DataKind kind;
+};
+// clang-format off
+constexpr StandardFormat kStandardFormats[] = {
+    {CF_TEXT, SynthesisGroup::Text, DataKind::Global},     {CF_OEMTEXT, SynthesisGroup::Text, DataKind::Global},
+    {CF_UNICODETEXT, SynthesisGroup::Text, DataKind::Global},
+    {CF_BITMAP, SynthesisGroup::Bitmap, DataKind::Bitmap}, {CF_DIB, SynthesisGroup::Bitmap, DataKind::Global},
+    {CF_DIBV5, SynthesisGroup::Bitmap, DataKind::Global},
+    {CF_METAFILEPICT, SynthesisGroup::Metafile, DataKind::MetafilePict},
+    {CF_ENHMETAFILE, SynthesisGroup::Metafile, DataKind::EnhMetafile},
+    {CF_DSPBITMAP, SynthesisGroup::None, DataKind::Bitmap}, {CF_DSPMETAFILEPICT, SynthesisGroup::None, DataKind::MetafilePict},
+    {CF_DSPENHMETAFILE, SynthesisGroup::None, DataKind::EnhMetafile}, {CF_PALETTE, SynthesisGroup::None, DataKind::Palette},
+};
+// clang-format on
+
+const StandardFormat* StandardFormatOf(UINT format) {
+  for (const StandardFormat& standard : kStandardFormats) {
+    if (standard.format == format)
+      return &standard;
   }
+  return nullptr;
+}
+
+SynthesisGroup GroupOf(UINT format) {
+  const StandardFormat* standard = StandardFormatOf(format);
+  return standard ? standard->group : SynthesisGroup::None;
+}
+
+DataKind KindOf(UINT format) {
+  const StandardFormat* standard = StandardFormatOf(format);
+  return standard ? standard->kind : DataKind::Global;
 }
 
 bool IsOleFormatName(const std::string& name) {
@@ -253,20 +255,29 @@ void ClipboardSession::Empty() {
     throw Error(UiText(IDS_CLIPBOARD_NOT_EMPTIED));
 }
 
-std::string ClipboardSession::ReadText() const {
-  HANDLE data = GetClipboardData(CF_TEXT);
+namespace {
+
+// The text of a clipboard format up to its first NUL, never past the end of
+// its memory (a program may put text without one).
+template <typename Char>
+std::basic_string<Char> ReadTextFormat(UINT format) {
+  HANDLE data = GetClipboardData(format);
   if (!data)
-    return std::string();
+    return {};
   GlobalLockGuard lock(data);
   if (!lock.Get())
-    return std::string();
-  const char* text = static_cast<const char*>(lock.Get());
-  const SIZE_T size = lock.Size();
+    return {};
+  const Char* text = static_cast<const Char*>(lock.Get());
+  const SIZE_T units = lock.Size() / sizeof(Char);
   SIZE_T n = 0;
-  while (n < size && text[n] != '\0')
+  while (n < units && text[n] != Char())
     ++n;
-  return std::string(text, n);
+  return std::basic_string<Char>(text, n);
 }
+
+}  // namespace
+
+std::string ClipboardSession::ReadText() const { return ReadTextFormat<char>(CF_TEXT); }
 
 std::wstring ClipboardSession::ReadUnicodeText() const {
   // The first text format listed is the one the program put there; the
@@ -278,19 +289,7 @@ std::wstring ClipboardSession::ReadUnicodeText() const {
   }
   if (original == CF_TEXT)
     return AnsiToWide(ReadText());
-
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (!data)
-    return std::wstring();
-  GlobalLockGuard lock(data);
-  if (!lock.Get())
-    return std::wstring();
-  const wchar_t* text = static_cast<const wchar_t*>(lock.Get());
-  const SIZE_T units = lock.Size() / sizeof(wchar_t);
-  SIZE_T n = 0;
-  while (n < units && text[n] != L'\0')
-    ++n;
-  return std::wstring(text, n);
+  return ReadTextFormat<wchar_t>(CF_UNICODETEXT);
 }
 
 bool ClipboardSession::Put(UINT format, HANDLE data) {

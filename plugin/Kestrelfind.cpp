@@ -8,9 +8,11 @@
 #include "Dbcs.h"
 #include "ErrorBox.h"
 #include "Path.h"
+#include "PluginSettings.h"
 #include "PluginState.h"
 #include "SearchMenu.h"
 #include "SettingForm.h"
+#include "UiText.h"
 #include "EnvironmentProbe.h"
 #include "HtmlHelp.h"
 
@@ -49,6 +51,13 @@ void FinishStartup() {
   }
   try {
     kf::LoadPluginInfo();
+  } catch (...) {
+  }
+  // The language holds for the life of the library: the user's setting is
+  // read once, as the help file says ("start Becky! again").
+  try {
+    kf::SetUiLanguage(kf::ChooseUiLanguage(kf::ReadPluginSetting(kf::gPluginIniPath, kf::kLanguageSetting), GetACP(),
+                                           GetUserDefaultUILanguage()));
   } catch (...) {
   }
 }

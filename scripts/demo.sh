@@ -6,10 +6,13 @@
 # put the user's own text on the clipboard; right-click a selected word and
 # show the mail view's context menu on screen with "Search engines" and one
 # folder open (a screenshot), closed with nothing chosen; pick a Shift-JIS, an
-# EUC-JP and a UTF-8 engine for three words of the mail; show the clipboard
-# again (the user's text is back); open the settings dialog (a screenshot).
-# At the end it prints the URLs the shell was asked to open and where the
-# screenshots are (build/demo/screenshots/).
+# EUC-JP and a UTF-8 engine for three words of the mail, the favourite
+# engine and a folder's "Search All"; show the clipboard again (the user's
+# text is back); open the settings dialog (a screenshot). It does so in
+# English, then shows the menu and the dialog again in Japanese. At the end it
+# prints the URLs the shell was asked to open and where the screenshots are
+# (build/demo/screenshots/, menu-en.png, menu-ja.png, setting-dialog-en.png,
+# setting-dialog-ja.png).
 #
 #   scripts/demo.sh                 the run above
 #   scripts/demo.sh --interactive   lay out the demo and start the host on
@@ -61,7 +64,7 @@ lay_out_demo() {
   mkdir -p "$demo/PlugIns" "$demo/screenshots"
   cp "$build/bin/BeckyHost.exe" "$demo/"
   cp "$build/bin/Kestrelfind.dll" "$demo/PlugIns/"
-  cp "$build/bin/Kestrelfind.chm" "$demo/PlugIns/"
+  cp "$build/bin/Kestrelfind.chm" "$build/bin/Kestrelfind_ja.chm" "$demo/PlugIns/"
   # The engines a user gets with the release (all UTF-8)...
   if [ -d "$build/package/Kestrelfind" ]; then
     cp -r "$build/package/Kestrelfind" "$demo/PlugIns/"
@@ -71,6 +74,10 @@ lay_out_demo() {
   # ...and, for the demo only, two sites that take the older Japanese encodings.
   write_engine "Japanese sites/Google (Shift-JIS).ini" "https://www.google.co.jp/search?q=[WORD]&ie=Shift_JIS" sjis
   write_engine "Japanese sites/Yahoo! JAPAN (EUC-JP).ini" "https://search.yahoo.co.jp/search?p=[WORD]&ei=EUC-JP" euc
+  # Google one step away, with its access key; and "Search All" in the
+  # folders' menus.
+  printf 'pin=1\r\nkey=G\r\n' >>"$demo/PlugIns/Kestrelfind/Web/Google.ini"
+  printf '[General]\r\nSearchAll=1\r\n' >"$demo/PlugIns/Kestrelfind.ini"
   cat >"$demo/sample-mail.txt" <<'MAIL'
 From: Sato <sato@example.jp>
 To: Tanaka <tanaka@example.jp>
@@ -86,7 +93,7 @@ MAIL
 }
 
 write_host_script() {
-  cat >"$demo/demo-script.txt" <<'SCRIPT'
+  cat >"$demo/demo-en.txt" <<'SCRIPT'
 echo -- plug-ins the host loaded
 plugins
 echo -- what the plug-in told the host
@@ -100,7 +107,7 @@ echo -- the mail view's context menu (type 3) as the plug-in extended it
 menu 3
 echo -- right-click on the selected word: the menu on screen, "Search engines" and a folder open
 select 検索
-showmenu 3 "Search engines/Japanese sites" screenshots/menu.png
+showmenu 3 "Search engines/Japanese sites" screenshots/menu-en.png
 echo -- 検索 with a Shift-JIS engine
 selection
 pick 3 "Search engines/Japanese sites/Google (Shift-JIS)"
@@ -115,18 +122,42 @@ select 単語
 selection
 pick 3 "Search engines/Encyclopedia/Wikipedia (Japanese)"
 wait 1500
+echo -- 資料 with the favourite, straight from the context menu
+select 資料
+pick 3 "Search with Google(&G)"
+wait 1500
+echo -- 会議 with every dictionary at once
+select 会議
+pick 3 "Search engines/Dictionary/Search All (3)"
+wait 2500
 echo -- the clipboard afterwards: the user's text is back
 clipboard
 echo -- the plug-in's settings dialog
 setup
 wait 1500
-screenshot screenshots/setting-dialog.png window
+screenshot screenshots/setting-dialog-en.png window
+SCRIPT
+  cat >"$demo/demo-ja.txt" <<'SCRIPT'
+echo -- the same in Japanese: the context menu and the settings dialog
+mail sample-mail.txt
+select 検索
+menu 3
+showmenu 3 "検索エンジン/Japanese sites" screenshots/menu-ja.png
+setup
+wait 1500
+screenshot screenshots/setting-dialog-ja.png window
 SCRIPT
   cat >"$demo/interactive-script.txt" <<'SCRIPT'
 mail sample-mail.txt
 select 検索
 run
 SCRIPT
+}
+
+# The plug-in's language for the next run of the host.
+set_language() {
+  local ini="$demo/PlugIns/Kestrelfind.ini"
+  printf '[General]\r\nSearchAll=1\r\nLanguage=%s\r\n' "$1" >"$ini"
 }
 
 # Windows path of the URL log, for the recorder the shell starts.
@@ -149,11 +180,16 @@ print_urls() {
 run_host() {
   url_log_for_wine
   local status=0
-  (cd "$demo" && KF_CODEPAGE=932 "$build/wine-run" BeckyHost.exe --script demo-script.txt) || status=$?
+  set_language en
+  (cd "$demo" && KF_CODEPAGE=932 "$build/wine-run" BeckyHost.exe --script demo-en.txt) || status=$?
+  if [ "$status" -eq 0 ]; then
+    set_language ja
+    (cd "$demo" && KF_CODEPAGE=932 "$build/wine-run" BeckyHost.exe --script demo-ja.txt) || status=$?
+  fi
   print_urls
   step "Screenshots"
   local shot missing=0
-  for shot in menu.png setting-dialog.png; do
+  for shot in menu-en.png menu-ja.png setting-dialog-en.png setting-dialog-ja.png; do
     if [ -s "$demo/screenshots/$shot" ]; then
       echo "$demo/screenshots/$shot"
     else

@@ -20,6 +20,7 @@
 #include "Path.h"
 #include "SettingFormPrivate.h"
 #include "SettingsResource.h"
+#include "WindowClass.h"
 #include "WindowText.h"
 
 namespace kf {
@@ -29,10 +30,16 @@ void SetCheck(HWND button, bool checked) { SendMessageA(button, BM_SETCHECK, che
 
 namespace {
 
-const char kCaption[] = "Kestrelfind Setting";
 const char kGeometrySection[] = "General";
-const char kHelpFileName[] = "Kestrelfind.chm";
 const char kHelpTopic[] = "::/setting/engine.html#add";
+
+// The help file of the current language beside the plug-in, or the
+// English one where that language's file is missing.
+std::string HelpFileOf(const std::string& iniPath) {
+  const std::string dir = ExtractFilePath(iniPath);
+  const std::string own = dir + UiText(IDS_HELP_FILE);
+  return IsFile(own) ? own : dir + "Kestrelfind.chm";
+}
 
 // Integer value of the plug-in INI file, or fallback when the key is missing
 // or not a number; negative positions are kept (a dialog may sit left of or
@@ -114,7 +121,7 @@ LRESULT CALLBACK KeyboardMessageHook(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
-    : iniPath_(iniPath), rootDir_(rootDir), helpFile_(ExtractFilePath(iniPath) + kHelpFileName) {
+    : iniPath_(iniPath), rootDir_(rootDir), helpFile_(HelpFileOf(iniPath)) {
   HDC screen = GetDC(nullptr);
   dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
@@ -124,11 +131,12 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
 
   try {
     CreateResources();
-    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kSettingFormClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kSettingFormClass, nullptr, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             CW_USEDEFAULT, CW_USEDEFAULT, MinWidth(), MinHeight(), nullptr, nullptr, ThisModule(),
                             this);
     if (!hwnd_)
       throw Error(UiText(IDS_DIALOG_NOT_CREATED));
+    SetWindowTextW(hwnd_, UiTextWide(IDS_FORM_CAPTION).c_str());
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
@@ -142,14 +150,6 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
     engineList_.OnClickCheck = [this] { OnEngineCheckToggled(); };
     engineList_.OnKeyUp = [this](UINT key) { OnEngineListKeyUp(key); };
     CreateFolderMenu();
-    // The full-width parentheses of the caption are Shift-JIS; the wide text
-    // shows them whatever the process's code page.
-    {
-      const char* caption = kSettingLayout[LayoutIndex(kSjisRadio)].caption;
-      wchar_t wide[64] = {};
-      MultiByteToWideChar(932, 0, caption, -1, wide, ARRAYSIZE(wide));
-      SetWindowTextW(Control(kSjisRadio), wide);
-    }
     CheckEncodingButton(kSjisRadio);
     SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
     EnableWindow(Control(kAddButton), FALSE);
@@ -341,34 +341,37 @@ LRESULT SettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void SettingForm::OnCommand(ControlId id, UINT code) {
-  // Which notification of which control runs which handler. BN_CLICKED and
-  // STN_CLICKED are both 0: the control tells them apart.
-  struct Route {
-    ControlId id;
-    UINT code;
-    void (SettingForm::*handler)();
-  };
-  static constexpr Route kRoutes[] = {
-      {kFolderVisibilityButton, BN_CLICKED, &SettingForm::OnFolderVisibilityClicked},
-      {kDeleteEngineButton, BN_CLICKED, &SettingForm::OnDeleteEngineClicked},
-      {kHelpButton, BN_CLICKED, &SettingForm::OnHelpClicked},
-      {kCloseButton, BN_CLICKED, &SettingForm::Close},
-      {kAddButton, BN_CLICKED, &SettingForm::OnAddClicked},
-      {kModifyButton, BN_CLICKED, &SettingForm::OnModifyClicked},
-      {kClearButton, BN_CLICKED, &SettingForm::OnClearClicked},
-      {kHomepageLink, STN_CLICKED, &SettingForm::OnHomepageClicked},
-      {kNameEdit, EN_CHANGE, &SettingForm::OnNameChanged},
-      {kUrlEdit, EN_CHANGE, &SettingForm::OnUrlChanged},
-      {kEngineList, LBN_SELCHANGE, &SettingForm::OnEngineSelected},
-      {kSearchAllCheck, BN_CLICKED, &SettingForm::OnSearchAllClicked},
-  };
-  for (const Route& route : kRoutes) {
-    if (route.id == id && route.code == code)
-      return (this->*route.handler)();
-  }
-  for (const EncodingButton& button : kEncodingButtons) {
-    if (button.id == id && code == BN_CLICKED)
-      return CheckEncodingButton(id);
+  // BN_CLICKED and STN_CLICKED are both 0: the control tells them apart.
+  if (code == BN_CLICKED) {
+    struct Click {
+      ControlId id;
+      void (SettingForm::*handler)();
+    };
+    static constexpr Click kClicks[] = {
+        {kFolderVisibilityButton, &SettingForm::OnFolderVisibilityClicked},
+        {kDeleteEngineButton, &SettingForm::OnDeleteEngineClicked},
+        {kHelpButton, &SettingForm::OnHelpClicked},
+        {kCloseButton, &SettingForm::Close},
+        {kAddButton, &SettingForm::OnAddClicked},
+        {kModifyButton, &SettingForm::OnModifyClicked},
+        {kClearButton, &SettingForm::OnClearClicked},
+        {kHomepageLink, &SettingForm::OnHomepageClicked},
+        {kSearchAllCheck, &SettingForm::OnSearchAllClicked},
+    };
+    for (const Click& click : kClicks) {
+      if (click.id == id)
+        return (this->*click.handler)();
+    }
+    for (const EncodingButton& button : kEncodingButtons) {
+      if (button.id == id)
+        return CheckEncodingButton(id);
+    }
+  } else if (code == EN_CHANGE && id == kNameEdit) {
+    OnNameChanged();
+  } else if (code == EN_CHANGE && id == kUrlEdit) {
+    OnUrlChanged();
+  } else if (code == LBN_SELCHANGE && id == kEngineList) {
+    OnEngineSelected();
   }
 }
 
@@ -514,17 +517,8 @@ void ShowSettingForm(const std::string& iniPath, const std::string& engineDir) {
       INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
       InitCommonControlsEx(&controls);
       RegisterLayoutClasses(ThisModule());
-      WNDCLASSEXA form = {};
-      form.cbSize = sizeof(form);
-      form.lpfnWndProc = SettingForm::WindowProc;
-      // A dialog's window: DefDlgProc keeps its state in these bytes.
-      form.cbWndExtra = DLGWINDOWEXTRA;
-      form.hInstance = ThisModule();
-      form.hCursor = LoadCursor(nullptr, IDC_ARROW);
-      form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-      form.lpszClassName = kSettingFormClass;
-      if (!RegisterClassExA(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw Error("Unable to register the settings dialog's window class.");
+      // A dialog's window: DefDlgProc keeps its state in the extra bytes.
+      RegisterWindowClass(ThisModule(), kSettingFormClass, SettingForm::WindowProc, IDC_ARROW, DLGWINDOWEXTRA);
       gClassesRegistered = true;
     }
     auto form = std::make_unique<SettingForm>(iniPath, engineDir);

@@ -45,8 +45,8 @@ void SettingForm::CreateFolderMenu() {
   folderMenu_.Attach(CreatePopupMenu());
   if (!folderMenu_)
     throw Error(UiText(IDS_FOLDER_MENU_NOT_CREATED));
-  AppendMenuA(folderMenu_.Get(), MF_STRING, kAddFolderCommand, "&Add Folder");
-  AppendMenuA(folderMenu_.Get(), MF_STRING, kDeleteFolderCommand, "&Delete Folder");
+  AppendMenuA(folderMenu_.Get(), MF_STRING, kAddFolderCommand, UiText(IDS_ADD_FOLDER).c_str());
+  AppendMenuA(folderMenu_.Get(), MF_STRING, kDeleteFolderCommand, UiText(IDS_DELETE_FOLDER).c_str());
   for (ControlId id : {kFolderTree, kEngineList})
     SetWindowSubclass(Control(id), DragSubclassProc, kDragSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }

@@ -6,6 +6,9 @@
 #include <string>
 
 #include "ErrorBox.h"
+#include "UiText.h"
+#include "WindowClass.h"
+#include "Version.h"
 #include "WindowText.h"
 
 namespace kf {
@@ -68,6 +71,17 @@ void PaintImages(HWND panel, HDC dc) {
   }
 }
 
+// Answers WM_PAINT with draw(dc, client rectangle).
+template <typename Draw>
+void PaintClient(HWND hwnd, Draw draw) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  draw(dc, client);
+  EndPaint(hwnd, &ps);
+}
+
 // Both window classes of the layout run their messages through here: no
 // exception may unwind into the window manager.
 template <LRESULT (*Handle)(HWND, UINT, WPARAM, LPARAM)>
@@ -104,25 +118,15 @@ LRESULT PanelMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrA(hwnd, kPanelIconSlot, static_cast<LONG_PTR>(wParam));
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        switch (PanelKind(hwnd)) {
-          case ControlKind::BevelPanel:
+      case WM_PAINT:
+        PaintClient(hwnd, [hwnd](HDC dc, RECT& client) {
+          if (PanelKind(hwnd) == ControlKind::BevelPanel)
             DrawEdge(dc, &client, BDR_SUNKENOUTER, BF_RECT);
-            break;
-          case ControlKind::GroupBox:
+          else if (PanelKind(hwnd) == ControlKind::GroupBox)
             PaintGroupFrame(hwnd, dc, client);
-            break;
-          default:
-            break;
-        }
-        PaintImages(hwnd, dc);
-        EndPaint(hwnd, &ps);
+          PaintImages(hwnd, dc);
+        });
         return 0;
-      }
       default:
         break;
     }
@@ -150,16 +154,12 @@ LRESULT SplitterMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (GetCapture() == hwnd)
           ReleaseCapture();
         return 0;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        DrawEdge(dc, &client, BDR_RAISEDINNER, BF_LEFT | BF_RIGHT);
-        EndPaint(hwnd, &ps);
+      case WM_PAINT:
+        PaintClient(hwnd, [](HDC dc, RECT& client) {
+          FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+          DrawEdge(dc, &client, BDR_RAISEDINNER, BF_LEFT | BF_RIGHT);
+        });
         return 0;
-      }
       default:
         break;
     }
@@ -172,8 +172,8 @@ struct ClassOfKind {
   DWORD exStyle;
 };
 
-ClassOfKind WindowClassOf(const ControlRow& row) {
-  const bool hasMnemonic = std::string(row.caption).find('&') != std::string::npos;
+ClassOfKind WindowClassOf(const ControlRow& row, const std::wstring& caption) {
+  const bool hasMnemonic = caption.find(L'&') != std::wstring::npos;
   switch (row.kind) {
     case ControlKind::Label:
       return {"STATIC", static_cast<DWORD>(SS_LEFT | (hasMnemonic ? 0 : SS_NOPREFIX)), 0};
@@ -212,13 +212,12 @@ ClassOfKind WindowClassOf(const ControlRow& row) {
   return {nullptr, 0, 0};
 }
 
-SIZE CaptionSize(HWND hwnd, HFONT font, const char* caption) {
+SIZE CaptionSize(HWND hwnd, HFONT font, const std::wstring& text) {
   HDC dc = GetDC(hwnd);
   HGDIOBJ old = SelectObject(dc, font);
   RECT rc = {0, 0, 0, 0};
-  const std::string text = caption;
-  const UINT prefix = text.find('&') != std::string::npos ? 0 : DT_NOPREFIX;
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
+  const UINT prefix = text.find(L'&') != std::wstring::npos ? 0 : DT_NOPREFIX;
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
   SelectObject(dc, old);
   ReleaseDC(hwnd, dc);
   return {rc.right - rc.left, rc.bottom - rc.top};
@@ -242,13 +241,18 @@ HWND SettingControls::operator[](ControlId id) const {
 SettingControls CreateControls(HWND form, HINSTANCE instance, HFONT font, int dpi) {
   SettingControls controls;
   controls.windows.assign(kSettingControlCount, nullptr);
+  std::vector<std::wstring> captions(kSettingControlCount);
   for (int i = 0; i < kSettingControlCount; ++i) {
     const ControlRow& row = kSettingLayout[i];
-    const ClassOfKind cls = WindowClassOf(row);
+    std::wstring& caption = captions[static_cast<size_t>(i)];
+    caption = row.text ? UiTextWide(row.text) : std::wstring();
+    if (row.id == kProductLabel)
+      caption += AnsiToWide(KF_VERSION_TEXT);
+    const ClassOfKind cls = WindowClassOf(row, caption);
     if (!cls.className)
       continue;
     HWND parent = row.parent == kNoControl ? form : controls[row.parent];
-    HWND hwnd = CreateWindowExA(cls.exStyle, cls.className, row.caption, WS_CHILD | WS_VISIBLE | cls.style,
+    HWND hwnd = CreateWindowExA(cls.exStyle, cls.className, nullptr, WS_CHILD | WS_VISIBLE | cls.style,
                                 Scale(row.x, dpi), Scale(row.y, dpi), Scale(row.width, dpi), Scale(row.height, dpi),
                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
     if (!hwnd)
@@ -256,13 +260,16 @@ SettingControls CreateControls(HWND form, HINSTANCE instance, HFONT font, int dp
     if (cls.className == kPanelClass)
       SetWindowLongPtrA(hwnd, kPanelKindSlot, static_cast<LONG_PTR>(row.kind));
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    // The wide text: the string table's own, whatever the ANSI code page.
+    if (!caption.empty())
+      SetWindowTextW(hwnd, caption.c_str());
     controls.windows[static_cast<size_t>(i)] = hwnd;
   }
   // Labels fit their captions; the font must be known first.
   for (int i = 0; i < kSettingControlCount; ++i) {
     const ControlRow& row = kSettingLayout[i];
     if (row.kind == ControlKind::Label && row.width == 0) {
-      const SIZE size = CaptionSize(controls.windows[static_cast<size_t>(i)], font, row.caption);
+      const SIZE size = CaptionSize(controls.windows[static_cast<size_t>(i)], font, captions[static_cast<size_t>(i)]);
       SetWindowPos(controls.windows[static_cast<size_t>(i)], nullptr, 0, 0, size.cx, size.cy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -331,28 +338,8 @@ void LayoutControls(HWND form, const SettingControls& controls, int dpi, int tre
 }
 
 void RegisterLayoutClasses(HINSTANCE instance) {
-  WNDCLASSEXA panel = {};
-  panel.cbSize = sizeof(panel);
-  panel.style = CS_HREDRAW | CS_VREDRAW;
-  panel.lpfnWndProc = GuardedProc<PanelMessage>;
-  panel.cbWndExtra = kPanelExtraBytes;
-  panel.hInstance = instance;
-  panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  panel.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  panel.lpszClassName = kPanelClass;
-  if (!RegisterClassExA(&panel) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw Error("Unable to register the settings dialog's window classes.");
-
-  WNDCLASSEXA splitter = {};
-  splitter.cbSize = sizeof(splitter);
-  splitter.style = CS_HREDRAW | CS_VREDRAW;
-  splitter.lpfnWndProc = GuardedProc<SplitterMessage>;
-  splitter.hInstance = instance;
-  splitter.hCursor = LoadCursor(nullptr, IDC_SIZEWE);
-  splitter.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  splitter.lpszClassName = kSplitterClass;
-  if (!RegisterClassExA(&splitter) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw Error("Unable to register the settings dialog's window classes.");
+  RegisterWindowClass(instance, kPanelClass, GuardedProc<PanelMessage>, IDC_ARROW, kPanelExtraBytes);
+  RegisterWindowClass(instance, kSplitterClass, GuardedProc<SplitterMessage>, IDC_SIZEWE, 0);
 }
 
 void UnregisterLayoutClasses(HINSTANCE instance) {

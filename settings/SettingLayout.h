@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "Version.h"
+#include "TextIds.h"
 
 namespace kf {
 
@@ -81,7 +81,7 @@ struct ControlRow {
   int x, y, width, height;  // 96 DPI; width 0 on a label: fit the caption
   unsigned anchors;
   Dock dock;
-  const char* caption;  // ANSI, code page 932
+  UINT text;            // the caption's string (TextIds.h); 0 for none
   ControlId buddy;  // for labels: the control its mnemonic focuses
 };
 
@@ -89,42 +89,42 @@ constexpr unsigned kAnchorLeftTop = kAnchorLeft | kAnchorTop;
 
 // clang-format off
 constexpr ControlRow kSettingLayout[] = {
-  // id                     kind                     parent          x    y    w    h   anchors                                                  dock        caption                                  buddy
-  {kListHint,               ControlKind::Label,      kNoControl,     8,   4,   0,   0, kAnchorLeftTop,                                          Dock::None, "Checked items are shown in menu.",      kNoControl},
+  // id                     kind                     parent          x    y    w    h   anchors                                                  dock        text                       buddy
+  {kListHint,               ControlKind::Label,      kNoControl,     8,   4,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_LIST_HINT,             kNoControl},
   // A setting of the whole menu, not of an engine: beside the hint on it.
-  {kSearchAllCheck,         ControlKind::CheckBox,   kNoControl,   186,   2, 140,  16, kAnchorTop | kAnchorRight,                               Dock::None, "Sea&rch All in folders",                kNoControl},
-  {kBrowsePanel,            ControlKind::Panel,      kNoControl,     6,  20, 320, 160, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,  Dock::None, "",                                      kNoControl},
-  {kFolderTree,             ControlKind::Tree,       kBrowsePanel,   0,   0, 130, 160, kAnchorLeftTop,                                          Dock::Left, "",                                      kNoControl},
-  {kTreeSplitter,           ControlKind::Splitter,   kBrowsePanel, 130,   0,   2, 160, kAnchorLeftTop,                                          Dock::Left, "",                                      kNoControl},
-  {kEngineList,             ControlKind::CheckList,  kBrowsePanel, 132,   0, 188, 160, kAnchorLeftTop,                                          Dock::Fill, "",                                      kNoControl},
-  {kFolderVisibilityButton, ControlKind::Button,     kNoControl,     8, 186, 112,  17, kAnchorLeft | kAnchorBottom,                             Dock::None, "Show / Hide &Folder",                   kNoControl},
-  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 320, 140, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, "Add / Modify",                          kNoControl},
-  {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, "&Name",                                 kNameEdit},
-  {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, "",                                      kNoControl},
-  {kUrlLabel,               ControlKind::Label,      kEngineGroup,   8,  44,   0,   0, kAnchorLeftTop,                                          Dock::None, "&URL",                                  kUrlEdit},
-  {kUrlEdit,                ControlKind::Edit,       kEngineGroup,  56,  40, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, "",                                      kNoControl},
-  {kEncodingLabel,          ControlKind::Label,      kEngineGroup,   8,  64,   0,   0, kAnchorLeftTop,                                          Dock::None, "encoding",                              kNoControl},
+  {kSearchAllCheck,         ControlKind::CheckBox,   kNoControl,   186,   2, 140,  16, kAnchorTop | kAnchorRight,                               Dock::None, IDS_SEARCH_ALL_CHECK,      kNoControl},
+  {kBrowsePanel,            ControlKind::Panel,      kNoControl,     6,  20, 320, 160, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,  Dock::None, 0,                         kNoControl},
+  {kFolderTree,             ControlKind::Tree,       kBrowsePanel,   0,   0, 130, 160, kAnchorLeftTop,                                          Dock::Left, 0,                         kNoControl},
+  {kTreeSplitter,           ControlKind::Splitter,   kBrowsePanel, 130,   0,   2, 160, kAnchorLeftTop,                                          Dock::Left, 0,                         kNoControl},
+  {kEngineList,             ControlKind::CheckList,  kBrowsePanel, 132,   0, 188, 160, kAnchorLeftTop,                                          Dock::Fill, 0,                         kNoControl},
+  {kFolderVisibilityButton, ControlKind::Button,     kNoControl,     8, 186, 112,  17, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_FOLDER_VISIBILITY,     kNoControl},
+  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 320, 140, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
+  {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_NAME_LABEL,            kNameEdit},
+  {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kUrlLabel,               ControlKind::Label,      kEngineGroup,   8,  44,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_URL_LABEL,             kUrlEdit},
+  {kUrlEdit,                ControlKind::Edit,       kEngineGroup,  56,  40, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kEncodingLabel,          ControlKind::Label,      kEngineGroup,   8,  64,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_ENCODING_LABEL,        kNoControl},
   // The encoding buttons are one group, in the order the arrow keys go
-  // through them. The parentheses are full-width (Shift-JIS 81 69 / 81 6A).
-  {kSjisRadio,              ControlKind::Radio,      kEngineGroup,  16,  80, 113,  17, kAnchorLeftTop,                                          Dock::None, "&SJIS\x81\x69" "default\x81\x6A",       kNoControl},
-  {kEucRadio,               ControlKind::Radio,      kEngineGroup,  16,  96, 113,  17, kAnchorLeftTop,                                          Dock::None, "&EUC",                                  kNoControl},
+  // through them.
+  {kSjisRadio,              ControlKind::Radio,      kEngineGroup,  16,  80, 113,  17, kAnchorLeftTop,                                          Dock::None, IDS_SJIS_RADIO,            kNoControl},
+  {kEucRadio,               ControlKind::Radio,      kEngineGroup,  16,  96, 113,  17, kAnchorLeftTop,                                          Dock::None, IDS_EUC_RADIO,             kNoControl},
   // Beside the Shift-JIS button, in the room left of the command buttons.
-  {kUtf8Radio,              ControlKind::Radio,      kEngineGroup, 136,  80,  94,  16, kAnchorLeftTop,                                          Dock::None, "UTF-&8",                                kNoControl},
-  {kFavouriteCheck,         ControlKind::CheckBox,   kEngineGroup,  16, 118, 110,  16, kAnchorLeftTop,                                          Dock::None, "Fa&vourite",                            kNoControl},
-  {kAccessKeyLabel,         ControlKind::Label,      kEngineGroup, 136, 120,   0,   0, kAnchorLeftTop,                                          Dock::None, "&Key",                                  kAccessKeyEdit},
-  {kAccessKeyEdit,          ControlKind::Edit,       kEngineGroup, 164, 116,  24,  20, kAnchorLeftTop,                                          Dock::None, "",                                      kNoControl},
-  {kAddButton,              ControlKind::Button,     kEngineGroup, 156,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Add",                                  kNoControl},
-  {kModifyButton,           ControlKind::Button,     kEngineGroup, 236,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Modify",                               kNoControl},
-  {kClearButton,            ControlKind::Button,     kEngineGroup, 236,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, "&Clear",                                kNoControl},
-  {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   250, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "&Delete item",                          kNoControl},
-  {kHelpButton,             ControlKind::Button,     kNoControl,   252, 364,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "&Help",                                 kNoControl},
-  {kCloseButton,            ControlKind::Button,     kNoControl,   252, 388,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, "Close(&Q)",                             kNoControl},
-  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 354, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, "",                                      kNoControl},
-  {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, "",                                      kNoControl},
-  {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, "Kestrelfind  " KF_VERSION_TEXT,         kNoControl},
-  {kCopyrightLabel,         ControlKind::Label,      kAboutPanel,   42,  14,   0,   0, kAnchorLeftTop,                                          Dock::None, "(C) 2026 Kestrel Software.",            kNoControl},
-  {kLicenseLabel,           ControlKind::Label,      kAboutPanel,   42,  26,   0,   0, kAnchorLeftTop,                                          Dock::None, "Free software. No warranty.",           kNoControl},
-  {kHomepageLink,           ControlKind::Link,       kAboutPanel,   10,  38, 208,  12, kAnchorLeftTop,                                          Dock::None, "https://kestrel-software.example/kestrelfind/", kNoControl},
+  {kUtf8Radio,              ControlKind::Radio,      kEngineGroup, 136,  80,  94,  16, kAnchorLeftTop,                                          Dock::None, IDS_UTF8_RADIO,            kNoControl},
+  {kFavouriteCheck,         ControlKind::CheckBox,   kEngineGroup,  16, 118, 110,  16, kAnchorLeftTop,                                          Dock::None, IDS_FAVOURITE_CHECK,       kNoControl},
+  {kAccessKeyLabel,         ControlKind::Label,      kEngineGroup, 130, 120,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_ACCESS_KEY_LABEL,      kAccessKeyEdit},
+  {kAccessKeyEdit,          ControlKind::Edit,       kEngineGroup, 186, 116,  24,  20, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
+  {kAddButton,              ControlKind::Button,     kEngineGroup, 156,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_ADD_BUTTON,            kNoControl},
+  {kModifyButton,           ControlKind::Button,     kEngineGroup, 236,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_MODIFY_BUTTON,         kNoControl},
+  {kClearButton,            ControlKind::Button,     kEngineGroup, 236,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_CLEAR_BUTTON,          kNoControl},
+  {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   250, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_DELETE_ENGINE_BUTTON,  kNoControl},
+  {kHelpButton,             ControlKind::Button,     kNoControl,   252, 364,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
+  {kCloseButton,            ControlKind::Button,     kNoControl,   252, 388,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
+  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 354, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
+  {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
+  {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_PRODUCT_LABEL,         kNoControl},
+  {kCopyrightLabel,         ControlKind::Label,      kAboutPanel,   42,  14,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_COPYRIGHT_LABEL,       kNoControl},
+  {kLicenseLabel,           ControlKind::Label,      kAboutPanel,   42,  26,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_LICENSE_LABEL,         kNoControl},
+  {kHomepageLink,           ControlKind::Link,       kAboutPanel,   10,  38, 208,  12, kAnchorLeftTop,                                          Dock::None, IDS_HOMEPAGE_LINK,         kNoControl},
 };
 // clang-format on
 

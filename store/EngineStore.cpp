@@ -37,19 +37,6 @@ StoreEntry EntryOf(const WIN32_FIND_DATAA& data) {
   return entry;
 }
 
-// Runs the directory search for pattern and hands every entry to visit; the
-// search is closed before returning, whichever way.
-template <typename Visit>
-void ForEachEntry(const std::string& pattern, Visit visit) {
-  WIN32_FIND_DATAA data;
-  FindHandle find(FindFirstFileA(pattern.c_str(), &data));
-  if (!find)
-    return;
-  do {
-    visit(data);
-  } while (FindNextFileA(find.Get(), &data));
-}
-
 }  // namespace
 
 std::string ExtractEngineName(const std::string& fileName) {
@@ -59,7 +46,7 @@ std::string ExtractEngineName(const std::string& fileName) {
 
 std::vector<StoreEntry> ListFolders(const std::string& dir, bool includeHidden) {
   std::vector<StoreEntry> folders;
-  ForEachEntry(JoinPath(dir, "*"), [&](const WIN32_FIND_DATAA& data) {
+  ForEachDirectoryEntry(JoinPath(dir, "*"), [&](const WIN32_FIND_DATAA& data) {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotName(data.cFileName))
       return;
     if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
@@ -71,7 +58,7 @@ std::vector<StoreEntry> ListFolders(const std::string& dir, bool includeHidden) 
 
 std::vector<StoreEntry> ListEngineFiles(const std::string& dir, bool includeHidden) {
   std::vector<StoreEntry> engines;
-  ForEachEntry(JoinPath(dir, "*.ini"), [&](const WIN32_FIND_DATAA& data) {
+  ForEachDirectoryEntry(JoinPath(dir, "*.ini"), [&](const WIN32_FIND_DATAA& data) {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       return;
     if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
@@ -90,7 +77,7 @@ bool MatchesEnginePattern(const WIN32_FIND_DATAA& data) {
 
 void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<StoreEntry>& folders,
                         std::vector<StoreEntry>& engines) {
-  ForEachEntry(JoinPath(dir, "*"), [&](const WIN32_FIND_DATAA& data) {
+  ForEachDirectoryEntry(JoinPath(dir, "*"), [&](const WIN32_FIND_DATAA& data) {
     if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
       return;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {

@@ -138,30 +138,21 @@ class AttributeRecord {
 };
 
 void RecordIniFiles(const std::string& dir, AttributeRecord& record) {
-  WIN32_FIND_DATAA fd;
-  // The search returns every entry, hidden and system ones included.
-  FindHandle find(::FindFirstFileA(JoinPath(dir, "*.ini").c_str(), &fd));
-  if (!find)
-    return;
-  do {
+  ForEachDirectoryEntry(JoinPath(dir, "*.ini"), [&](const WIN32_FIND_DATAA& fd) {
     record.Add(JoinPath(dir, fd.cFileName), fd.dwFileAttributes);
-  } while (::FindNextFileA(find.Get(), &fd));
+  });
 }
 
 void RecordSubfolders(const std::string& dir, AttributeRecord& record) {
-  WIN32_FIND_DATAA fd;
-  FindHandle find(::FindFirstFileA(JoinPath(dir, "*").c_str(), &fd));
-  if (!find)
-    return;
-  do {
+  ForEachDirectoryEntry(JoinPath(dir, "*"), [&](const WIN32_FIND_DATAA& fd) {
     // The store ignores names starting with '.', and so do "." and "..".
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || fd.cFileName[0] == '.')
-      continue;
+      return;
     const std::string folder = JoinPath(dir, fd.cFileName);
     record.Add(folder, fd.dwFileAttributes);
     RecordSubfolders(folder, record);
     RecordIniFiles(folder, record);
-  } while (::FindNextFileA(find.Get(), &fd));
+  });
 }
 
 // Every engine file and folder below the store directory; the directory

@@ -285,7 +285,8 @@ TEST(Package, StarterEnginesAreWellFormed) {
 // BeckyHost.exe beside the unpacked PlugIns folder loads the plug-in at
 // start, as the mail client does; the menu lists every starter engine, and
 // picking each opens its template with the word in place. The host hands out
-// ids from 70000 up, as a mail client does after some thousand menus.
+// ids from 70000 up, as a mail client does after some thousand menus. The
+// Japanese system the package is for gets the Japanese menu.
 TEST(Package, SearchesFromTheUnpackedFolder) {
   const std::vector<std::string> engines = UnpackedEngines();
   ASSERT_FALSE(engines.empty());
@@ -297,7 +298,7 @@ TEST(Package, SearchesFromTheUnpackedFolder) {
   std::vector<std::string> expectedUrls;
   for (const std::string& rel : engines) {
     const std::string name = rel.substr(0, rel.size() - 4);  // without ".ini"
-    script += "pick 3 \"Search engines/" + name + "\"\n";
+    script += std::string("pick 3 \"") + u8"検索エンジン/" + name + "\"\n";
     expectedUrls.push_back(ExpectedUrl(EngineValue(rel, "url"), word));
   }
   ASSERT_TRUE(kft::WriteBytes(HostDir() + "script.txt", script));

@@ -26,11 +26,15 @@ class PluginFixture : public ::testing::Test {
     kfhost::SetNextCommandId(40000 + static_cast<UINT>(kfhost::Registrations().size()));
     if (CreateStore())
       sandbox_.MakeFolder("");
+    if (!Language().empty())
+      WritePrivateProfileStringA("General", "Language", Language().c_str(), sandbox_.IniPath().c_str());
     ASSERT_TRUE(sandbox_.Load()) << "LoadLibrary error " << sandbox_.LoadError();
   }
 
   // Whether the engine folder exists before the library is loaded.
   virtual bool CreateStore() const { return true; }
+  // The plug-in's Language setting when the library is loaded ("": none).
+  virtual std::string Language() const { return std::string(); }
 
   // The items of the "Search engines" popup of a fresh host menu; fails the
   // test when the popup is missing.

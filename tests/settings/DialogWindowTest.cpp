@@ -173,13 +173,15 @@ TEST_F(DialogWindow, TheCloseButtonClosesLikeTheCloseBox) {
 
 TEST_F(DialogWindow, AnIniThatCannotBeWrittenIsReportedAndTheDialogClosesAnyway) {
   // A folder where the INI file should be: every profile write fails.
+  DeleteFileA(sandbox.IniPath().c_str());
   ASSERT_TRUE(CreateDirectoryA(sandbox.IniPath().c_str(), nullptr));
   ASSERT_TRUE(Open());
   dialog.Close();
   ASSERT_EQ(1u, boxes.Count());
   const kft::SeenMessageBox& box = boxes.Boxes()[0];
-  EXPECT_EQ(0u, box.TextUtf8().find("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(sandbox.IniPath()) +
-                                    ": "));
+  // Without its INI file the plug-in follows the system's language: the
+  // message names the file in either.
+  EXPECT_NE(std::string::npos, box.TextUtf8().find(kft::AnsiToUtf8(sandbox.IniPath()))) << box.TextUtf8();
   EXPECT_EQ(kft::BoxIcon::Warning, box.icon);
   EXPECT_TRUE(box.IsOkOnly());
   EXPECT_FALSE(dialog.Visible()) << "the user must be able to close it";
@@ -358,6 +360,33 @@ TEST_F(DialogWindow, TheSearchAllBoxSavesTheSettingAtOnce) {
   EXPECT_TRUE(dialog.Checked(kSearchAllCheck));
   EXPECT_EQ("1", kft::IniValue(sandbox.IniPath(), "SearchAll"));
   EXPECT_EQ(0u, boxes.Count());
+}
+
+// Language=ja: the dialog, its menu and its questions in Japanese under the
+// Japanese code page; English under any other.
+TEST_F(DialogWindow, SpeaksJapaneseWhenTheSettingSaysSo) {
+  WritePrivateProfileStringA("General", "Language", "ja", sandbox.IniPath().c_str());
+  sandbox.WriteEngine("Gone.ini", std::string("https://g.example/"));
+  HWND form = Open();
+  ASSERT_TRUE(form);
+  const bool japanese = kft::IsCodePage932();
+  char caption[128] = {};
+  GetWindowTextA(form, caption, sizeof caption);
+  EXPECT_EQ(japanese ? u8"Kestrelfind の設定" : "Kestrelfind Setting", kft::AnsiToUtf8(caption));
+  EXPECT_EQ(japanese ? u8"名前(&N)" : "&Name", kft::AnsiToUtf8(dialog.Text(kNameLabel)));
+  wchar_t sjis[64] = {};
+  GetWindowTextW(dialog.Control(kSjisRadio), sjis, ARRAYSIZE(sjis));
+  EXPECT_EQ(japanese ? u8"SJIS（既定）(&S)" : u8"&SJIS（default）", kft::WideToUtf8(sjis))
+      << "the full-width parentheses whatever the code page";
+  dialog.AltKey(dialog.Focus(), 'n');
+  EXPECT_EQ(dialog.Control(kNameEdit), dialog.Focus()) << "the mnemonics stay";
+
+  boxes.SetAnswer(IDCANCEL);
+  dialog.ClickItem(0);
+  dialog.Click(kDeleteEngineButton);
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ(japanese ? u8"選択した項目を削除しますか?" : "Delete selected item?", boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ(japanese ? u8"確認" : "Confirm", boxes.Boxes()[0].CaptionUtf8());
 }
 
 TEST_F(DialogWindow, EnterPressesTheFocusedButtonAndEscapeCloses) {

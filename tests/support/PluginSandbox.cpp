@@ -27,6 +27,8 @@ PluginSandbox::PluginSandbox(const Options& options) : options_(options) {
     CreateDirectoryA(folder_.c_str(), nullptr);
   }
   ready_ = !folder_.empty() && CopyFileTo(BinFile(options_.sourceDll), DllPath());
+  if (ready_ && !options_.language.empty())
+    WritePrivateProfileStringA("General", "Language", options_.language.c_str(), IniPath().c_str());
 }
 
 PluginSandbox::~PluginSandbox() {

@@ -29,6 +29,9 @@ class PluginSandbox {
     std::string folder;
     // Show the host window (for screenshots); hidden otherwise.
     bool visibleWindow = false;
+    // The plug-in's Language setting, written into its INI file before
+    // anything else: tests pin the language they read ("" writes no file).
+    std::string language = "en";
   };
 
   PluginSandbox();
