@@ -69,6 +69,7 @@
 #define IDS_HELP_FILE 725
 #define IDS_WARNING_CAPTION 726
 #define IDS_CONFIRM_CAPTION 727
+#define IDS_SEARCH_ALL_TIP 728
 
 // ... and its questions and messages.
 #define IDS_DELETE_ENGINE_QUESTION 500

@@ -207,13 +207,19 @@ void SettingForm::CreateTooltips() {
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ThisModule(),
                              nullptr);
-  for (ControlId id : {kNameEdit, kUrlEdit}) {
+  // The fields show their whole text; the box says what it offers.
+  const std::string searchAllTip = UiText(IDS_SEARCH_ALL_TIP);
+  const struct {
+    ControlId id;
+    const char* text;
+  } tools[] = {{kNameEdit, ""}, {kUrlEdit, ""}, {kSearchAllCheck, searchAllTip.c_str()}};
+  for (const auto& t : tools) {
     TTTOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-    tool.lpszText = const_cast<LPSTR>("");
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(t.id));
+    tool.lpszText = const_cast<LPSTR>(t.text);
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }

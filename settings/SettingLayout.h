@@ -91,13 +91,13 @@ constexpr unsigned kAnchorLeftTop = kAnchorLeft | kAnchorTop;
 constexpr ControlRow kSettingLayout[] = {
   // id                     kind                     parent          x    y    w    h   anchors                                                  dock        text                       buddy
   {kListHint,               ControlKind::Label,      kNoControl,     8,   4,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_LIST_HINT,             kNoControl},
-  // A setting of the whole menu, not of an engine: beside the hint on it.
-  {kSearchAllCheck,         ControlKind::CheckBox,   kNoControl,   186,   2, 140,  16, kAnchorTop | kAnchorRight,                               Dock::None, IDS_SEARCH_ALL_CHECK,      kNoControl},
   {kBrowsePanel,            ControlKind::Panel,      kNoControl,     6,  20, 320, 160, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,  Dock::None, 0,                         kNoControl},
   {kFolderTree,             ControlKind::Tree,       kBrowsePanel,   0,   0, 130, 160, kAnchorLeftTop,                                          Dock::Left, 0,                         kNoControl},
   {kTreeSplitter,           ControlKind::Splitter,   kBrowsePanel, 130,   0,   2, 160, kAnchorLeftTop,                                          Dock::Left, 0,                         kNoControl},
   {kEngineList,             ControlKind::CheckList,  kBrowsePanel, 132,   0, 188, 160, kAnchorLeftTop,                                          Dock::Fill, 0,                         kNoControl},
   {kFolderVisibilityButton, ControlKind::Button,     kNoControl,     8, 186, 112,  17, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_FOLDER_VISIBILITY,     kNoControl},
+  // A setting of the folders' menus, beside the folder button.
+  {kSearchAllCheck,         ControlKind::CheckBox,   kNoControl,   126, 186, 120,  17, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_SEARCH_ALL_CHECK,      kNoControl},
   {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 320, 140, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
   {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_NAME_LABEL,            kNameEdit},
   {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},

@@ -285,9 +285,9 @@ TEST_F(DialogWindow, TheSplitterDragsTheTreeWidthWhichIsKeptAtClose) {
 TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   ASSERT_TRUE(Open());
   ASSERT_EQ(dialog.Control(kFolderTree), dialog.Focus());
-  const ControlId order[] = {kEngineList,  kNameEdit,           kUrlEdit,     kSjisRadio,
-                            kFavouriteCheck, kAccessKeyEdit,   kClearButton, kDeleteEngineButton,
-                            kCloseButton, kSearchAllCheck,      kFolderTree};
+  const ControlId order[] = {kEngineList,     kSearchAllCheck, kNameEdit,           kUrlEdit,
+                            kSjisRadio,      kFavouriteCheck, kAccessKeyEdit,      kClearButton,
+                            kDeleteEngineButton, kCloseButton, kFolderTree};
   for (ControlId id : order) {
     dialog.KeyDown(dialog.Focus(), VK_TAB);
     EXPECT_EQ(dialog.Control(id), dialog.Focus()) << "expected control " << id;
@@ -298,9 +298,9 @@ TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   keys[VK_SHIFT] = 0x80;
   SetKeyboardState(keys);
   dialog.KeyDown(dialog.Focus(), VK_TAB);
-  EXPECT_EQ(dialog.Control(kSearchAllCheck), dialog.Focus());
-  dialog.KeyDown(dialog.Focus(), VK_TAB);
   EXPECT_EQ(dialog.Control(kCloseButton), dialog.Focus());
+  dialog.KeyDown(dialog.Focus(), VK_TAB);
+  EXPECT_EQ(dialog.Control(kDeleteEngineButton), dialog.Focus());
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
 }
@@ -354,6 +354,7 @@ TEST_F(DialogWindow, TheSearchAllBoxSavesTheSettingAtOnce) {
   WritePrivateProfileStringA("General", "SearchAll", "1", sandbox.IniPath().c_str());
   ASSERT_TRUE(Open());
   EXPECT_TRUE(dialog.Checked(kSearchAllCheck));
+  EXPECT_NE(std::string::npos, kft::TooltipText(dialog.Form(), dialog.Control(kSearchAllCheck)).find("Search All"));
   dialog.Click(kSearchAllCheck);
   EXPECT_EQ("0", kft::IniValue(sandbox.IniPath(), "SearchAll"));
   dialog.AltKey(dialog.Focus(), 'r');
