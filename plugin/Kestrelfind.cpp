@@ -11,6 +11,7 @@
 #include "PluginSettings.h"
 #include "PluginState.h"
 #include "SearchMenu.h"
+#include "SearchQueue.h"
 #include "SettingForm.h"
 #include "UiText.h"
 #include "EnvironmentProbe.h"
@@ -89,8 +90,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
       // Windows, hooks, window classes and the help control went at
       // BKC_OnExit: that work must not run under the loader lock. A host
       // that unloads without BKC_OnExit cannot get here while the dialog
-      // exists, for the dialog keeps the library loaded. What is left is
-      // memory.
+      // or a Search All's timer exists, for they keep the library loaded.
+      // What is left is memory.
       kf::ExitPlugin();
       kf::ReleaseProbeValues();
       return TRUE;
@@ -109,6 +110,7 @@ int WINAPI BKC_OnStart() {
 int WINAPI BKC_OnExit() {
   FinishStartup();
   kf::ReleaseSettingForm();
+  kf::ReleaseSearchQueue();
   kf::UnloadHelpControl();
   return 0;
 }

@@ -1,18 +1,18 @@
 #include "SearchCommand.h"
 
-#include <shellapi.h>
-
 #include <vector>
 
 #include "Clipboard.h"
 #include "EngineStore.h"
 #include "ErrorBox.h"
 #include "FileSystem.h"
-#include "Handles.h"
 #include "Module.h"
 #include "Path.h"
 #include "PluginState.h"
+#include "SearchAddress.h"
 #include "SearchMenu.h"
+#include "SearchQueue.h"
+#include "ShellOpen.h"
 #include "TextIds.h"
 #include "UiText.h"
 #include "UrlBuild.h"
@@ -24,84 +24,14 @@ namespace {
 // WM_COMMAND id that makes a host window copy its selection to the clipboard.
 constexpr WPARAM kCopySelectionCommand = 57634;  // 0xE122
 
-// How much of a refused address the error box repeats.
-constexpr std::size_t kShownAddressBytes = 200;
-
 // Error boxes belong to the host window the command came from, so that the
 // user cannot start another command behind them; a dead handle would make
 // the box fail, so then it has no owner.
 HWND ErrorOwner(HWND window) { return window && IsWindow(window) ? window : nullptr; }
 
-bool RunsOnWine() {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-// Length of the command the shell runs for the scheme of url, or a generous
-// guess when it cannot be read.
-std::size_t HandlerCommandLength(const std::string& url) {
-  constexpr std::size_t kUnknown = 300;
-  const std::size_t colon = url.find(':');
-  if (colon == std::string::npos)
-    return kUnknown;
-  const std::string key = url.substr(0, colon) + "\\shell\\open\\command";
-  HKEY raw = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
-    return kUnknown;
-  const RegKey command(raw);
-  DWORD size = 0;
-  if (RegQueryValueExA(command.Get(), nullptr, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-    return kUnknown;
-  return size;
-}
-
-// Wine's shell expands the handler's command line into a fixed buffer of
-// 1024 characters and overruns it for a longer one, which takes the host
-// down. Windows has no such limit.
-bool ShellCanTake(const std::string& url) {
-  constexpr std::size_t kWineCommandBuffer = 1024;
-  constexpr std::size_t kMargin = 32;
-  if (!RunsOnWine())
-    return true;
-  return url.size() + HandlerCommandLength(url) + kMargin <= kWineCommandBuffer;
-}
-
-std::string Shown(const std::string& address) {
-  return AbbreviateForMessage(address, kShownAddressBytes, IsAnsiLeadByte);
-}
-
-// The system error behind a result of ShellExecute of 32 or less (its old
-// SE_ERR_ codes, most of which are the system's own).
-DWORD ShellErrorCode(INT_PTR result) {
-  switch (result) {
-    case 0:
-    case SE_ERR_OOM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    case SE_ERR_NOASSOC:
-    case SE_ERR_ASSOCINCOMPLETE:
-      return ERROR_NO_ASSOCIATION;
-    case SE_ERR_SHARE:
-      return ERROR_SHARING_VIOLATION;
-    case SE_ERR_DLLNOTFOUND:
-      return ERROR_DLL_NOT_FOUND;
-    case SE_ERR_DDETIMEOUT:
-    case SE_ERR_DDEFAIL:
-    case SE_ERR_DDEBUSY:
-      return ERROR_DDE_FAIL;
-    default:
-      return static_cast<DWORD>(result);
-  }
-}
-
 // More engines than this in one "Search All" are opened only when the user
 // says so.
 constexpr std::size_t kSearchAllWithoutAsking = 8;
-// How long a program the shell started may take to pass its address on (a
-// browser hands it to the window it has open, and ends) before the next one
-// is opened.
-constexpr DWORD kHandOffMs = 1000;
-// Between two opens when the shell reports no program to wait for.
-constexpr DWORD kOpenGapMs = 100;
 
 // How the process's ANSI code page writes the full-width characters the
 // mail text cleaner knows ("" where it has none: 1252, say).
@@ -137,43 +67,15 @@ std::string RefusalText(AddressRefusal refusal, const std::string& address) {
     case AddressRefusal::Empty:
       return std::string();
     case AddressRefusal::NotWebAddress:
-      return UiText(IDS_ADDRESS_NOT_WEB, {Shown(address)});
+      return UiText(IDS_ADDRESS_NOT_WEB, {ShownAddress(address)});
     case AddressRefusal::BareAddressHost:
-      return UiText(IDS_ADDRESS_HOST_NOT_PLAIN, {Shown(address)});
+      return UiText(IDS_ADDRESS_HOST_NOT_PLAIN, {ShownAddress(address)});
     case AddressRefusal::BareAddressPercent:
-      return UiText(IDS_ADDRESS_BAD_PERCENT, {Shown(address)});
+      return UiText(IDS_ADDRESS_BAD_PERCENT, {ShownAddress(address)});
     case AddressRefusal::PathSchemeWithWord:
-      return UiText(IDS_TEMPLATE_PATH_SCHEME, {Shown(SchemeOf(address))});
+      return UiText(IDS_TEMPLATE_PATH_SCHEME, {ShownAddress(SchemeOf(address))});
     case AddressRefusal::TooLong:
       return UiText(IDS_ADDRESS_TOO_LONG, {std::to_string(address.size())});
-  }
-  return std::string();
-}
-
-// Hands address to the shell's "open"; "" or why it failed.
-std::string OpenAddress(const std::string& address, bool waitForHandOff) {
-  if (!ShellCanTake(address))
-    return UiText(IDS_ADDRESS_TOO_LONG_FOR_SHELL, {std::to_string(address.size())});
-  SHELLEXECUTEINFOA info = {};
-  info.cbSize = sizeof(info);
-  // The shell's own boxes would say less than ours, and in its words.
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = "open";
-  info.lpFile = address.c_str();
-  info.nShow = SW_SHOW;
-  const BOOL started = ShellExecuteExA(&info);
-  const KernelHandle process(info.hProcess);
-  const auto result = reinterpret_cast<INT_PTR>(info.hInstApp);
-  if (!started || result <= 32) {
-    const DWORD error = GetLastError();
-    return UiText(IDS_SHELL_FAILED, {Shown(address), SystemMessage(result <= 32 && result != 0 ? ShellErrorCode(result)
-                                                                                                  : error)});
-  }
-  if (waitForHandOff) {
-    if (process)
-      WaitForSingleObject(process.Get(), kHandOffMs);
-    else
-      Sleep(kOpenGapMs);
   }
   return std::string();
 }
@@ -201,49 +103,9 @@ std::vector<MenuEngine> SearchAllEnginesOf(WORD id) {
   return {};
 }
 
-void RunSearch(HWND window, LPARAM param) {
-  const std::vector<MenuEngine> engines = EnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
-  const SelectionText selection = CaptureSelection(window);
-  if (selection.ansi.empty() && selection.unicode.empty())
-    return;
-  const HWND owner = ErrorOwner(window);
-  for (const MenuEngine& engine : engines) {
-    // An engine deleted since the menu was built is passed over silently.
-    if (!IsFile(engine.filePath))
-      continue;
-    const std::string failure = SearchWithEngine(engine.filePath, selection, false);
-    if (!failure.empty())
-      ShowErrorBox(owner, failure);
-  }
-}
-
-void RunSearchAll(HWND window, LPARAM param) {
-  const std::vector<MenuEngine> engines = SearchAllEnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
-  if (engines.empty())
-    return;
-  const HWND owner = ErrorOwner(window);
-  if (engines.size() > kSearchAllWithoutAsking &&
-      !Confirm(owner, UiText(IDS_OPEN_N_SEARCHES, {std::to_string(engines.size())})))
-    return;
-  const SelectionText selection = CaptureSelection(window);
-  if (selection.ansi.empty() && selection.unicode.empty())
-    return;
-  // Every engine gets its turn; what could not be opened is told once, at
-  // the end.
-  std::string failures;
-  for (const MenuEngine& engine : engines) {
-    const std::string failure = IsFile(engine.filePath)
-                                    ? SearchWithEngine(engine.filePath, selection, true)
-                                    : UiText(IDS_ENGINE_FILE_GONE, {engine.filePath});
-    if (!failure.empty())
-      failures += "\r\n\r\n" + engine.caption + ": " + failure;
-  }
-  if (!failures.empty())
-    ShowErrorBox(owner, UiText(IDS_SEARCHES_NOT_OPENED, {failures}));
-}
-
-}  // namespace
-
+// Makes window copy its selection and returns it, leaving the user's
+// clipboard as it was. Failures are shown in the error box; the selection is
+// then empty when nothing could be read.
 SelectionText CaptureSelection(HWND window) {
   const HWND owner = ErrorOwner(window);
   ClipboardSnapshot saved;
@@ -272,19 +134,68 @@ SelectionText CaptureSelection(HWND window) {
   return word;
 }
 
-std::string SearchWithEngine(const std::string& iniPath, const SelectionText& selection, bool waitForHandOff) {
+// A search with one engine up to the shell: the address to open, or why
+// there is none (both empty: nothing to search).
+struct PreparedSearch {
+  std::string address;
+  std::string failure;
+};
+
+PreparedSearch PrepareSearch(const std::string& iniPath, const SelectionText& selection) {
   try {
-    const SearchAddress search =
-        BuildSearchAddress(selection, ReadEngineDefinition(iniPath), IsAnsiLeadByte, CodePageMarks());
-    if (search.refusal == AddressRefusal::Empty)
-      return std::string();
-    if (search.refusal != AddressRefusal::None)
-      return RefusalText(search.refusal, search.address);
-    return OpenAddress(search.address, waitForHandOff);
+    SearchAddress search = BuildSearchAddress(selection, ReadEngineDefinition(iniPath), IsAnsiLeadByte, CodePageMarks());
+    if (search.refusal == AddressRefusal::None)
+      return {std::move(search.address), std::string()};
+    return {std::string(), RefusalText(search.refusal, search.address)};
   } catch (const std::bad_alloc&) {
-    return UiText(IDS_OUT_OF_MEMORY);
+    return {std::string(), UiText(IDS_OUT_OF_MEMORY)};
   }
 }
+
+void RunSearch(HWND window, LPARAM param) {
+  const std::vector<MenuEngine> engines = EnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
+  const SelectionText selection = CaptureSelection(window);
+  if (selection.ansi.empty() && selection.unicode.empty())
+    return;
+  const HWND owner = ErrorOwner(window);
+  for (const MenuEngine& engine : engines) {
+    // An engine deleted since the menu was built is passed over silently.
+    if (!IsFile(engine.filePath))
+      continue;
+    const PreparedSearch search = PrepareSearch(engine.filePath, selection);
+    const std::string failure = search.address.empty() ? search.failure : OpenAddress(search.address);
+    if (!failure.empty())
+      ShowErrorBox(owner, failure);
+  }
+}
+
+void RunSearchAll(HWND window, LPARAM param) {
+  const std::vector<MenuEngine> engines = SearchAllEnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
+  if (engines.empty())
+    return;
+  const HWND owner = ErrorOwner(window);
+  if (engines.size() > kSearchAllWithoutAsking &&
+      !Confirm(owner, UiText(IDS_OPEN_N_SEARCHES, {std::to_string(engines.size())})))
+    return;
+  const SelectionText selection = CaptureSelection(window);
+  if (selection.ansi.empty() && selection.unicode.empty())
+    return;
+  // Every engine gets its turn; what could not be searched is told once,
+  // with what could not be opened, at the end.
+  std::vector<QueuedOpen> opens;
+  std::string failures;
+  for (const MenuEngine& engine : engines) {
+    PreparedSearch search = IsFile(engine.filePath) ? PrepareSearch(engine.filePath, selection)
+                                                    : PreparedSearch{std::string(), UiText(IDS_ENGINE_FILE_GONE, {engine.filePath})};
+    if (!search.address.empty())
+      opens.push_back({engine.caption, std::move(search.address)});
+    else if (!search.failure.empty())
+      failures += "\r\n\r\n" + engine.caption + ": " + search.failure;
+  }
+  QueueOpens(owner, std::move(opens), std::move(failures));
+}
+
+}  // namespace
 
 void WINAPI SearchCommand(HWND window, LPARAM param) {
   try {

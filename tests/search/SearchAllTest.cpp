@@ -92,10 +92,25 @@ TEST_F(SearchAllTest, ARefusedOrVanishedEngineIsPassedOverAndToldOnceAtTheEnd) {
   sandbox_.Window().SendMenuCommand(all->id);
   ASSERT_TRUE(urls_.WaitForLines(2));
   EXPECT_EQ(Strings({"kftest://A/?q=word", "kftest://C/?q=word"}), urls_.Lines());
+  ASSERT_TRUE(boxes_.WaitForCount(1));
   ASSERT_EQ(1, boxes_.Count());
   const std::string text = boxes_.Boxes()[0].TextUtf8();
   EXPECT_NE(std::string::npos, text.find("B: A URL of the scheme \"file:\"")) << text;
   EXPECT_NE(std::string::npos, text.find("D: The engine file")) << text;
+}
+
+// The opens after the first run on the host's timer: the host's exit drops
+// those still waiting and lets the library go.
+TEST_F(SearchAllTest, TheHostsExitDropsTheOpensStillWaitingAndUnloadsTheLibrary) {
+  SetSetting("SearchAll", "1");
+  WriteEngines("Dict", "ABC");
+  SelectInMail("one word here", "word");
+  PickEngine("Dict/Search All (3)");
+  sandbox_.Unload();
+  EXPECT_EQ(nullptr, GetModuleHandleA(sandbox_.DllPath().c_str()));
+  urls_.WaitForLines(3, 2500);
+  EXPECT_LT(urls_.Lines().size(), 3u);
+  EXPECT_EQ(0, boxes_.Count());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "HostWindow.h"
 #include "Text.h"
 
 namespace kft {
@@ -117,6 +118,13 @@ LRESULT CALLBACK MessageBoxWatcher::CbtProc(int code, WPARAM wParam, LPARAM lPar
     }
   }
   return CallNextHookEx(self ? self->hook_ : nullptr, code, wParam, lParam);
+}
+
+bool MessageBoxWatcher::WaitForCount(size_t count, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (boxes_.size() < count && GetTickCount() - start < timeoutMs)
+    kfhost::PumpMessages(20);
+  return boxes_.size() >= count;
 }
 
 }  // namespace kft

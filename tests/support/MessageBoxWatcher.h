@@ -43,6 +43,9 @@ class MessageBoxWatcher {
 
   const std::vector<SeenMessageBox>& Boxes() const { return boxes_; }
   size_t Count() const { return boxes_.size(); }
+  // Pumps the thread's messages until count boxes have been answered or
+  // timeoutMs has passed; whether they were.
+  bool WaitForCount(size_t count, DWORD timeoutMs = 5000);
   void Clear() { boxes_.clear(); }
 
   // The watcher of the calling thread, or null.
