@@ -1,5 +1,7 @@
 #include "Store.h"
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <cstring>
 
@@ -74,6 +76,33 @@ void FloorMenuFolder(const std::string& dir, HMENU menu) {
     AppendMenuA(menu, MF_STRING, id++, name.c_str());
 }
 
+HTREEITEM InsertTreeItem(HWND tree, HTREEITEM parent, const char* text) {
+  TVINSERTSTRUCTA insert = {};
+  insert.hParent = parent ? parent : TVI_ROOT;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT;
+  insert.item.pszText = const_cast<LPSTR>(text);
+  return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+int FloorTreeFolder(HWND tree, const std::string& dir, HTREEITEM parent) {
+  int count = 0;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((dir + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return 0;
+  do {
+    if (data.cFileName[0] == '.' || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      continue;
+    const HTREEITEM item = InsertTreeItem(tree, parent, data.cFileName);
+    if (!item)
+      continue;
+    count += 1 + FloorTreeFolder(tree, dir + data.cFileName + "\\", item);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return count;
+}
+
 int FloorReadFolder(const std::string& dir) {
   int count = 0;
   char value[2048];
@@ -120,12 +149,22 @@ std::string GenerateStore(const std::string& dir, const StoreShape& shape, const
   for (int i = 0; i < shape.engines; ++i) {
     const std::string name = words.Next(i);
     const std::size_t folder = static_cast<std::size_t>(i) % folders.size();
-    WriteFileBytes(folders[folder] + name + ".ini",
-                   "[General]\r\nurl=" + urlTemplate + "\r\nencode=sjis\r\n");
+    WriteFileBytes(folders[folder] + name + ".ini", "[General]\r\nurl=" + urlTemplate + "\r\nencode=sjis\r\n");
     if (folder == 0 && rootEngine.empty())
       rootEngine = name;
   }
   return rootEngine;
+}
+
+void GenerateFolderStore(const std::string& dir, const std::string& folder, int engines,
+                         const std::string& urlTemplate) {
+  kft::RemoveTree(dir);
+  CreateDirectoryA(dir.c_str(), nullptr);
+  const std::string path = dir + folder + "\\";
+  CreateDirectoryA(path.c_str(), nullptr);
+  Words words;
+  for (int i = 0; i < engines; ++i)
+    WriteFileBytes(path + words.Next(i) + ".ini", "[General]\r\nurl=" + urlTemplate + "\r\nencode=sjis\r\n");
 }
 
 HMENU FloorMenu(const std::string& engineDir) {
@@ -134,6 +173,22 @@ HMENU FloorMenu(const std::string& engineDir) {
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   FloorMenuFolder(engineDir, menu);
   return menu;
+}
+
+HWND CreateFloorTree(HWND parent) {
+  // Registers comctl32's tree-view class in this process, if it is not yet.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  return CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | TVS_HASBUTTONS | TVS_HASLINES |
+                             TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS,
+                         0, 0, 200, 320, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+int FloorFolderTree(HWND tree, const std::string& engineDir) {
+  // The dialog's tree has a node for the engine folder itself.
+  const HTREEITEM root = InsertTreeItem(tree, nullptr, "ROOT");
+  return root ? 1 + FloorTreeFolder(tree, engineDir, root) : 0;
 }
 
 int FloorReadStore(const std::string& engineDir) { return FloorReadFolder(engineDir); }

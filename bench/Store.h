@@ -27,8 +27,23 @@ std::string GenerateStore(const std::string& dir, const StoreShape& shape, const
 // engine to a new popup menu, in listing order. The caller destroys it.
 HMENU FloorMenu(const std::string& engineDir);
 
-// The dialog's floor: walks the tree and reads both keys of every engine
-// once through the profile functions. Returns the number of engines read.
+// Empties dir and makes one subfolder of it, named folder, holding engines
+// engine files that all open urlTemplate: a folder for "Search All".
+void GenerateFolderStore(const std::string& dir, const std::string& folder, int engines,
+                         const std::string& urlTemplate);
+
+// A tree-view control made as the settings dialog makes its folder tree
+// (class, styles, extended styles), a child of parent. The caller destroys it.
+HWND CreateFloorTree(HWND parent);
+
+// The dialog's floor: walks the tree with FindFirstFileA / FindNextFileA and
+// inserts one item per folder, the engine folder itself included, into tree
+// in listing order. No file is read. Returns the number of items inserted.
+int FloorFolderTree(HWND tree, const std::string& engineDir);
+
+// What a dialog that reads every engine file must do: walks the tree and
+// reads both keys of every engine once through the profile functions.
+// Returns the number of engines read.
 int FloorReadStore(const std::string& engineDir);
 
 }  // namespace kfbench
