@@ -40,7 +40,10 @@ HTREEITEM SettingForm::AddFolderNode(HTREEITEM parent, FolderNode& folder, bool 
   TVINSERTSTRUCTA insert = {};
   insert.hParent = parent ? parent : TVI_ROOT;
   insert.hInsertAfter = TVI_LAST;
-  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  // Every folder shows its subfolders: set at insertion, that costs nothing,
+  // where expanding each afterwards relays the tree out every time.
+  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+  insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
   insert.item.pszText = const_cast<LPSTR>(folder.name.c_str());
   insert.item.lParam = reinterpret_cast<LPARAM>(&folder);
   insert.item.iImage = hidden ? kPaleClosedFolder : kClosedFolder;
@@ -67,7 +70,10 @@ void SettingForm::SetTreeReadOnly(bool readOnly) {
   treeReadOnly_ = readOnly;
   HWND tree = Control(kFolderTree);
   const LONG_PTR style = GetWindowLongPtrA(tree, GWL_STYLE);
-  SetWindowLongPtrA(tree, GWL_STYLE, readOnly ? (style & ~TVS_EDITLABELS) : (style | TVS_EDITLABELS));
+  const LONG_PTR wanted = readOnly ? (style & ~TVS_EDITLABELS) : (style | TVS_EDITLABELS);
+  // A style change costs the tree a relayout: only when there is one.
+  if (wanted != style)
+    SetWindowLongPtrA(tree, GWL_STYLE, wanted);
 }
 
 void SettingForm::ReloadTree() {
@@ -80,10 +86,18 @@ void SettingForm::ReloadTree() {
     ~ReloadingGuard() { flag = false; }
   } guard{reloading_};
 
+  // Drawn once, when whole: a visible tree repaints at every insertion.
+  SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+  struct RedrawGuard {
+    HWND tree;
+    ~RedrawGuard() {
+      SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+      InvalidateRect(tree, nullptr, TRUE);
+    }
+  } redraw{tree};
   TreeView_DeleteAllItems(tree);
   folderItems_.clear();
   folders_.clear();
-  InvalidateRect(tree, nullptr, TRUE);
 
   folders_.push_back(std::make_unique<FolderNode>());
   FolderNode& root = *folders_.back();
@@ -92,8 +106,6 @@ void SettingForm::ReloadTree() {
   root.path = rootDir_;
   HTREEITEM rootItem = AddFolderNode(nullptr, root, false);
   AddFolderNodes(rootDir_, rootItem);
-  for (HTREEITEM item : folderItems_)
-    TreeView_Expand(tree, item, TVE_EXPAND);
 }
 
 void SettingForm::AddFolderNodes(const std::string& dir, HTREEITEM parent) {
