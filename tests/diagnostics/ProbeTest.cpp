@@ -124,8 +124,9 @@ TEST(Probe, RunsAtTheFirstCallAndDeletesOnlyItsOwnOldFileWithDebugOff) {
     char block[4 * 80] = {};
     info(block);
     EXPECT_EQ(own, !kft::FileExists(debugFile));
-    if (!own)
+    if (!own) {
       EXPECT_EQ(old, kft::ReadBytes(debugFile));
+    }
     EXPECT_STREQ("Kestrelfind", block) << "the version resource is read at the first call too";
     FreeLibrary(plugin);
     EXPECT_FALSE(GetModuleHandleA("hhctrl.ocx"));
