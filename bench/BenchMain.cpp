@@ -316,7 +316,7 @@ class Bench {
   double FloorMenuBuild();
   double FloorTreeBuild();
   double FloorFileReads();
-  void MeasureMenu(const StoreShape& shape, bool memory);
+  void MeasureMenu(const StoreShape& shape, bool memory, bool judged);
   void MeasureFirstMenu(const StoreShape& shape);
   void MeasureDialog(const StoreShape& shape, bool memory);
   void AddDialogRows(const std::string& operation, const StoreShape& shape, const Turns& turns);
@@ -406,7 +406,8 @@ double Bench::FloorFileReads() {
   return NowMs() - start;
 }
 
-void Bench::MeasureMenu(const StoreShape& shape, bool memory) {
+// judged: the row is held to the target; the plot's extra points are not.
+void Bench::MeasureMenu(const StoreShape& shape, bool memory, bool judged) {
   if (memory) {
     const bool reset = ResetPeak();
     PluginMenuBuild();
@@ -420,7 +421,8 @@ void Bench::MeasureMenu(const StoreShape& shape, bool memory) {
   }
   const Turns t =
       RunTurns(Repeats(shape.engines), [this] { return PluginMenuBuild(); }, {[this] { return FloorMenuBuild(); }});
-  Add({"menu build", ShapeLabel(shape), shape.engines, t.Subject(), t.Floor(), "ms", RatioAtMost(1.3)});
+  Add({"menu build", ShapeLabel(shape), shape.engines, t.Subject(), t.Floor(), "ms",
+       judged ? RatioAtMost(1.3) : Target{}});
   if (shape.folders == 1 && shape.engines == 1000)
     excess1000_ = t.Excess();
   if (shape.folders == 1 && shape.engines == 10000)
@@ -670,7 +672,7 @@ bool Bench::Run(const std::string& outDir) {
       continue;
     const std::string rootEngine = GenerateStore(EngineDir(), c.shape, kUrlTemplate);
     if (c.menu)
-      MeasureMenu(c.shape, c.memory);
+      MeasureMenu(c.shape, c.memory, !c.plotOnly);
     if (c.menu && !c.plotOnly)
       MeasureFirstMenu(c.shape);
     if (c.dialog)
@@ -756,7 +758,7 @@ std::string Bench::Notes() const {
       if (!grows.empty())
         notes += " It is within twice the floor for " + grows +
                  ", so what these take beyond the target grows with the store: besides the floor's walk, the dialog "
-                 "expands every folder, lists the root's engines into its list, and paints the tree and the list.";
+                 "lists the root's engines into its list, and paints the tree and the list.";
     }
   }
 
