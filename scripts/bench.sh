@@ -9,9 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KF_BUILD:-$root/build}
 
-"$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+KF_BUILD=$build "$root/scripts/configure.sh"
 cmake --build "$build" -j2 --target kfbench
 
 out="$build/bench-out"

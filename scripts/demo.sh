@@ -40,18 +40,6 @@ demo="$build/demo"
 
 step() { printf '\n== %s\n' "$*"; }
 
-install_packages() {
-  "$root/scripts/install-deps.sh"
-}
-
-build_everything() {
-  if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  fi
-  cmake --build "$build" -j2
-}
-
 # An engine file: section General, keys url and encode.
 write_engine() {
   local file="$demo/PlugIns/Kestrelfind/$1" url=$2 encode=$3
@@ -221,10 +209,9 @@ run_host_interactively() {
   print_urls
 }
 
-step "Installing missing packages"
-install_packages
-step "Building"
-build_everything
+step "Installing missing packages and building"
+KF_BUILD=$build "$root/scripts/configure.sh"
+cmake --build "$build" -j2
 step "Laying out $demo"
 lay_out_demo
 write_host_script
