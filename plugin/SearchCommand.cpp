@@ -143,7 +143,8 @@ struct PreparedSearch {
 
 PreparedSearch PrepareSearch(const std::string& iniPath, const SelectionText& selection) {
   try {
-    SearchAddress search = BuildSearchAddress(selection, ReadEngineDefinition(iniPath), IsAnsiLeadByte, CodePageMarks());
+    SearchAddress search =
+        BuildSearchAddress(selection, ReadEngineDefinition(iniPath), IsAnsiLeadByte, CodePageMarks());
     if (search.refusal == AddressRefusal::None)
       return {std::move(search.address), std::string()};
     return {std::string(), RefusalText(search.refusal, search.address)};
@@ -185,8 +186,9 @@ void RunSearchAll(HWND window, LPARAM param) {
   std::vector<QueuedOpen> opens;
   std::string failures;
   for (const MenuEngine& engine : engines) {
-    PreparedSearch search = IsFile(engine.filePath) ? PrepareSearch(engine.filePath, selection)
-                                                    : PreparedSearch{std::string(), UiText(IDS_ENGINE_FILE_GONE, {engine.filePath})};
+    PreparedSearch search = IsFile(engine.filePath)
+                                ? PrepareSearch(engine.filePath, selection)
+                                : PreparedSearch{std::string(), UiText(IDS_ENGINE_FILE_GONE, {engine.filePath})};
     if (!search.address.empty())
       opens.push_back({engine.caption, std::move(search.address)});
     else if (!search.failure.empty())

@@ -93,9 +93,8 @@ std::string OpenAddress(const std::string& address, KernelHandle* launched) {
   const auto result = reinterpret_cast<INT_PTR>(info.hInstApp);
   if (!started || result <= 32) {
     const DWORD error = GetLastError();
-    return UiText(IDS_SHELL_FAILED, {ShownAddress(address), SystemMessage(result <= 32 && result != 0
-                                                                               ? ShellErrorCode(result)
-                                                                               : error)});
+    return UiText(IDS_SHELL_FAILED,
+                  {ShownAddress(address), SystemMessage(result <= 32 && result != 0 ? ShellErrorCode(result) : error)});
   }
   if (launched)
     *launched = std::move(process);

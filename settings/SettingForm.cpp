@@ -12,21 +12,23 @@
 #include <vector>
 
 #include "ErrorBox.h"
-#include "TextIds.h"
-#include "UiText.h"
 #include "FileSystem.h"
 #include "HtmlHelp.h"
 #include "Module.h"
 #include "Path.h"
 #include "SettingFormPrivate.h"
 #include "SettingsResource.h"
+#include "TextIds.h"
+#include "UiText.h"
 #include "WindowClass.h"
 #include "WindowText.h"
 
 namespace kf {
 
 bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-void SetCheck(HWND button, bool checked) { SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
+void SetCheck(HWND button, bool checked) {
+  SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
 
 namespace {
 
@@ -131,9 +133,9 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
 
   try {
     CreateResources();
-    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kSettingFormClass, nullptr, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                            CW_USEDEFAULT, CW_USEDEFAULT, MinWidth(), MinHeight(), nullptr, nullptr, ThisModule(),
-                            this);
+    hwnd_ =
+        CreateWindowExA(WS_EX_CONTROLPARENT, kSettingFormClass, nullptr, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                        CW_USEDEFAULT, CW_USEDEFAULT, MinWidth(), MinHeight(), nullptr, nullptr, ThisModule(), this);
     if (!hwnd_)
       throw Error(UiText(IDS_DIALOG_NOT_CREATED));
     SetWindowTextW(hwnd_, UiTextWide(IDS_FORM_CAPTION).c_str());
@@ -204,9 +206,9 @@ void SettingForm::CreateResources() {
 }
 
 void SettingForm::CreateTooltips() {
-  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ThisModule(),
-                             nullptr);
+  tooltip_ =
+      CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ThisModule(), nullptr);
   // The fields show their whole text; the box says what it offers.
   const std::string searchAllTip = UiText(IDS_SEARCH_ALL_TIP);
   const struct {

@@ -4,8 +4,8 @@
 #include "Dbcs.h"
 #include "ErrorBox.h"
 #include "FileSystem.h"
-#include "PluginSettings.h"
 #include "Path.h"
+#include "PluginSettings.h"
 #include "TextIds.h"
 #include "UiText.h"
 
@@ -22,9 +22,7 @@ FolderNode* SettingForm::FolderOf(HTREEITEM item) const {
   return reinterpret_cast<FolderNode*>(tv.lParam);
 }
 
-FolderNode* SettingForm::SelectedFolder() const {
-  return FolderOf(TreeView_GetSelection(Control(kFolderTree)));
-}
+FolderNode* SettingForm::SelectedFolder() const { return FolderOf(TreeView_GetSelection(Control(kFolderTree))); }
 
 EngineRecord* SettingForm::SelectedEngine(FolderNode** folder) {
   const int index = engineList_.Selected();
@@ -207,7 +205,8 @@ void SettingForm::OnEngineSelected() {
   const std::string path = JoinPath(folder->path, engine->fileName);
   const std::string name = ExtractEngineName(engine->fileName);
   const std::string url = ReadEngineValue(path, kUrlKey, std::string());
-  const std::string encode = TruncateText(ReadEngineValue(path, kEncodeKey, std::string()), kEncodeLimit, IsAnsiLeadByte);
+  const std::string encode =
+      TruncateText(ReadEngineValue(path, kEncodeKey, std::string()), kEncodeLimit, IsAnsiLeadByte);
   const bool favourite = ReadEngineValue(path, kPinKey, std::string()) == "1";
   const char accessKey = AccessKeyOf(ReadEngineValue(path, kAccessKey, std::string()));
   SetEditText(kNameEdit, name);

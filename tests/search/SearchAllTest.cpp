@@ -1,8 +1,8 @@
 // "Search All (N)" at the top of a folder's submenu when the setting
 // SearchAll=1 offers it: what the menu shows, and one pick searching with
 // every engine the submenu lists.
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -35,8 +35,7 @@ BOOL CALLBACK FindIconControl(HWND child, LPARAM param) {
   wchar_t cls[32] = L"";
   GetClassNameW(child, cls, ARRAYSIZE(cls));
   if (_wcsicmp(cls, L"Static") == 0 && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-    reinterpret_cast<IconSearch*>(param)->icon =
-        reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    reinterpret_cast<IconSearch*>(param)->icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
     return FALSE;
   }
   return TRUE;
@@ -63,9 +62,7 @@ BoxIcon IconOf(HWND box) {
 
 std::string SeenMessageBox::TextUtf8() const { return WideToUtf8(text); }
 std::string SeenMessageBox::CaptionUtf8() const { return WideToUtf8(caption); }
-bool SeenMessageBox::HasButton(int id) const {
-  return std::find(buttons.begin(), buttons.end(), id) != buttons.end();
-}
+bool SeenMessageBox::HasButton(int id) const { return std::find(buttons.begin(), buttons.end(), id) != buttons.end(); }
 
 MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer) {
   previous_ = t_current;
@@ -105,8 +102,7 @@ void MessageBoxWatcher::OnActivate(HWND box) {
   seen.answer = answer;
   boxes_.push_back(seen);
   // Posted: the box's own message loop picks it up as a click once it runs.
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
 }
 
 LRESULT CALLBACK MessageBoxWatcher::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
