@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "TreeScan.h"
+#include "Version.h"
 
 namespace {
 
@@ -687,12 +688,12 @@ TEST(KestrelcleanProgram, IsAWindowsProgramWithItsVersionResource) {
   EXPECT_EQ("Kestrel Software", VersionString(block, "CompanyName"));
   EXPECT_EQ("Kestrelfind", VersionString(block, "ProductName"));
   EXPECT_EQ("Kestrelfind uninstall helper", VersionString(block, "FileDescription"));
-  EXPECT_EQ("2.0.1.0", VersionString(block, "FileVersion"));
+  EXPECT_EQ(KF_VERSION_QUAD_TEXT, VersionString(block, "FileVersion"));
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT len = 0;
   ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
-  EXPECT_EQ(MAKELONG(0, 2), fixed->dwFileVersionMS);
-  EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionLS);
+  EXPECT_EQ(MAKELONG(KF_VERSION_MINOR, KF_VERSION_MAJOR), fixed->dwFileVersionMS);
+  EXPECT_EQ(MAKELONG(0, KF_VERSION_PATCH), fixed->dwFileVersionLS);
 }
 
 }  // namespace
