@@ -164,8 +164,9 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
     if (!IsDirectory(rootDir_))
       CreateDirectoryA(rootDir_.c_str(), nullptr);
     ReloadTree();
-    if (!folders_.empty())
-      RereadEngines(*folders_.front());
+    // Selected now, the root lists its engines once; the tree then keeps
+    // this selection when it first takes the focus.
+    SelectRoot();
   } catch (...) {
     ReleaseWindow();
     throw;
@@ -396,8 +397,7 @@ void SettingForm::Show() {
   BringWindowToTop(hwnd_);
   if (firstShowing) {
     SetFocus(Control(kFolderTree));
-    // The tree selects its first node as it first takes the focus; make sure
-    // of it, the commands count on a selected folder.
+    // The commands count on a selected folder.
     if (!TreeView_GetSelection(Control(kFolderTree)))
       SelectRoot();
   }
