@@ -1,6 +1,5 @@
 #include "CheckList.h"
 
-#include <commctrl.h>
 
 #include <algorithm>
 #include <vector>
@@ -10,12 +9,6 @@
 #include "UiText.h"
 
 namespace kf {
-
-namespace {
-
-constexpr UINT_PTR kSubclassId = 1;
-
-}  // namespace
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
   return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
@@ -29,12 +22,20 @@ void CheckList::Attach(HWND list, int itemHeight) {
   list_ = list;
   itemHeight_ = itemHeight;
   SendMessageA(list_, LB_SETITEMHEIGHT, 0, itemHeight_);
-  SetWindowSubclass(list_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  // The window procedure itself is replaced, not chained through
+  // SetWindowSubclass: that keeps its data in a window property, which Wine
+  // reads from its server at every message, and filling the list is many.
+  SetWindowLongPtrW(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  listProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CheckList::WindowProc)));
 }
 
 void CheckList::Detach() {
-  if (list_ && IsWindow(list_))
-    RemoveWindowSubclass(list_, SubclassProc, kSubclassId);
+  if (list_ && IsWindow(list_) &&
+      GetWindowLongPtrW(list_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CheckList::WindowProc)) {
+    SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
+    SetWindowLongPtrW(list_, GWLP_USERDATA, 0);
+  }
   list_ = nullptr;
 }
 
@@ -116,7 +117,7 @@ void CheckList::DrawItem(const DRAWITEMSTRUCT& item) const {
   boxRect.right = boxRect.left + box;
   boxRect.bottom = boxRect.top + box;
   UINT state = DFCS_BUTTONCHECK | DFCS_FLAT;
-  if (Checked(index))
+  if (item.itemData != 0)
     state |= DFCS_CHECKED;
   DrawFrameControl(dc, &boxRect, DFC_BUTTON, state);
 
@@ -147,18 +148,22 @@ void CheckList::Toggle(int index) {
     OnClickCheck();
 }
 
-LRESULT CALLBACK CheckList::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                         DWORD_PTR self) {
+LRESULT CALLBACK CheckList::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CheckList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   try {
-    return reinterpret_cast<CheckList*>(self)->HandleMessage(msg, wParam, lParam);
+    LRESULT result = 0;
+    if (msg != WM_NCDESTROY && self->OnMessage && self->OnMessage(msg, wParam, lParam, result))
+      return result;
+    return self->DefaultMessage(msg, wParam, lParam);
   } catch (...) {
     ShowCurrentException(GetAncestor(hwnd, GA_ROOT));
     return 0;
   }
 }
 
-LRESULT CheckList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CheckList::DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND list = list_;
+  const WNDPROC listProc = listProc_;
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
@@ -167,7 +172,7 @@ LRESULT CheckList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       const bool onItem = HIWORD(hit) == 0;
       // The list selects the item first (its own selection event), then the
       // box under the pointer toggles.
-      const LRESULT result = DefSubclassProc(list, msg, wParam, lParam);
+      const LRESULT result = CallWindowProcW(listProc, list, msg, wParam, lParam);
       if (onItem && x < CheckBoxWidth() && static_cast<int>(LOWORD(hit)) == Selected())
         Toggle(Selected());
       return result;
@@ -179,22 +184,22 @@ LRESULT CheckList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_KEYUP: {
-      const LRESULT result = DefSubclassProc(list, msg, wParam, lParam);
+      const LRESULT result = CallWindowProcW(listProc, list, msg, wParam, lParam);
       if (OnKeyUp)
         OnKeyUp(static_cast<UINT>(wParam));
       return result;
     }
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_NCDESTROY: {
-      RemoveWindowSubclass(list, SubclassProc, kSubclassId);
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+      SetWindowLongPtrW(list, GWLP_USERDATA, 0);
       list_ = nullptr;
-      return DefSubclassProc(list, msg, wParam, lParam);
-    }
+      break;
     default:
       break;
   }
-  return DefSubclassProc(list, msg, wParam, lParam);
+  return CallWindowProcW(listProc, list, msg, wParam, lParam);
 }
 
 }  // namespace kf

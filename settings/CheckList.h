@@ -16,6 +16,9 @@ class CheckList {
   std::function<void()> OnClickCheck;
   // A key released while the list has the focus.
   std::function<void(UINT key)> OnKeyUp;
+  // Sees every message to the list first; true when it has handled the
+  // message and set its result (the dialog's drag).
+  std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)> OnMessage;
 
   CheckList() = default;
   ~CheckList();
@@ -46,14 +49,17 @@ class CheckList {
   // The parent's WM_DRAWITEM for this list.
   void DrawItem(const DRAWITEMSTRUCT& item) const;
 
+  // The list's handling of a message without OnMessage: its check boxes,
+  // then the list box itself.
+  LRESULT DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
  private:
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self);
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   int CheckBoxWidth() const;
   void Toggle(int index);
 
   HWND list_ = nullptr;
+  WNDPROC listProc_ = nullptr;
   int itemHeight_ = 12;
 };
 

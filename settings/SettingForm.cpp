@@ -152,6 +152,7 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
     engineList_.OnClickCheck = [this] { OnEngineCheckToggled(); };
     engineList_.OnKeyUp = [this](UINT key) { OnEngineListKeyUp(key); };
     CreateFolderMenu();
+    WatchDragInput();
     CheckEncodingButton(kSjisRadio);
     SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
     EnableWindow(Control(kAddButton), FALSE);

@@ -21,9 +21,6 @@ namespace {
 // Within this distance of the tree's edges a resting pointer scrolls it.
 constexpr int kScrollMargin = 40;
 constexpr int kHorizontalScrollStep = 12;
-// Beside CheckList's own subclass of the list.
-constexpr UINT_PTR kDragSubclassId = 2;
-
 POINT PointOf(LPARAM lParam) {
   return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
@@ -47,8 +44,19 @@ void SettingForm::CreateFolderMenu() {
     throw Error(UiText(IDS_FOLDER_MENU_NOT_CREATED));
   AppendMenuA(folderMenu_.Get(), MF_STRING, kAddFolderCommand, UiText(IDS_ADD_FOLDER).c_str());
   AppendMenuA(folderMenu_.Get(), MF_STRING, kDeleteFolderCommand, UiText(IDS_DELETE_FOLDER).c_str());
-  for (ControlId id : {kFolderTree, kEngineList})
-    SetWindowSubclass(Control(id), DragSubclassProc, kDragSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void SettingForm::WatchDragInput() {
+  engineList_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return HandleDragInputSafely(engineList_.Hwnd(), msg, wParam, lParam, result);
+  };
+  // Replaced rather than chained through SetWindowSubclass, as the list's
+  // is: under Wine a subclass costs a server call at every message, and
+  // building the tree is one message per folder.
+  HWND tree = Control(kFolderTree);
+  SetWindowLongPtrW(tree, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  treeProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SettingForm::TreeWindowProc)));
 }
 
 void SettingForm::RebuildAndSelectRoot() {
@@ -321,21 +329,33 @@ void SettingForm::OnAutoScrollTick() {
   RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-LRESULT CALLBACK SettingForm::DragSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                DWORD_PTR self) {
-  auto* form = reinterpret_cast<SettingForm*>(self);
+LRESULT CALLBACK SettingForm::TreeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* form = reinterpret_cast<SettingForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  const WNDPROC treeProc = form->treeProc_;
   if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, DragSubclassProc, kDragSubclassId);
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeProc));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return CallWindowProcW(treeProc, hwnd, msg, wParam, lParam);
   }
+  LRESULT result = 0;
+  if (form->HandleDragInputSafely(hwnd, msg, wParam, lParam, result))
+    return result;
+  return CallWindowProcW(treeProc, hwnd, msg, wParam, lParam);
+}
+
+bool SettingForm::HandleDragInputSafely(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   try {
-    LRESULT result = 0;
-    if (form->HandleDragInput(hwnd, msg, wParam, lParam, result))
-      return result;
+    return HandleDragInput(hwnd, msg, wParam, lParam, result);
   } catch (...) {
-    ShowCurrentException(form->hwnd_);
+    ShowCurrentException(hwnd_);
+    return false;
   }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT SettingForm::PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (hwnd == engineList_.Hwnd())
+    return engineList_.DefaultMessage(msg, wParam, lParam);
+  return CallWindowProcW(treeProc_, hwnd, msg, wParam, lParam);
 }
 
 bool SettingForm::HandleDragInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -351,7 +371,7 @@ bool SettingForm::HandleDragInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
           // selection notice) before the drop rebuilds it; the capture it
           // gives up is the drag's own.
           releasingList_ = true;
-          result = DefSubclassProc(hwnd, msg, wParam, lParam);
+          result = PassOn(hwnd, msg, wParam, lParam);
           releasingList_ = false;
         }
         OnDragRelease(hwnd, PointOf(lParam));
@@ -373,7 +393,7 @@ bool SettingForm::HandleDragInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   }
   switch (msg) {
     case WM_LBUTTONDOWN: {
-      result = DefSubclassProc(hwnd, msg, wParam, lParam);
+      result = PassOn(hwnd, msg, wParam, lParam);
       const LRESULT hit = SendMessageA(hwnd, LB_ITEMFROMPOINT, 0, lParam);
       listPressed_ = HIWORD(hit) == 0;
       listPress_ = PointOf(lParam);

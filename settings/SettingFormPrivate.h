@@ -168,9 +168,13 @@ class SettingForm {
   void MoveFolderTo(const std::string& folderPath, const FolderNode& to);
   void MoveEngineTo(const std::string& name, const std::string& fromPath, const FolderNode& to);
   void OnAutoScrollTick();
-  static LRESULT CALLBACK DragSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                           DWORD_PTR self);
+  // The tree's and the list's input goes here first, for dragging.
+  void WatchDragInput();
+  static LRESULT CALLBACK TreeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  bool HandleDragInputSafely(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool HandleDragInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // The control's own handling of a message, past the drag.
+  LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
   // Keyboard.
   int RowOfFocus() const;
@@ -209,6 +213,7 @@ class SettingForm {
   HWND tooltip_ = nullptr;  // a child of the form: goes with it
   SettingControls controls_;
   CheckList engineList_;
+  WNDPROC treeProc_ = nullptr;
   HWND hwnd_ = nullptr;
 };
 
