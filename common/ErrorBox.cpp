@@ -19,8 +19,8 @@ std::wstring AnsiToWide(const std::string& text) {
 std::string WideToAnsi(const std::wstring& text) {
   if (text.empty())
     return std::string();
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string ansi(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
   return ansi;
@@ -28,9 +28,9 @@ std::string WideToAnsi(const std::wstring& text) {
 
 std::string SystemMessage(DWORD code) {
   char* text = nullptr;
-  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  const DWORD n =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string message = n && text ? std::string(text, n) : std::string();
   LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
@@ -38,12 +38,18 @@ std::string SystemMessage(DWORD code) {
   return message.empty() ? UiText(IDS_SYSTEM_ERROR_CODE, {std::to_string(code)}) : message;
 }
 
+namespace {
+
+HWND LiveOwner(HWND owner) { return owner && IsWindow(owner) ? owner : nullptr; }
+
+}  // namespace
+
 // The captions are the platform's own words, so they follow the user
 // interface language, not the ANSI code page; the wide API shows them right
 // under either code page.
 void ShowErrorBox(HWND owner, const std::string& message) {
-  MessageBoxW(owner, AnsiToWide(UiText(IDS_ERROR_PREFIX) + message).c_str(), UiTextWide(IDS_WARNING_CAPTION).c_str(),
-              MB_OK | MB_ICONWARNING);
+  MessageBoxW(LiveOwner(owner), AnsiToWide(UiText(IDS_ERROR_PREFIX) + message).c_str(),
+              UiTextWide(IDS_WARNING_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void ShowCurrentException(HWND owner) noexcept {
@@ -64,7 +70,7 @@ void ShowCurrentException(HWND owner) noexcept {
 }
 
 bool Confirm(HWND owner, const std::string& question) {
-  return MessageBoxW(owner, AnsiToWide(question).c_str(), UiTextWide(IDS_CONFIRM_CAPTION).c_str(),
+  return MessageBoxW(LiveOwner(owner), AnsiToWide(question).c_str(), UiTextWide(IDS_CONFIRM_CAPTION).c_str(),
                      MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 

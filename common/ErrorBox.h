@@ -16,6 +16,10 @@ class Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Both boxes belong to owner, so that the user cannot start another command
+// behind them; an owner that is no longer a window gives a box of its own
+// (a dead handle would make it fail).
+
 // Warning icon, OK only, the warning caption of the chosen language ("警告"
 // or "Warning"). Text: the error prefix ("Kestrelfind Error:  ", two blanks,
 // or its Japanese) and message.

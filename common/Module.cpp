@@ -13,6 +13,12 @@ HMODULE ThisModule() {
   return module;
 }
 
+HMODULE KeepThisModuleLoaded() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ThisModule), &module);
+  return module;
+}
+
 std::string ModuleFileName(HMODULE module) {
   // Start at the classic 260 and grow only for the rare longer path, rather
   // than work with a silently truncated one.

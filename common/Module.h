@@ -12,6 +12,12 @@ namespace kf {
 // a plug-in is the host.
 HMODULE ThisModule();
 
+// A reference of the library's own to ThisModule(), for as long as a window,
+// hook or timer of it may call into its code: a host that frees the library
+// without BKC_OnExit must not pull that code away. Give it back with
+// FreeLibrary. Null when the platform refuses.
+HMODULE KeepThisModuleLoaded();
+
 // Full path of the module's file (null: the process's executable), however
 // long; "" when the platform cannot tell.
 std::string ModuleFileName(HMODULE module);

@@ -24,11 +24,6 @@ namespace {
 // WM_COMMAND id that makes a host window copy its selection to the clipboard.
 constexpr WPARAM kCopySelectionCommand = 57634;  // 0xE122
 
-// Error boxes belong to the host window the command came from, so that the
-// user cannot start another command behind them; a dead handle would make
-// the box fail, so then it has no owner.
-HWND ErrorOwner(HWND window) { return window && IsWindow(window) ? window : nullptr; }
-
 // More engines than this in one "Search All" are opened only when the user
 // says so.
 constexpr std::size_t kSearchAllWithoutAsking = 8;
@@ -107,14 +102,13 @@ std::vector<MenuEngine> SearchAllEnginesOf(WORD id) {
 // clipboard as it was. Failures are shown in the error box; the selection is
 // then empty when nothing could be read.
 SelectionText CaptureSelection(HWND window) {
-  const HWND owner = ErrorOwner(window);
   ClipboardSnapshot saved;
   try {
     ClipboardSession clipboard(ThisModule());
     saved.Save(clipboard);
     clipboard.Empty();
   } catch (...) {
-    ShowCurrentException(owner);
+    ShowCurrentException(window);
     // Whatever could not be saved must not be overwritten by the host's copy.
     return SelectionText();
   }
@@ -129,7 +123,7 @@ SelectionText CaptureSelection(HWND window) {
     word.unicode.assign(unicode.begin(), unicode.end());
     saved.Restore(clipboard);
   } catch (...) {
-    ShowCurrentException(owner);
+    ShowCurrentException(window);
   }
   return word;
 }
@@ -158,7 +152,6 @@ void RunSearch(HWND window, LPARAM param) {
   const SelectionText selection = CaptureSelection(window);
   if (selection.ansi.empty() && selection.unicode.empty())
     return;
-  const HWND owner = ErrorOwner(window);
   for (const MenuEngine& engine : engines) {
     // An engine deleted since the menu was built is passed over silently.
     if (!IsFile(engine.filePath))
@@ -166,7 +159,7 @@ void RunSearch(HWND window, LPARAM param) {
     const PreparedSearch search = PrepareSearch(engine.filePath, selection);
     const std::string failure = search.address.empty() ? search.failure : OpenAddress(search.address);
     if (!failure.empty())
-      ShowErrorBox(owner, failure);
+      ShowErrorBox(window, failure);
   }
 }
 
@@ -174,9 +167,8 @@ void RunSearchAll(HWND window, LPARAM param) {
   const std::vector<MenuEngine> engines = SearchAllEnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
   if (engines.empty())
     return;
-  const HWND owner = ErrorOwner(window);
   if (engines.size() > kSearchAllWithoutAsking &&
-      !Confirm(owner, UiText(IDS_OPEN_N_SEARCHES, {std::to_string(engines.size())})))
+      !Confirm(window, UiText(IDS_OPEN_N_SEARCHES, {std::to_string(engines.size())})))
     return;
   const SelectionText selection = CaptureSelection(window);
   if (selection.ansi.empty() && selection.unicode.empty())
@@ -192,9 +184,9 @@ void RunSearchAll(HWND window, LPARAM param) {
     if (!search.address.empty())
       opens.push_back({engine.caption, std::move(search.address)});
     else if (!search.failure.empty())
-      failures += "\r\n\r\n" + engine.caption + ": " + search.failure;
+      AddFailure(failures, engine.caption, search.failure);
   }
-  QueueOpens(owner, std::move(opens), std::move(failures));
+  QueueOpens(window, std::move(opens), std::move(failures));
 }
 
 }  // namespace
@@ -203,7 +195,7 @@ void WINAPI SearchCommand(HWND window, LPARAM param) {
   try {
     RunSearch(window, param);
   } catch (...) {
-    ShowCurrentException(ErrorOwner(window));
+    ShowCurrentException(window);
   }
 }
 
@@ -211,7 +203,7 @@ void WINAPI SearchAllCommand(HWND window, LPARAM param) {
   try {
     RunSearchAll(window, param);
   } catch (...) {
-    ShowCurrentException(ErrorOwner(window));
+    ShowCurrentException(window);
   }
 }
 

@@ -261,9 +261,7 @@ void AppendEngines(const std::string& path, const std::vector<StoreEntry>& files
   SortByCaption(gMenuEngines, first, gMenuEngines.size() - 1);
   for (std::size_t i = first; i < gMenuEngines.size(); ++i) {
     const MenuEngine& engine = gMenuEngines[i];
-    const bool plain = !engine.accessKey && engine.caption.find('&') == std::string::npos;
-    AppendMenuA(menu, MF_STRING, engine.commandId,
-                plain ? engine.caption.c_str() : EngineMenuText(engine.caption, engine.accessKey).c_str());
+    AppendMenuA(menu, MF_STRING, engine.commandId, EngineMenuText(engine.caption, engine.accessKey).c_str());
   }
 }
 

@@ -37,9 +37,9 @@ struct Queue {
 
 Queue gQueue;
 bool gClassRegistered = false;
-// Our own reference to the library while a timer may call into it: a host
-// that unloads it without BKC_OnExit must not pull the code from under a
-// tick.
+// Our own reference to the library (KeepThisModuleLoaded) while a timer may
+// call into it: a host that unloads it without BKC_OnExit must not pull the
+// code from under a tick.
 HMODULE gKeptLoaded = nullptr;
 // The queue is opening an address (the shell may run a message loop) or
 // showing its report: code of the library is on the stack.
@@ -59,7 +59,7 @@ void OpenNext() {
   const std::string failure = OpenAddress(next.address, &launched);
   gQueue.openedAt = GetTickCount();
   if (!failure.empty()) {
-    gQueue.failures += "\r\n\r\n" + next.caption + ": " + failure;
+    AddFailure(gQueue.failures, next.caption, failure);
     gQueue.launched.Close();
     gQueue.handOffMs = 0;
     return;
@@ -79,7 +79,7 @@ void Finish() {
   if (failures.empty())
     return;
   gReporting = true;
-  ShowErrorBox(owner && IsWindow(owner) ? owner : nullptr, UiText(IDS_SEARCHES_NOT_OPENED, {failures}));
+  ShowErrorBox(owner, UiText(IDS_SEARCHES_NOT_OPENED, {failures}));
   gReporting = false;
 }
 
@@ -134,11 +134,15 @@ HWND CreateQueueWindow() {
     throw Error(SystemMessage(error));
   }
   if (!gKeptLoaded)
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&QueueOpens), &gKeptLoaded);
+    gKeptLoaded = KeepThisModuleLoaded();
   return window;
 }
 
 }  // namespace
+
+void AddFailure(std::string& failures, const std::string& caption, const std::string& why) {
+  failures += "\r\n\r\n" + caption + ": " + why;
+}
 
 void QueueOpens(HWND owner, std::vector<QueuedOpen> opens, std::string failures) {
   if (opens.empty() && !gQueue.window) {

@@ -16,8 +16,12 @@ struct QueuedOpen {
   std::string address;
 };
 
+// Adds what could not be searched with the engine shown as caption, and
+// why, to the text of the failures box.
+void AddFailure(std::string& failures, const std::string& caption, const std::string& why);
+
 // Queues opens behind any still waiting and starts them; failures holds
-// what could not be searched already, one "\r\n\r\n<caption>: <why>" each.
+// what could not be searched already (AddFailure's text).
 // Everything that could not be opened is told in one box, owned by owner,
 // once the last address has been handed to the shell. Throws kf::Error when
 // the timer's window cannot be made; nothing is opened then.

@@ -532,8 +532,7 @@ void ShowSettingForm(const std::string& iniPath, const std::string& engineDir) {
     }
     auto form = std::make_unique<SettingForm>(iniPath, engineDir);
     if (!gKeptLoaded)
-      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ShowSettingForm),
-                         &gKeptLoaded);
+      gKeptLoaded = KeepThisModuleLoaded();
     gSettingForm = form.release();
     // The host's message loop knows nothing of dialogs: this hook gives the
     // dialog its keyboard (Tab, mnemonics, Enter, Escape, F1, F5).
