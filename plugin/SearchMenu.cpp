@@ -287,7 +287,8 @@ void AppendFavourites(HMENU hostMenu, MenuBuild& build) {
     favourites.resize(kMaxFavourites);
   for (MenuEngine& favourite : favourites) {
     favourite.commandId = gBeckyApi->RegisterCommand(favourite.caption.c_str(), build.menuType, SearchCommand);
-    const std::string text = UiText(IDS_SEARCH_WITH, {MenuText(favourite.caption)});
+    // EngineMenuText doubles the name's "&" once, with the rest of the item's text.
+    const std::string text = UiText(IDS_SEARCH_WITH, {favourite.caption});
     AppendMenuA(hostMenu, MF_STRING, favourite.commandId, EngineMenuText(text, favourite.accessKey).c_str());
     gMenuEngines.push_back(favourite);
   }

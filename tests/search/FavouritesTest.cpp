@@ -73,6 +73,7 @@ TEST_F(FavouritesTest, AnAccessKeyIsOneLetterOrDigitShownAfterTheName) {
     SetEngineKey(std::string("Web/") + c.name + ".ini", "key", c.key);
   }
   SetEngineKey("Web/Google.ini", "pin", "1");
+  SetEngineKey("Web/A&B.ini", "pin", "1");
   const std::vector<MenuItem> host = sandbox_.BuildMenu(3);
   const MenuItem* web = kft::FindMenuItem(host, std::string(kSearchEngines) + "/Web");
   ASSERT_NE(nullptr, web);
@@ -80,6 +81,8 @@ TEST_F(FavouritesTest, AnAccessKeyIsOneLetterOrDigitShownAfterTheName) {
   for (const MenuItem& item : web->children)
     raw.push_back(item.caption);
   EXPECT_EQ(Strings({"A&&B(&K)", "Bang", "Bing(&B)", "Blank", "Google(&G)", "Nine(&9)", "Two"}), raw);
+  ASSERT_LE(2u, host.size());
+  EXPECT_EQ("Search with A&&B(&K)", host[host.size() - 2].caption);
   EXPECT_EQ("Search with Google(&G)", host.back().caption);
   // A key set since the last menu is shown by the next one.
   SetEngineKey("Web/Two.ini", "key", "t");
