@@ -7,10 +7,6 @@ namespace kf {
 
 namespace {
 
-bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
-
-bool IsHexDigit(unsigned char b) { return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'F') || (b >= 'a' && b <= 'f'); }
-
 bool IsWebAddress(const std::string& address) {
   return StartsWithIgnoringAsciiCase(address, "http://") || StartsWithIgnoringAsciiCase(address, "https://");
 }
@@ -25,7 +21,7 @@ bool IsPlainToken(const std::string& address) {
     return false;
   for (const char c : address) {
     const unsigned char b = static_cast<unsigned char>(c);
-    if (IsControl(b) || b == ' ' || b == '"' || b == '\'')
+    if (IsAsciiControl(b) || b == ' ' || b == '"' || b == '\'')
       return false;
   }
   return true;
@@ -55,8 +51,8 @@ bool HasOnlyWholeEscapes(const std::string& address, IsLeadByteFn isLead) {
   for (std::size_t i = 0; i < address.size(); i += CharLength(address, i, isLead)) {
     if (address[i] != '%')
       continue;
-    if (i + 2 >= address.size() || !IsHexDigit(static_cast<unsigned char>(address[i + 1])) ||
-        !IsHexDigit(static_cast<unsigned char>(address[i + 2])))
+    if (i + 2 >= address.size() || !IsAsciiHexDigit(static_cast<unsigned char>(address[i + 1])) ||
+        !IsAsciiHexDigit(static_cast<unsigned char>(address[i + 2])))
       return false;
   }
   return true;
@@ -101,13 +97,13 @@ std::string AbbreviateForMessage(const std::string& text, std::size_t maxBytes, 
   clean.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     const unsigned char b = static_cast<unsigned char>(text[i]);
-    if (IsControl(b)) {
+    if (IsAsciiControl(b)) {
       clean.push_back(b == '\t' || b == '\r' || b == '\n' ? ' ' : '?');
       i += 1;
     } else if (isLead(b)) {
       // A lead byte needs a real trail byte; alone it would swallow the next
       // character shown (the "..." included).
-      if (i + 1 < text.size() && !IsControl(static_cast<unsigned char>(text[i + 1]))) {
+      if (i + 1 < text.size() && !IsAsciiControl(static_cast<unsigned char>(text[i + 1]))) {
         clean.append(text, i, 2);
         i += 2;
       } else {

@@ -1,6 +1,7 @@
 // ASCII letter case, the only case folding that is the same in every code
-// page: version texts, command-line switches, URL schemes, the "*.ini"
-// pattern. Pure and header-only, for the plug-in, Kestrelclean and the
+// page (version texts, command-line switches, URL schemes, the "*.ini"
+// pattern), and the ASCII character classes the checks of names and
+// addresses use. Pure and header-only, for the plug-in, Kestrelclean and the
 // native fuzz targets alike.
 #pragma once
 
@@ -17,6 +18,14 @@ constexpr Char ToLowerAscii(Char c) {
 template <typename Char>
 constexpr Char ToUpperAscii(Char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<Char>(c - 'a' + 'A') : c;
+}
+
+// The control characters, 0x00 to 0x1F and DEL: no file name, engine URL or
+// address may hold one.
+constexpr bool IsAsciiControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+constexpr bool IsAsciiHexDigit(unsigned char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 namespace ascii_detail {

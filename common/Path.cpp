@@ -67,7 +67,7 @@ NameProblem CheckEntryName(const std::string& name, IsLeadByteFn isLead) {
     const unsigned char b = static_cast<unsigned char>(name[i]);
     if (CharLength(name, i, isLead) == 2)
       continue;
-    if (b < 0x20 || b == 0x7F || std::string("\\/:*?\"<>|").find(static_cast<char>(b)) != std::string::npos)
+    if (IsAsciiControl(b) || std::string("\\/:*?\"<>|").find(static_cast<char>(b)) != std::string::npos)
       return NameProblem::BadCharacter;
   }
   if (EndsWithChar(name, '.', isLead) || EndsWithChar(name, ' ', isLead))

@@ -21,10 +21,6 @@ inline bool IsSchemeChar(unsigned char b) {
   return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '+' || b == '-' || b == '.';
 }
 
-inline bool IsHexDigit(unsigned char b) {
-  return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'F') || (b >= 'a' && b <= 'f');
-}
-
 // The scheme s begins with, in lower case, or "": a letter, more scheme
 // characters, a colon; two characters at least.
 inline std::string SchemeOf(const std::string& s) {
@@ -62,7 +58,7 @@ inline void CheckBareAddress(const std::string& address, kf::IsLeadByteFn isLead
   KF_CHECK(address.size() <= kf::kMaxBareAddressBytes);
   for (const char c : address) {
     const unsigned char b = static_cast<unsigned char>(c);
-    KF_CHECK(!IsControl(b) && b != ' ' && b != '"' && b != '\'');
+    KF_CHECK(!kf::IsAsciiControl(b) && b != ' ' && b != '"' && b != '\'');
   }
   bool inAuthority = true;
   for (std::size_t i = address.find("//") + 2; i < address.size(); i += kf::CharLength(address, i, isLead)) {
@@ -72,8 +68,8 @@ inline void CheckBareAddress(const std::string& address, kf::IsLeadByteFn isLead
     KF_CHECK(!inAuthority || (c != '\\' && c != '@'));
     if (c == '%') {
       KF_CHECK(i + 2 < address.size());
-      KF_CHECK(IsHexDigit(static_cast<unsigned char>(address[i + 1])));
-      KF_CHECK(IsHexDigit(static_cast<unsigned char>(address[i + 2])));
+      KF_CHECK(kf::IsAsciiHexDigit(static_cast<unsigned char>(address[i + 1])));
+      KF_CHECK(kf::IsAsciiHexDigit(static_cast<unsigned char>(address[i + 2])));
     }
   }
 }

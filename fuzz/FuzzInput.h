@@ -32,8 +32,6 @@ inline int UpperHexValue(unsigned char b) {
   return -1;
 }
 
-inline bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
-
 [[noreturn]] inline void Fail(const char* what, const char* file, int line) {
   std::fprintf(stderr, "%s:%d: property broken: %s\n", file, line, what);
   std::abort();

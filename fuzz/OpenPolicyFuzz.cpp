@@ -24,7 +24,7 @@ void CheckAbbreviation(const std::string& text, std::size_t maxBytes, kf::IsLead
   KF_CHECK(whole.size() == text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const unsigned char b = static_cast<unsigned char>(whole[i]);
-    KF_CHECK(!kffuzz::IsControl(b));
+    KF_CHECK(!kf::IsAsciiControl(b));
     KF_CHECK(whole[i] == text[i] || b == ' ' || b == '?');
   }
 

@@ -157,8 +157,7 @@ UrlProblem CheckEngineUrl(const std::string& url) {
   if (url.size() > kMaxEngineValue)
     return UrlProblem::TooLong;
   for (const char c : url) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F)
+    if (IsAsciiControl(static_cast<unsigned char>(c)))
       return UrlProblem::ControlCharacter;
   }
   return UrlProblem::None;
