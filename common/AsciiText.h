@@ -24,9 +24,18 @@ constexpr Char ToUpperAscii(Char c) {
 // address may hold one.
 constexpr bool IsAsciiControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
-constexpr bool IsAsciiHexDigit(unsigned char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+// The value of a hex digit of either case, or -1 for any other byte.
+constexpr int HexDigitValue(unsigned char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  return -1;
 }
+
+constexpr bool IsAsciiHexDigit(unsigned char c) { return HexDigitValue(c) >= 0; }
 
 namespace ascii_detail {
 

@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "AsciiText.h"
 #include "EngineStore.h"  // kEngineFolderName alone: the store's code is not linked
 #include "ErrorBox.h"
 #include "FileSystem.h"
@@ -225,23 +226,13 @@ std::string FormatJournal(const std::vector<SavedItem>& items) {
   return text;
 }
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  return -1;
-}
-
 // One item line: 8 hex digits, TAB, a path that is not empty.
 bool ParseItemLine(const std::string& line, SavedItem& item) {
   if (line.size() < kWordDigits + 2 || line[kWordDigits] != '\t')
     return false;
   DWORD word = 0;
   for (size_t i = 0; i < kWordDigits; ++i) {
-    const int digit = HexDigitValue(line[i]);
+    const int digit = HexDigitValue(static_cast<unsigned char>(line[i]));
     if (digit < 0)
       return false;
     word = word << 4 | static_cast<DWORD>(digit);
