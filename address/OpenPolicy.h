@@ -35,6 +35,7 @@ enum class AddressRefusal {
   BareAddressPercent,  // empty template: a '%' not followed by two hex digits
   PathSchemeWithWord,  // template with scheme file: or shell: that takes the word
   TooLong,             // longer than kMaxAddressBytes: no system's shell takes it
+  TooLongForShell,     // longer than this system's shell takes (found by the step that opens it)
 };
 
 // PathSchemeWithWord for a file: or shell: template (any letter case) with a

@@ -4,39 +4,9 @@
 
 #include "TextIds.h"
 #include "UiText.h"
+#include "WideText.h"
 
 namespace kf {
-
-std::wstring AnsiToWide(const std::string& text) {
-  if (text.empty())
-    return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-  return wide;
-}
-
-std::string WideToAnsi(const std::wstring& text) {
-  if (text.empty())
-    return std::string();
-  const int n =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
-  return ansi;
-}
-
-std::string SystemMessage(DWORD code) {
-  char* text = nullptr;
-  const DWORD n =
-      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string message = n && text ? std::string(text, n) : std::string();
-  LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-    message.pop_back();
-  return message.empty() ? UiText(IDS_SYSTEM_ERROR_CODE, {std::to_string(code)}) : message;
-}
 
 namespace {
 

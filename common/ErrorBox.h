@@ -4,17 +4,11 @@
 
 #include <windows.h>
 
-#include <stdexcept>
 #include <string>
 
-namespace kf {
+#include "Error.h"
 
-// A failure of the run-time layer (INI writing, lists, the clipboard). Its
-// message is ANSI text and is shown after the error box's prefix.
-class Error : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace kf {
 
 // Both boxes belong to owner, so that the user cannot start another command
 // behind them; an owner that is no longer a window gives a box of its own
@@ -32,13 +26,5 @@ void ShowCurrentException(HWND owner) noexcept;
 // Question icon, OK and Cancel, the confirmation caption of the chosen
 // language ("確認" / "Confirm"). True only for OK.
 bool Confirm(HWND owner, const std::string& question);
-
-// The system's own text for an error code (GetLastError, a shell result),
-// without its line end; "error N" where the system has none.
-std::string SystemMessage(DWORD code);
-
-// ANSI text of the process's code page to UTF-16 and back.
-std::wstring AnsiToWide(const std::string& text);
-std::string WideToAnsi(const std::wstring& text);
 
 }  // namespace kf

@@ -7,7 +7,6 @@
 #include <commctrl.h>
 
 #include <cstdint>
-#include <string>
 #include <utility>
 
 namespace kf {
@@ -59,29 +58,17 @@ struct HandleTraits {
 
 using FindHandle = UniqueHandle<HandleTraits<HANDLE, ::FindClose, -1>>;        // INVALID_HANDLE_VALUE
 using FileHandle = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle, -1>>;      // INVALID_HANDLE_VALUE
-using KernelHandle = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle>>;        // processes, threads
+using KernelHandle = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle>>;        // processes, threads, mutexes
 using MenuHandle = UniqueHandle<HandleTraits<HMENU, ::DestroyMenu>>;
 using RegKey = UniqueHandle<HandleTraits<HKEY, ::RegCloseKey>>;
 using GlobalMemory = UniqueHandle<HandleTraits<HGLOBAL, ::GlobalFree>>;
 using GdiObject = UniqueHandle<HandleTraits<HGDIOBJ, ::DeleteObject>>;         // fonts, pens, bitmaps
 using IconHandle = UniqueHandle<HandleTraits<HICON, ::DestroyIcon>>;
 using ImageListHandle = UniqueHandle<HandleTraits<HIMAGELIST, ::ImageList_Destroy>>;
+// A counted reference to a library: one from LoadLibrary, or the library's
+// own hold on itself (KeepThisModuleLoaded).
 using Library = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
-using WindowHandle = UniqueHandle<HandleTraits<HWND, ::DestroyWindow>>;
-
-// Runs the directory search for pattern (every entry: hidden, system and
-// read-only ones too) and hands each entry to visit; the search is closed
-// before returning, whichever way.
-template <typename Visit>
-void ForEachDirectoryEntry(const std::string& pattern, Visit visit) {
-  WIN32_FIND_DATAA data;
-  FindHandle find(FindFirstFileA(pattern.c_str(), &data));
-  if (!find)
-    return;
-  do {
-    visit(data);
-  } while (FindNextFileA(find.Get(), &data));
-}
+using WindowsHook = UniqueHandle<HandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
 
 // Locks global memory for the life of the object.
 class GlobalLockGuard {
@@ -100,6 +87,82 @@ class GlobalLockGuard {
  private:
   HGLOBAL h_;
   void* p_;
+};
+
+// The device context of a window's client area (null: the screen), given
+// back with ReleaseDC.
+class ClientDC {
+ public:
+  explicit ClientDC(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+  ~ClientDC() {
+    if (dc_)
+      ::ReleaseDC(hwnd_, dc_);
+  }
+  ClientDC(const ClientDC&) = delete;
+  ClientDC& operator=(const ClientDC&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// The painting of a window between BeginPaint and EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &ps_)) {}
+  ~PaintScope() { ::EndPaint(hwnd_, &ps_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_ = {};
+  HDC dc_;
+};
+
+// A GDI object selected into a device context for the life of the object;
+// the one it replaced is selected again at the end. A null object selects
+// nothing.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? ::SelectObject(dc, object) : nullptr) {}
+  ~SelectedObject() {
+    if (old_)
+      ::SelectObject(dc_, old_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// The clipboard, open for the life of the object. Another program may hold
+// it open for a moment: the open is tried again until timeoutMs have
+// passed.
+class OpenClipboardScope {
+ public:
+  OpenClipboardScope(HWND owner, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!(open_ = ::OpenClipboard(owner) != FALSE) && ::GetTickCount() - start < timeoutMs)
+      ::Sleep(10);
+  }
+  ~OpenClipboardScope() {
+    if (open_)
+      ::CloseClipboard();
+  }
+  OpenClipboardScope(const OpenClipboardScope&) = delete;
+  OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
+
+  bool IsOpen() const { return open_; }
+
+ private:
+  bool open_ = false;
 };
 
 }  // namespace kf

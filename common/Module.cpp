@@ -13,10 +13,10 @@ HMODULE ThisModule() {
   return module;
 }
 
-HMODULE KeepThisModuleLoaded() {
+Library KeepThisModuleLoaded() {
   HMODULE module = nullptr;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
+  return Library(module);
 }
 
 std::string ModuleFileName(HMODULE module) {

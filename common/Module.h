@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "Handles.h"
+
 namespace kf {
 
 // The library (or program) this code is part of. Window classes, resources
@@ -14,9 +16,11 @@ HMODULE ThisModule();
 
 // A reference of the library's own to ThisModule(), for as long as a window,
 // hook or timer of it may call into its code: a host that frees the library
-// without BKC_OnExit must not pull that code away. Give it back with
-// FreeLibrary. Null when the platform refuses.
-HMODULE KeepThisModuleLoaded();
+// without BKC_OnExit must not pull that code away. Empty when the platform
+// refuses. Let it go only while the host is calling in (it holds a reference
+// of its own then): dropped from a timer or window message of the library's
+// own, it could unload the very code that drops it.
+Library KeepThisModuleLoaded();
 
 // Full path of the module's file (null: the process's executable), however
 // long; "" when the platform cannot tell.

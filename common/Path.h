@@ -12,6 +12,11 @@ namespace kf {
 // Lead bytes of the process's ANSI code page (IsDBCSLeadByte). Windows only.
 bool IsAnsiLeadByte(unsigned char b);
 
+// Whether two names or paths are the same to the user ignoring letter case,
+// as the user's locale compares them (the file system's own rule for the
+// names it keeps). Windows only.
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+
 // "C:\a" -> "C:\a\"; a path that ends in a backslash character stays; "" -> "\".
 std::string IncludeTrailingBackslash(const std::string& path, IsLeadByteFn isLead = IsAnsiLeadByte);
 // Removes one trailing backslash character, if any.

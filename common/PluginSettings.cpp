@@ -1,19 +1,20 @@
 #include "PluginSettings.h"
 
-#include <windows.h>
+#include "Profile.h"
 
 namespace kf {
 
-const char kSettingsSection[] = "General";
 const char kSearchAllSetting[] = "SearchAll";
 const char kLanguageSetting[] = "Language";
 
 std::string ReadPluginSetting(const std::string& iniPath, const char* key) {
-  char value[64] = "";
-  const DWORD n = GetPrivateProfileStringA(kSettingsSection, key, "", value, ARRAYSIZE(value), iniPath.c_str());
-  return std::string(value, n);
+  return ReadProfileText(iniPath, kGeneralSection, key, std::string());
 }
 
 bool IsPluginSettingOn(const std::string& iniPath, const char* key) { return ReadPluginSetting(iniPath, key) == "1"; }
+
+void WritePluginSetting(const std::string& iniPath, const char* key, const std::string& value) {
+  WriteProfileValue(iniPath, kGeneralSection, key, &value);
+}
 
 }  // namespace kf

@@ -6,11 +6,10 @@
 
 namespace kf {
 
-extern const char kSettingsSection[];  // "General"
 // "1" offers "Search All" in every folder's submenu; anything else is off.
 extern const char kSearchAllSetting[];  // "SearchAll"
-// "ja" or "en" chooses the language of the texts; anything else follows
-// the system.
+// "ja" or "en" (any letter case) chooses the language of the texts;
+// anything else follows the system.
 extern const char kLanguageSetting[];  // "Language"
 
 // The value of a setting (blanks around it trimmed by the profile layer);
@@ -18,5 +17,7 @@ extern const char kLanguageSetting[];  // "Language"
 std::string ReadPluginSetting(const std::string& iniPath, const char* key);
 // Whether the setting is exactly "1".
 bool IsPluginSettingOn(const std::string& iniPath, const char* key);
+// Writes a setting; throws kf::Error naming the file when it is refused.
+void WritePluginSetting(const std::string& iniPath, const char* key, const std::string& value);
 
 }  // namespace kf

@@ -1,7 +1,9 @@
 // Identifiers of the texts the user sees: the string tables of the library,
-// one resource file per language (plugin/Strings.*.rc). Shared by every room
-// that shows a text; the resource compiler reads this file too, so it holds
-// only #defines.
+// one resource file per language (plugin/Strings.*.rc). These are the texts
+// of the menu, the search and what every room shares (the message boxes,
+// the store's failures); the settings dialog's own are in
+// settings/SettingTextIds.h. The resource compiler reads this file too, so it
+// holds only #defines.
 #pragma once
 
 // The search menu.
@@ -17,6 +19,9 @@
 #define IDS_OUT_OF_MEMORY 201
 #define IDS_UNEXPECTED_FAILURE 202
 #define IDS_SYSTEM_ERROR_CODE 203
+#define IDS_WARNING_CAPTION 726
+#define IDS_CONFIRM_CAPTION 727
+#define IDS_WINDOW_CLASS_NOT_REGISTERED 204
 
 // The store's changes.
 #define IDS_WRITE_FAILED 300
@@ -39,49 +44,6 @@
 #define IDS_URL_TOO_LONG 404
 #define IDS_URL_CONTROL_CHARACTER 405
 #define IDS_TEMPLATE_PATH_SCHEME 406
-
-// The settings dialog: its captions (in the order of its control table)...
-#define IDS_FORM_CAPTION 700
-#define IDS_LIST_HINT 701
-#define IDS_SEARCH_ALL_CHECK 702
-#define IDS_FOLDER_VISIBILITY 703
-#define IDS_ENGINE_GROUP 704
-#define IDS_NAME_LABEL 705
-#define IDS_URL_LABEL 706
-#define IDS_ENCODING_LABEL 707
-#define IDS_SJIS_RADIO 708
-#define IDS_EUC_RADIO 709
-#define IDS_UTF8_RADIO 710
-#define IDS_FAVOURITE_CHECK 711
-#define IDS_ACCESS_KEY_LABEL 712
-#define IDS_ADD_BUTTON 713
-#define IDS_MODIFY_BUTTON 714
-#define IDS_CLEAR_BUTTON 715
-#define IDS_DELETE_ENGINE_BUTTON 716
-#define IDS_HELP_BUTTON 717
-#define IDS_CLOSE_BUTTON 718
-#define IDS_PRODUCT_LABEL 719
-#define IDS_COPYRIGHT_LABEL 720
-#define IDS_LICENSE_LABEL 721
-#define IDS_HOMEPAGE_LINK 722
-#define IDS_ADD_FOLDER 723
-#define IDS_DELETE_FOLDER 724
-#define IDS_HELP_FILE 725
-#define IDS_WARNING_CAPTION 726
-#define IDS_CONFIRM_CAPTION 727
-#define IDS_SEARCH_ALL_TIP 728
-
-// ... and its questions and messages.
-#define IDS_DELETE_ENGINE_QUESTION 500
-#define IDS_DELETE_FOLDER_QUESTION 501
-#define IDS_REPLACE_ENGINE_QUESTION 502
-#define IDS_NO_HELP_VIEWER 503
-#define IDS_ENGINE_NOT_LISTED 504
-#define IDS_DIALOG_NOT_CREATED 505
-#define IDS_TREE_ITEM_NOT_ADDED 506
-#define IDS_LIST_ITEM_NOT_ADDED 507
-#define IDS_FOLDER_MENU_NOT_CREATED 508
-#define IDS_SETTING_NOT_SAVED 509
 
 // The search.
 #define IDS_ADDRESS_NOT_WEB 600

@@ -2,8 +2,9 @@
 
 #include <vector>
 
-#include "ErrorBox.h"
+#include "AsciiText.h"
 #include "Module.h"
+#include "WideText.h"
 
 namespace kf {
 
@@ -45,15 +46,14 @@ bool FindString(UINT id, LANGID language, std::wstring& text) {
 }  // namespace
 
 UiLanguage ChooseUiLanguage(const std::string& setting, UINT ansiCodePage, LANGID userUiLanguage) {
-  if (ansiCodePage != 932 || setting == "en")
+  if (ansiCodePage != 932 || EqualsIgnoringAsciiCase(setting, "en"))
     return UiLanguage::English;
-  if (setting == "ja" || PRIMARYLANGID(userUiLanguage) == LANG_JAPANESE)
+  if (EqualsIgnoringAsciiCase(setting, "ja") || PRIMARYLANGID(userUiLanguage) == LANG_JAPANESE)
     return UiLanguage::Japanese;
   return UiLanguage::English;
 }
 
 void SetUiLanguage(UiLanguage language) { gLanguage = language; }
-UiLanguage CurrentUiLanguage() { return gLanguage; }
 
 std::wstring UiTextWide(UINT id) {
   std::wstring text;

@@ -12,15 +12,14 @@ namespace kf {
 enum class UiLanguage { English, Japanese };
 
 // The language the texts are shown in: Japanese or English as setting
-// (the value of "Language": "ja" or "en") says, else Japanese when the
-// user's interface language is Japanese. Japanese only under the Japanese
-// ANSI code page (932): the plug-in's windows are ANSI windows, which cannot
-// show Japanese under any other.
+// (the value of "Language": "ja" or "en", any letter case) says, else
+// Japanese when the user's interface language is Japanese. Japanese only
+// under the Japanese ANSI code page (932): the plug-in's windows are ANSI
+// windows, which cannot show Japanese under any other.
 UiLanguage ChooseUiLanguage(const std::string& setting, UINT ansiCodePage, LANGID userUiLanguage);
 
 // The language of every text shown from now on. English until set.
 void SetUiLanguage(UiLanguage language);
-UiLanguage CurrentUiLanguage();
 
 // The text of id in the current language (in English where the current
 // language lacks it), in the process's ANSI code page; "" when no language

@@ -1,13 +1,36 @@
-// Registering the window classes of the plug-in's own windows.
+// The window classes of the plug-in's own windows: one registration helper,
+// one window procedure (Window's), and every class unregistered together
+// when the library is about to go.
 #pragma once
 
 #include <windows.h>
 
 namespace kf {
 
-// Registers a window class of instance with the button-face background
-// (a class already there counts as registered). Throws kf::Error when the
+// What a class does with the messages no object takes (before an object is
+// attached, after it is gone, and whatever its object passes on).
+enum class DefaultHandling {
+  Window,  // DefWindowProc
+  Dialog,  // DefDlgProc, with the extra bytes it keeps its state in
+};
+
+struct WindowClassInfo {
+  const char* name;
+  DefaultHandling handling;
+  LPCSTR cursor;  // a system cursor (IDC_ARROW, IDC_SIZEWE)
+};
+
+// Registers the class with this module's handle and the button-face
+// background, once: later calls return at once. Throws kf::Error when the
 // system refuses.
-void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC proc, LPCSTR cursor, int extraBytes);
+void RegisterWindowClass(const WindowClassInfo& info);
+
+// Unregisters every class RegisterWindowClass registered. Only when no
+// window of them is left: the host is unloading the library.
+void UnregisterWindowClasses() noexcept;
+
+// The default procedure of hwnd's class (DefWindowProcA for a class not
+// registered here).
+WNDPROC DefaultProcedureOf(HWND hwnd);
 
 }  // namespace kf

@@ -11,6 +11,7 @@
 #include "Handles.h"
 #include "HtmlHelp.h"
 #include "Module.h"
+#include "VersionResource.h"
 
 namespace kf {
 
@@ -22,11 +23,8 @@ const char kDebugFileName[] = "\\HHDebug.txt";
 const char kSwitchFileName[] = "\\debug.debug";
 constexpr std::size_t kSeparatorLength = 80;
 
-std::string DirectoryOf(const std::string& path) {
-  std::string dir = ExtractFilePath(path);
-  StripTrailingChar(dir, '\\');
-  return dir;
-}
+// The folder of path with no trailing backslash, a drive root too ("C:").
+std::string DirectoryOf(const std::string& path) { return ExcludeTrailingBackslash(ExtractFilePath(path)); }
 
 std::string HexWord(unsigned value) {
   char text[16];
@@ -74,35 +72,19 @@ std::string Tabbed(const std::string& text) { return "\t" + text; }
 VersionInfo ReadFileVersion(const std::string& path) {
   if (path.empty() || !IsFile(path))
     return VersionInfo();
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-  if (size == 0)
+  const VS_FIXEDFILEINFO* fixed = VersionResource(path).Fixed();
+  if (!fixed)
     return VersionInfo();
-  std::vector<char> block(size, '\0');
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
-    return VersionInfo();
-  void* value = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueA(block.data(), "\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO))
-    return VersionInfo();
-  const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
   return MakeVersionInfo(FileVersion{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
                                       HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)});
 }
 
 VersionInfo ReadBrowserVersion() { return ShiftBrowserVersion(ReadFileVersion(SystemDirectory() + "\\Shdocvw.dll")); }
 
-void StripTrailingChar(std::string& s, char ch, IsLeadByteFn isLead) {
-  while (!s.empty() && EndsWithChar(s, ch, isLead))
-    s.pop_back();
-}
-
 std::string SystemDirectory() {
   char buffer[MAX_PATH + 1] = "";
   const UINT n = GetSystemDirectoryA(buffer, ARRAYSIZE(buffer));
-  std::string dir = n < ARRAYSIZE(buffer) ? std::string(buffer, n) : std::string();
-  StripTrailingChar(dir, '\\');
-  return dir;
+  return ExcludeTrailingBackslash(n < ARRAYSIZE(buffer) ? std::string(buffer, n) : std::string());
 }
 
 std::string TempDirectory() {
@@ -111,15 +93,13 @@ std::string TempDirectory() {
   std::string dir = n > 0 && n < ARRAYSIZE(buffer) ? std::string(buffer, n) : std::string();
   if (dir.empty() || !IsDirectory(dir))
     dir = "c:";
-  StripTrailingChar(dir, '\\');
-  return dir;
+  return ExcludeTrailingBackslash(dir);
 }
 
 bool IsDirWritable(const std::string& dir) {
   // A name no file has yet, created only if that is still so, so that no
   // file of anybody else's is ever emptied or removed.
-  std::string base = dir;
-  StripTrailingChar(base, '\\');
+  const std::string base = ExcludeTrailingBackslash(dir);
   const DWORD seed = GetCurrentProcessId() ^ GetTickCount();
   for (DWORD attempt = 0; attempt < 16; ++attempt) {
     char name[32];

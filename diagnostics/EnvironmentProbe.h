@@ -34,11 +34,10 @@ VersionInfo ReadFileVersion(const std::string& path);
 // Shdocvw.dll of the system folder, shifted where its version is an old one.
 VersionInfo ReadBrowserVersion();
 
-// Removes trailing ch (a single-byte character) as long as the last
-// character is ch; a double-byte character whose trail byte equals ch stays.
-void StripTrailingChar(std::string& s, char ch, IsLeadByteFn isLead = IsAnsiLeadByte);
+// The system folder, with no trailing backslash.
 std::string SystemDirectory();
-// The temporary folder, or "c:" when that is no existing folder.
+// The temporary folder with no trailing backslash, or "c:" when that is no
+// existing folder.
 std::string TempDirectory();
 // True when a scratch file can be made (and is removed again) in dir.
 bool IsDirWritable(const std::string& dir);

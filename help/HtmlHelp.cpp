@@ -7,7 +7,6 @@ namespace kf {
 
 HMODULE gHelpControl = nullptr;
 HtmlHelpAnsiFn gHtmlHelpAnsi = nullptr;
-HtmlHelpWideFn gHtmlHelpWide = nullptr;
 
 namespace {
 
@@ -33,7 +32,6 @@ void LoadHelpControl() {
   if (!gHelpControl)
     return;
   gHtmlHelpAnsi = reinterpret_cast<HtmlHelpAnsiFn>(GetProcAddress(gHelpControl, "HtmlHelpA"));
-  gHtmlHelpWide = reinterpret_cast<HtmlHelpWideFn>(GetProcAddress(gHelpControl, "HtmlHelpW"));
 }
 
 void UnloadHelpControl() {
@@ -42,7 +40,6 @@ void UnloadHelpControl() {
   FreeLibrary(gHelpControl);
   gHelpControl = nullptr;
   gHtmlHelpAnsi = nullptr;
-  gHtmlHelpWide = nullptr;
 }
 
 HtmlHelpAnsiFn BoundHtmlHelp() {

@@ -9,14 +9,12 @@
 
 namespace kf {
 
-// The control's exports HtmlHelpA and HtmlHelpW.
+// The control's export HtmlHelpA.
 using HtmlHelpAnsiFn = HWND(WINAPI*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
-using HtmlHelpWideFn = HWND(WINAPI*)(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data);
 
-// The loaded control and its entries; null while it is not loaded.
+// The loaded control and its entry; null while it is not loaded.
 extern HMODULE gHelpControl;
 extern HtmlHelpAnsiFn gHtmlHelpAnsi;
-extern HtmlHelpWideFn gHtmlHelpWide;
 
 // Full path of the registered control, or "" when none is registered or its
 // file is missing.

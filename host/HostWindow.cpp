@@ -20,20 +20,8 @@ const DWORD kMenuTourTimeoutMs = 10000;
 // Ticks between the last level opening and the action, for the menus to paint.
 const int kMenuTourSettleTicks = 6;
 
-BOOL CALLBACK CollectMenuWindow(HWND hwnd, LPARAM param) {
-  wchar_t cls[16] = L"";
-  GetClassNameW(hwnd, cls, ARRAYSIZE(cls));
-  if (wcscmp(cls, L"#32768") == 0 && IsWindowVisible(hwnd))
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-  return TRUE;
-}
-
 // The popup menu windows this thread shows: one per open level.
-std::vector<HWND> OpenMenuWindows() {
-  std::vector<HWND> windows;
-  EnumThreadWindows(GetCurrentThreadId(), CollectMenuWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
+std::vector<HWND> OpenMenuWindows() { return VisibleThreadWindows(L"#32768"); }
 
 HMENU CreateMainMenu() {
   HMENU bar = CreateMenu();
@@ -403,43 +391,44 @@ void HostWindow::StepMenuTour() {
   MenuTour& tour = *tour_;
   if (tour.finished)
     return;
-  auto finish = [&tour](bool ok, const std::string& error) {
-    tour.finished = true;
-    tour.ok = ok;
-    tour.error = error;
-    EndMenu();
-  };
-  if (GetTickCount() - tour.start > kMenuTourTimeoutMs) {
-    finish(false, "level " + std::to_string(tour.level + 1) + " of the menu did not open in time");
-    return;
-  }
+  if (GetTickCount() - tour.start > kMenuTourTimeoutMs)
+    return FinishMenuTour(false, "level " + std::to_string(tour.level + 1) + " of the menu did not open in time");
   const std::vector<HWND> open = OpenMenuWindows();
   if (open.size() < tour.level + 1)
     return;  // not on screen yet
-  if (tour.level < tour.positions.size()) {
-    if (open.size() >= tour.level + 2) {
-      ++tour.level;
-      tour.keys = 0;
-      return;
-    }
-    // Down until the item is highlighted, then Right opens its submenu: the
-    // state is read back each tick, so no count of keys has to be right.
-    // Timer messages come only when the queue is empty, so the last key has
-    // been handled by now.
-    const HMENU menu = tour.menus[tour.level];
-    const int position = tour.positions[tour.level];
-    if (tour.keys > 2 * GetMenuItemCount(menu) + 2) {
-      finish(false, "cannot reach item " + std::to_string(position) + " of level " + std::to_string(tour.level + 1));
-      return;
-    }
-    const bool highlighted = (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE) != 0;
-    // The menu's loop reads the keyboard messages of the whole thread.
-    PostMessageW(window_, WM_KEYDOWN, highlighted ? VK_RIGHT : VK_DOWN, 1);
-    ++tour.keys;
-    return;
-  }
+  if (tour.level < tour.positions.size())
+    return OpenNextMenuLevel(open.size());
   if (++tour.settled < kMenuTourSettleTicks)
     return;
+  std::string error;
+  const bool ok = ShowOpenMenu(open, error);
+  FinishMenuTour(ok, error);
+}
+
+void HostWindow::OpenNextMenuLevel(size_t openLevels) {
+  MenuTour& tour = *tour_;
+  if (openLevels >= tour.level + 2) {
+    ++tour.level;
+    tour.keys = 0;
+    return;
+  }
+  // Down until the item is highlighted, then Right opens its submenu: the
+  // state is read back each tick, so no count of keys has to be right.
+  // Timer messages come only when the queue is empty, so the last key has
+  // been handled by now.
+  const HMENU menu = tour.menus[tour.level];
+  const int position = tour.positions[tour.level];
+  if (tour.keys > 2 * GetMenuItemCount(menu) + 2)
+    return FinishMenuTour(false,
+                          "cannot reach item " + std::to_string(position) + " of level " + std::to_string(tour.level + 1));
+  const bool highlighted = (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE) != 0;
+  // The menu's loop reads the keyboard messages of the whole thread.
+  PostMessageW(window_, WM_KEYDOWN, highlighted ? VK_RIGHT : VK_DOWN, 1);
+  ++tour.keys;
+}
+
+bool HostWindow::ShowOpenMenu(const std::vector<HWND>& open, std::string& error) {
+  const MenuTour& tour = *tour_;
   // The open levels in order, the tracked menu first.
   std::vector<HWND> levels;
   for (HMENU levelMenu : tour.menus) {
@@ -458,9 +447,38 @@ void HostWindow::StepMenuTour() {
     if (GetWindowRect(menuWindow, &rect))
       UnionRect(&shown, &shown, &rect);
   }
-  std::string error;
-  const bool ok = !*tour.action || (*tour.action)(shown, levels, error);
-  finish(ok, error);
+  return !*tour.action || (*tour.action)(shown, levels, error);
+}
+
+void HostWindow::FinishMenuTour(bool ok, const std::string& error) {
+  tour_->finished = true;
+  tour_->ok = ok;
+  tour_->error = error;
+  EndMenu();
+}
+
+namespace {
+
+struct WindowSearch {
+  const wchar_t* className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfClass(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  wchar_t cls[64] = L"";
+  GetClassNameW(hwnd, cls, ARRAYSIZE(cls));
+  if (wcscmp(cls, search->className) == 0 && IsWindowVisible(hwnd))
+    search->found.push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> VisibleThreadWindows(const wchar_t* className) {
+  WindowSearch search{className, {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectWindowOfClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void PumpMessages(DWORD ms) {

@@ -99,7 +99,12 @@ class HostWindow {
   void DispatchPluginCommand(WORD id);
   void ShowMailViewMenu(LPARAM screenPoint);
   struct MenuTour;
+  // One tick of the tour under way: the next level opened, or the action
+  // run once every level is open and painted.
   void StepMenuTour();
+  void OpenNextMenuLevel(size_t openLevels);
+  bool ShowOpenMenu(const std::vector<HWND>& open, std::string& error);
+  void FinishMenuTour(bool ok, const std::string& error);
   POINT SelectionScreenPoint() const;
 
   PluginHost& plugins_;
@@ -111,11 +116,14 @@ class HostWindow {
   int dispatchCount_ = 0;
   int copyRequests_ = 0;
   bool quitOnDestroy_ = false;
-  MenuTour* tour_ = nullptr;  // the menu tour under way, owned by TourContextMenu
+  MenuTour* tour_ = nullptr;  // the menu tour under way, owned by TourMenu
 };
 
 // Pumps the thread's messages for ms milliseconds (at least once).
 void PumpMessages(DWORD ms);
+
+// The visible top-level windows of this thread whose class is className.
+std::vector<HWND> VisibleThreadWindows(const wchar_t* className);
 
 // Menu type codes the host builds context menus for. The plug-in extends
 // 3, 4, 11 and 12; 5 is one it leaves alone.

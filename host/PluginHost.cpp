@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "HostText.h"
 
@@ -69,9 +70,16 @@ Plugin::Plugin(std::string path, HMODULE module)
 }
 
 Plugin::~Plugin() {
+  if (!module_)
+    return;
   if (bkc_.OnExit)
     bkc_.OnExit();
   FreeLibrary(module_);
+}
+
+void Plugin::FreeWithoutExit() {
+  bkc_ = BkcEntryPoints();
+  FreeLibrary(std::exchange(module_, nullptr));
 }
 
 PluginInfo Plugin::QueryInfo() const {

@@ -59,6 +59,9 @@ class Plugin {
 
   PluginInfo QueryInfo() const;
   int OnMenuInit(HWND window, HMENU menu, int type) const;
+  // Frees the library without BKC_OnExit, as a careless host would; nothing
+  // of it is called afterwards, not even by the destructor.
+  void FreeWithoutExit();
   int OnPlugInSetup(HWND window) const;
 
  private:

@@ -88,14 +88,19 @@ bool BeckyApi::BindEntryPoints() {
       return false;
     }
   }
+  // Whether the host must have it depends on its version, which is asked
+  // only once the host calls in (IsUsable).
   BKA_SetStatus = GetProcAddress(HostModule, "BKA_SetStatus");
-
-  const bool needsSetStatus = HostNeedsSetStatus(GetVersion());
-  if (needsSetStatus && !BKA_SetStatus) {
-    HostModule = nullptr;
-    return false;
-  }
+  usability_ = Usability::NotAsked;
   return true;
+}
+
+bool BeckyApi::IsUsable() {
+  if (!HostModule)
+    return false;
+  if (usability_ == Usability::NotAsked)
+    usability_ = HostNeedsSetStatus(GetVersion()) && !BKA_SetStatus ? Usability::Refused : Usability::Usable;
+  return usability_ == Usability::Usable;
 }
 
 const char* BeckyApi::GetVersion() const {

@@ -11,7 +11,8 @@ using CommandCallback = void(WINAPI*)(HWND, LPARAM);
 
 // One field per host entry point, in the host's own order. Only
 // BKA_GetVersion and BKA_RegisterCommand are called; the others are looked up
-// so that a host lacking any of them is refused.
+// so that a host lacking any of them is refused (BKA_SetStatus only by hosts
+// whose version says they have it).
 class BeckyApi {
  public:
   using HostProc = FARPROC;
@@ -21,9 +22,15 @@ class BeckyApi {
   BeckyApi(const BeckyApi&) = delete;
   BeckyApi& operator=(const BeckyApi&) = delete;
 
-  // Binds every entry point; false when the host lacks one it must have.
-  // Once bound, further calls return true without looking anything up.
+  // Binds every entry point by name; false when the host lacks one it must
+  // have. Once bound, further calls return true without looking anything
+  // up. Calls nothing of the host: it runs under the loader lock.
   bool BindEntryPoints();
+
+  // Whether the plug-in may use the host: bound, and not a host that must
+  // export BKA_SetStatus (by its version) but lacks it. The version is asked
+  // once, at the first call, from a callback of the host's.
+  bool IsUsable();
 
   // The host's version text ("2.00.06"); never null.
   const char* GetVersion() const;
@@ -88,6 +95,10 @@ class BeckyApi {
 
   // The host executable; 0 while not bound. Not a counted reference.
   HMODULE HostModule = nullptr;
+
+ private:
+  enum class Usability { NotAsked, Usable, Refused };
+  Usability usability_ = Usability::NotAsked;
 };
 
 // Ordinal comparison that folds only a-z onto A-Z; a prefix is the lesser.

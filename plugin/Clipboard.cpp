@@ -2,16 +2,19 @@
 
 #include <cstring>
 
-#include "ErrorBox.h"
+#include "Error.h"
+#include "Handles.h"
 #include "TextIds.h"
 #include "UiText.h"
-#include "Handles.h"
+#include "WideText.h"
+#include "Window.h"
 
 namespace kf {
 
 namespace {
 
-const char kClipboardWindowClass[] = "KestrelfindClipboardWindow";
+// The clipboard's owner while the plug-in has put something there.
+const WindowClassInfo kClipboardWindowClass = {"KestrelfindClipboardWindow", DefaultHandling::Window, IDC_ARROW};
 
 // Registered formats whose data is a live link to an OLE object: asking for
 // them makes the source application (Office in particular) serialise or
@@ -216,39 +219,28 @@ bool IsSavableClipboardFormat(UINT format) {
 
 // ---------------------------------------------------------------------------
 
-ClipboardSession::ClipboardSession(HINSTANCE instance, DWORD timeoutMs) : instance_(instance) {
-  // The window needs no behaviour of its own, so the class uses the system's
-  // procedure: nothing of this library is called through it, even after unload.
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = instance;
-  wc.lpszClassName = kClipboardWindowClass;
-  if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw Error(UiText(IDS_CLIPBOARD_NO_WINDOW));
-  window_ = CreateWindowExA(0, kClipboardWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                            nullptr);
-  if (!window_) {
-    UnregisterClassA(kClipboardWindowClass, instance_);
-    throw Error(UiText(IDS_CLIPBOARD_NO_WINDOW));
-  }
+// A window with no behaviour of its own: it only owns what the plug-in puts
+// on the clipboard for as long as the session lasts.
+class ClipboardSession::OwnerWindow : public Window {
+ public:
+  bool Create() { return Window::Create(kClipboardWindowClass, 0, 0, "", RECT{}, HWND_MESSAGE, nullptr); }
 
-  const DWORD start = GetTickCount();
-  while (!OpenClipboard(window_)) {
-    if (GetTickCount() - start >= timeoutMs) {
-      DestroyWindow(window_);
-      UnregisterClassA(kClipboardWindowClass, instance_);
-      throw Error(UiText(IDS_CLIPBOARD_BUSY));
-    }
-    Sleep(10);
+ private:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    return DefaultHandling(msg, wParam, lParam);
   }
+};
+
+ClipboardSession::ClipboardSession(DWORD timeoutMs) : window_(std::make_unique<OwnerWindow>()) {
+  if (!window_->Create())
+    throw Error(UiText(IDS_CLIPBOARD_NO_WINDOW));
+  open_ = std::make_unique<OpenClipboardScope>(window_->Hwnd(), timeoutMs);
+  if (!open_->IsOpen())
+    throw Error(UiText(IDS_CLIPBOARD_BUSY));
 }
 
-ClipboardSession::~ClipboardSession() {
-  CloseClipboard();
-  DestroyWindow(window_);
-  // Fails harmlessly while another session's window still uses the class.
-  UnregisterClassA(kClipboardWindowClass, instance_);
-}
+// The clipboard is closed before its owner window goes.
+ClipboardSession::~ClipboardSession() { open_.reset(); }
 
 void ClipboardSession::Empty() {
   if (!EmptyClipboard())
@@ -349,15 +341,6 @@ void ClipboardSnapshot::Restore(ClipboardSession& clipboard) {
   items_.clear();
   if (refused)
     throw Error(UiText(IDS_CLIPBOARD_NOT_RESTORED, {std::to_string(refused)}));
-}
-
-bool ClipboardSnapshot::IsEmpty() const { return items_.empty(); }
-
-std::vector<UINT> ClipboardSnapshot::Formats() const {
-  std::vector<UINT> formats;
-  for (const auto& item : items_)
-    formats.push_back(item->format);
-  return formats;
 }
 
 }  // namespace kf

@@ -10,19 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "Handles.h"
+
 namespace kf {
 
 // How long another program may keep the clipboard open before we give up.
 constexpr DWORD kClipboardOpenTimeoutMs = 500;
 
 // The clipboard, open for the life of the object. It is opened with a hidden
-// message-only window of instance's own class, so that emptying it makes us,
-// not the host's window, the clipboard's owner.
+// message-only window of the plug-in's own, so that emptying it makes us, not
+// the host's window, the clipboard's owner.
 class ClipboardSession {
  public:
   // Retries while another program holds the clipboard open, up to
   // timeoutMs; then throws kf::Error.
-  explicit ClipboardSession(HINSTANCE instance, DWORD timeoutMs = kClipboardOpenTimeoutMs);
+  explicit ClipboardSession(DWORD timeoutMs = kClipboardOpenTimeoutMs);
   ~ClipboardSession();
   ClipboardSession(const ClipboardSession&) = delete;
   ClipboardSession& operator=(const ClipboardSession&) = delete;
@@ -40,8 +42,9 @@ class ClipboardSession {
   bool Put(UINT format, HANDLE data);
 
  private:
-  HWND window_ = nullptr;
-  HINSTANCE instance_;
+  class OwnerWindow;
+  std::unique_ptr<OwnerWindow> window_;
+  std::unique_ptr<OpenClipboardScope> open_;
 };
 
 // A copy of every clipboard format that can be copied and put back. Left
@@ -64,10 +67,6 @@ class ClipboardSnapshot {
   // saved; the saved copies go to the clipboard. Throws kf::Error naming the
   // count of formats the clipboard refused.
   void Restore(ClipboardSession& clipboard);
-
-  bool IsEmpty() const;
-  // The saved formats, in clipboard order.
-  std::vector<UINT> Formats() const;
 
  private:
   struct Item;

@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "Dbcs.h"
+#include "EnvironmentProbe.h"
 #include "ErrorBox.h"
+#include "HtmlHelp.h"
 #include "Path.h"
 #include "PluginSettings.h"
 #include "PluginState.h"
@@ -14,8 +16,7 @@
 #include "SearchQueue.h"
 #include "SettingForm.h"
 #include "UiText.h"
-#include "EnvironmentProbe.h"
-#include "HtmlHelp.h"
+#include "WindowClass.h"
 
 namespace {
 
@@ -36,12 +37,15 @@ void CopyInfoField(char (&field)[N], const std::string& text) {
   field[cut.size()] = '\0';
 }
 
-// Start-up that does not decide whether the plug-in loads: the environment
-// probe (files, the registry, the diagnostic file) and the information read
-// from the version resource (which maps the library file once more). Neither
-// may run under the loader lock, so both run at the host's first call,
-// whichever callback that is, before that call does anything else.
+// What every call of the host's does first. Once: the start-up that does
+// not decide whether the plug-in loads, the environment probe (files, the
+// registry, the diagnostic file) and the information read from the version
+// resource (which maps the library file once more); neither may run under
+// the loader lock, so both run at the host's first call, whichever callback
+// that is. Every time: a finished Search All's hold on the library goes,
+// while the host holds a reference of its own.
 void FinishStartup() {
+  kf::LetGoOfFinishedQueue();
   static bool done = false;
   if (done)
     return;
@@ -112,6 +116,7 @@ int WINAPI BKC_OnExit() {
   kf::ReleaseSettingForm();
   kf::ReleaseSearchQueue();
   kf::UnloadHelpControl();
+  kf::UnregisterWindowClasses();
   return 0;
 }
 

@@ -6,11 +6,10 @@
 #include "EngineStore.h"
 #include "ErrorBox.h"
 #include "FileSystem.h"
-#include "Module.h"
+#include "MenuCommands.h"
 #include "Path.h"
-#include "PluginState.h"
+#include "Profile.h"
 #include "SearchAddress.h"
-#include "SearchMenu.h"
 #include "SearchQueue.h"
 #include "ShellOpen.h"
 #include "TextIds.h"
@@ -44,58 +43,15 @@ const AnsiMarks& CodePageMarks() {
 }
 
 // What the engine file says: its template (the built-in search when it has
-// none), its encoding and whether the selection is cleaned.
+// none), its encoding and whether the selection is cleaned. One read of the
+// file, each key's first line counting as for every reader of the store.
 EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
+  const ProfileSection section(iniPath, kGeneralSection);
   EngineDefinition engine;
-  engine.urlTemplate = ReadEngineValue(iniPath, kUrlKey, kDefaultSearchUrl);
-  engine.encoding = EncodingOfValue(ReadEngineValue(iniPath, kEncodeKey, std::string()));
-  engine.clean = ReadEngineValue(iniPath, kCleanKey, std::string()) != "0";
+  engine.urlTemplate = std::string(section.Value(kUrlKey, kDefaultSearchUrl));
+  engine.encoding = EncodingOfValue(std::string(section.Value(kEncodeKey)));
+  engine.clean = section.Value(kCleanKey) != "0";
   return engine;
-}
-
-// The scheme of a template, for the message that refuses it.
-std::string SchemeOf(const std::string& tmpl) { return tmpl.substr(0, tmpl.find(':')); }
-
-std::string RefusalText(AddressRefusal refusal, const std::string& address) {
-  switch (refusal) {
-    case AddressRefusal::None:
-    case AddressRefusal::Empty:
-      return std::string();
-    case AddressRefusal::NotWebAddress:
-      return UiText(IDS_ADDRESS_NOT_WEB, {ShownAddress(address)});
-    case AddressRefusal::BareAddressHost:
-      return UiText(IDS_ADDRESS_HOST_NOT_PLAIN, {ShownAddress(address)});
-    case AddressRefusal::BareAddressPercent:
-      return UiText(IDS_ADDRESS_BAD_PERCENT, {ShownAddress(address)});
-    case AddressRefusal::PathSchemeWithWord:
-      return UiText(IDS_TEMPLATE_PATH_SCHEME, {ShownAddress(SchemeOf(address))});
-    case AddressRefusal::TooLong:
-      return UiText(IDS_ADDRESS_TOO_LONG, {std::to_string(address.size())});
-  }
-  return std::string();
-}
-
-// The engines a picked item stands for, copied: the message boxes run a
-// message loop in which the host may rebuild the menu.
-std::vector<MenuEngine> EnginesOf(WORD id) {
-  // A menu item carries only the low 16 bits of the id the host gave, so
-  // those are what is compared: a host that counts its ids past 65535 still
-  // reaches its engines.
-  std::vector<MenuEngine> engines;
-  for (const MenuEngine& entry : gMenuEngines) {
-    if (LOWORD(entry.commandId) == id)
-      engines.push_back(entry);
-  }
-  return engines;
-}
-
-std::vector<MenuEngine> SearchAllEnginesOf(WORD id) {
-  for (const SearchAllItem& item : gSearchAllItems) {
-    if (LOWORD(item.commandId) == id && item.first + item.count <= gMenuEngines.size())
-      return std::vector<MenuEngine>(gMenuEngines.begin() + static_cast<std::ptrdiff_t>(item.first),
-                                     gMenuEngines.begin() + static_cast<std::ptrdiff_t>(item.first + item.count));
-  }
-  return {};
 }
 
 // Makes window copy its selection and returns it, leaving the user's
@@ -104,7 +60,7 @@ std::vector<MenuEngine> SearchAllEnginesOf(WORD id) {
 SelectionText CaptureSelection(HWND window) {
   ClipboardSnapshot saved;
   try {
-    ClipboardSession clipboard(ThisModule());
+    ClipboardSession clipboard;
     saved.Save(clipboard);
     clipboard.Empty();
   } catch (...) {
@@ -117,7 +73,7 @@ SelectionText CaptureSelection(HWND window) {
 
   SelectionText word;
   try {
-    ClipboardSession clipboard(ThisModule());
+    ClipboardSession clipboard;
     word.ansi = clipboard.ReadText();
     const std::wstring unicode = clipboard.ReadUnicodeText();
     word.unicode.assign(unicode.begin(), unicode.end());
@@ -148,7 +104,7 @@ PreparedSearch PrepareSearch(const std::string& iniPath, const SelectionText& se
 }
 
 void RunSearch(HWND window, LPARAM param) {
-  const std::vector<MenuEngine> engines = EnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
+  const std::vector<MenuEngine> engines = gMenuCommands.EnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
   const SelectionText selection = CaptureSelection(window);
   if (selection.ansi.empty() && selection.unicode.empty())
     return;
@@ -164,7 +120,7 @@ void RunSearch(HWND window, LPARAM param) {
 }
 
 void RunSearchAll(HWND window, LPARAM param) {
-  const std::vector<MenuEngine> engines = SearchAllEnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
+  const std::vector<MenuEngine> engines = gMenuCommands.SearchAllEnginesOf(LOWORD(static_cast<DWORD_PTR>(param)));
   if (engines.empty())
     return;
   if (engines.size() > kSearchAllWithoutAsking &&

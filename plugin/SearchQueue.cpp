@@ -9,12 +9,12 @@
 #include "ShellOpen.h"
 #include "TextIds.h"
 #include "UiText.h"
+#include "Window.h"
 
 namespace kf {
 
 namespace {
 
-constexpr char kQueueWindowClass[] = "KestrelfindSearchQueue";
 constexpr UINT_PTR kTickTimer = 1;
 // How often the queue looks whether the next address may go.
 constexpr UINT kTickMs = 20;
@@ -24,8 +24,39 @@ constexpr DWORD kHandOffMs = 1000;
 // Between two opens when the shell names no program to wait for.
 constexpr DWORD kOpenGapMs = 100;
 
+void Advance();
+
+// A message-only window of the host's user-interface thread, whose timer
+// moves the queue on.
+class QueueWindow : public Window {
+ public:
+  // Throws kf::Error when the window or its timer cannot be made.
+  void Start() {
+    static const WindowClassInfo kClass = {"KestrelfindSearchQueue", DefaultHandling::Window, IDC_ARROW};
+    if (!Create(kClass, 0, 0, "", RECT{}, HWND_MESSAGE, nullptr))
+      throw Error(SystemMessage(GetLastError()));
+    if (!SetTimer(Hwnd(), kTickTimer, kTickMs, nullptr)) {
+      const DWORD error = GetLastError();
+      Destroy();
+      throw Error(SystemMessage(error));
+    }
+  }
+  bool Running() const { return Hwnd() != nullptr; }
+  // The window goes with its timer; safe from the window's own tick, which
+  // touches nothing of the object after it.
+  void Stop() noexcept { Destroy(); }
+
+ private:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_TIMER && wParam == kTickTimer) {
+      Advance();
+      return 0;
+    }
+    return DefaultHandling(msg, wParam, lParam);
+  }
+};
+
 struct Queue {
-  HWND window = nullptr;
   HWND owner = nullptr;
   std::deque<QueuedOpen> waiting;
   std::string failures;
@@ -35,12 +66,15 @@ struct Queue {
   DWORD handOffMs = 0;
 };
 
+QueueWindow gWindow;
 Queue gQueue;
-bool gClassRegistered = false;
-// Our own reference to the library (KeepThisModuleLoaded) while a timer may
-// call into it: a host that unloads it without BKC_OnExit must not pull the
-// code from under a tick.
-HMODULE gKeptLoaded = nullptr;
+// The library's hold on itself while the queue's timer may call into it: a
+// host that unloads it without BKC_OnExit must not pull the code from under
+// a tick.
+Library gHold;
+// The hold of a queue that has finished, let go at the host's next call:
+// let go in the queue's last tick, it could unload the code of that tick.
+Library gFinishedHold;
 // The queue is opening an address (the shell may run a message loop) or
 // showing its report: code of the library is on the stack.
 bool gAdvancing = false;
@@ -69,13 +103,13 @@ void OpenNext() {
 }
 
 // The timer and its window go before the report, whose message loop may see
-// the host unload the library.
+// the host unload the library; the hold goes at the host's next call.
 void Finish() {
   const HWND owner = gQueue.owner;
   const std::string failures = std::move(gQueue.failures);
-  KillTimer(gQueue.window, kTickTimer);
-  DestroyWindow(gQueue.window);
+  gWindow.Stop();
   gQueue = Queue();
+  gFinishedHold = std::move(gHold);
   if (failures.empty())
     return;
   gReporting = true;
@@ -100,44 +134,6 @@ void Advance() {
     Finish();
 }
 
-LRESULT CALLBACK QueueWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_TIMER && wParam == kTickTimer) {
-    try {
-      Advance();
-    } catch (...) {
-      ShowCurrentException(nullptr);
-    }
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// A message-only window of the calling (the host's) thread for the timer.
-HWND CreateQueueWindow() {
-  if (!gClassRegistered) {
-    WNDCLASSEXA cls = {};
-    cls.cbSize = sizeof(cls);
-    cls.lpfnWndProc = QueueWindowProc;
-    cls.hInstance = ThisModule();
-    cls.lpszClassName = kQueueWindowClass;
-    if (!RegisterClassExA(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-      throw Error(SystemMessage(GetLastError()));
-    gClassRegistered = true;
-  }
-  const HWND window =
-      CreateWindowExA(0, kQueueWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
-  if (!window)
-    throw Error(SystemMessage(GetLastError()));
-  if (!SetTimer(window, kTickTimer, kTickMs, nullptr)) {
-    const DWORD error = GetLastError();
-    DestroyWindow(window);
-    throw Error(SystemMessage(error));
-  }
-  if (!gKeptLoaded)
-    gKeptLoaded = KeepThisModuleLoaded();
-  return window;
-}
-
 }  // namespace
 
 void AddFailure(std::string& failures, const std::string& caption, const std::string& why) {
@@ -145,13 +141,16 @@ void AddFailure(std::string& failures, const std::string& caption, const std::st
 }
 
 void QueueOpens(HWND owner, std::vector<QueuedOpen> opens, std::string failures) {
-  if (opens.empty() && !gQueue.window) {
+  if (opens.empty() && !gWindow.Running()) {
     if (!failures.empty())
       ShowErrorBox(owner, UiText(IDS_SEARCHES_NOT_OPENED, {failures}));
     return;
   }
-  if (!gQueue.window)
-    gQueue.window = CreateQueueWindow();
+  if (!gWindow.Running()) {
+    gWindow.Start();
+    if (!gHold)
+      gHold = gFinishedHold ? std::move(gFinishedHold) : KeepThisModuleLoaded();
+  }
   gQueue.owner = owner;
   for (QueuedOpen& open : opens)
     gQueue.waiting.push_back(std::move(open));
@@ -159,22 +158,21 @@ void QueueOpens(HWND owner, std::vector<QueuedOpen> opens, std::string failures)
   Advance();
 }
 
+void LetGoOfFinishedQueue() noexcept {
+  // The host is calling in: it holds a reference of its own.
+  if (!gAdvancing && !gReporting)
+    gFinishedHold.Close();
+}
+
 void ReleaseSearchQueue() noexcept {
-  if (gQueue.window) {
-    KillTimer(gQueue.window, kTickTimer);
-    DestroyWindow(gQueue.window);
-  }
+  gWindow.Stop();
   gQueue = Queue();
-  if (gClassRegistered) {
-    UnregisterClassA(kQueueWindowClass, ThisModule());
-    gClassRegistered = false;
-  }
   // The host holds its own reference while it calls in here, so this only
   // lets the library go when the host frees it; not while a message loop
   // that is to return into this library is on the stack.
-  if (gKeptLoaded && !gAdvancing && !gReporting) {
-    FreeLibrary(gKeptLoaded);
-    gKeptLoaded = nullptr;
+  if (!gAdvancing && !gReporting) {
+    gHold.Close();
+    gFinishedHold.Close();
   }
 }
 

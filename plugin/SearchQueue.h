@@ -27,6 +27,11 @@ void AddFailure(std::string& failures, const std::string& caption, const std::st
 // the timer's window cannot be made; nothing is opened then.
 void QueueOpens(HWND owner, std::vector<QueuedOpen> opens, std::string failures);
 
+// Lets go of the hold on the library that a finished queue kept. Call it
+// from the host's calls into the library, which hold a reference of the
+// host's own: the queue's last tick cannot let it go itself.
+void LetGoOfFinishedQueue() noexcept;
+
 // Drops the opens still waiting and everything that runs them; the host is
 // about to unload the library.
 void ReleaseSearchQueue() noexcept;

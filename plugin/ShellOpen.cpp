@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "ErrorBox.h"
-#include "OpenPolicy.h"
+#include "Error.h"
 #include "Path.h"
+#include "Registry.h"
 #include "TextIds.h"
 #include "UiText.h"
 
@@ -20,22 +20,17 @@ bool RunsOnWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
-// Length of the command the shell runs for the scheme of url, or a generous
-// guess when it cannot be read.
+// Size of the command the shell runs for the scheme of url, its terminating
+// NUL included as the registry keeps it, or a generous guess when it cannot
+// be read.
 std::size_t HandlerCommandLength(const std::string& url) {
   constexpr std::size_t kUnknown = 300;
   const std::size_t colon = url.find(':');
   if (colon == std::string::npos)
     return kUnknown;
-  const std::string key = url.substr(0, colon) + "\\shell\\open\\command";
-  HKEY raw = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
-    return kUnknown;
-  const RegKey command(raw);
-  DWORD size = 0;
-  if (RegQueryValueExA(command.Get(), nullptr, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-    return kUnknown;
-  return size;
+  const std::string command =
+      ReadRegistryString(HKEY_CLASSES_ROOT, (url.substr(0, colon) + "\\shell\\open\\command").c_str(), nullptr, false);
+  return command.empty() ? kUnknown : command.size() + 1;
 }
 
 // Wine's shell expands the handler's command line into a fixed buffer of
@@ -72,15 +67,40 @@ DWORD ShellErrorCode(INT_PTR result) {
   }
 }
 
-}  // namespace
-
+// address cut short for a message box.
 std::string ShownAddress(const std::string& address) {
   return AbbreviateForMessage(address, kShownAddressBytes, IsAnsiLeadByte);
 }
 
+// The scheme of a template, for the message that refuses it.
+std::string SchemeOf(const std::string& tmpl) { return tmpl.substr(0, tmpl.find(':')); }
+
+}  // namespace
+
+std::string RefusalText(AddressRefusal refusal, const std::string& address) {
+  switch (refusal) {
+    case AddressRefusal::None:
+    case AddressRefusal::Empty:
+      return std::string();
+    case AddressRefusal::NotWebAddress:
+      return UiText(IDS_ADDRESS_NOT_WEB, {ShownAddress(address)});
+    case AddressRefusal::BareAddressHost:
+      return UiText(IDS_ADDRESS_HOST_NOT_PLAIN, {ShownAddress(address)});
+    case AddressRefusal::BareAddressPercent:
+      return UiText(IDS_ADDRESS_BAD_PERCENT, {ShownAddress(address)});
+    case AddressRefusal::PathSchemeWithWord:
+      return UiText(IDS_TEMPLATE_PATH_SCHEME, {ShownAddress(SchemeOf(address))});
+    case AddressRefusal::TooLong:
+      return UiText(IDS_ADDRESS_TOO_LONG, {std::to_string(address.size())});
+    case AddressRefusal::TooLongForShell:
+      return UiText(IDS_ADDRESS_TOO_LONG_FOR_SHELL, {std::to_string(address.size())});
+  }
+  return std::string();
+}
+
 std::string OpenAddress(const std::string& address, KernelHandle* launched) {
   if (!ShellCanTake(address))
-    return UiText(IDS_ADDRESS_TOO_LONG_FOR_SHELL, {std::to_string(address.size())});
+    return RefusalText(AddressRefusal::TooLongForShell, address);
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof(info);
   // The shell's own boxes would say less than ours, and in its words.

@@ -1,10 +1,12 @@
 // Handing an address to the shell's "open", which starts the user's browser
-// (or passes the address to the one running).
+// (or passes the address to the one running), and what the user is told
+// when an address is not opened.
 #pragma once
 
 #include <string>
 
 #include "Handles.h"
+#include "OpenPolicy.h"
 
 namespace kf {
 
@@ -13,7 +15,9 @@ namespace kf {
 // started for it, if the shell says.
 std::string OpenAddress(const std::string& address, KernelHandle* launched = nullptr);
 
-// address cut short for an error box.
-std::string ShownAddress(const std::string& address);
+// Why address is not opened, as the user reads it; "" for None and Empty
+// (nothing to search says nothing). For PathSchemeWithWord, address is the
+// template.
+std::string RefusalText(AddressRefusal refusal, const std::string& address);
 
 }  // namespace kf

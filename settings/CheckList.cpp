@@ -1,83 +1,60 @@
 #include "CheckList.h"
 
-
 #include <algorithm>
 #include <vector>
 
-#include "ErrorBox.h"
-#include "TextIds.h"
+#include "Error.h"
+#include "Path.h"
+#include "SettingTextIds.h"
 #include "UiText.h"
 
 namespace kf {
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
-CheckList::~CheckList() { Detach(); }
-
 void CheckList::Attach(HWND list, int itemHeight) {
-  Detach();
-  list_ = list;
   itemHeight_ = itemHeight;
-  SendMessageA(list_, LB_SETITEMHEIGHT, 0, itemHeight_);
-  // The window procedure itself is replaced, not chained through
-  // SetWindowSubclass: that keeps its data in a window property, which Wine
-  // reads from its server at every message, and filling the list is many.
-  SetWindowLongPtrW(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  listProc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CheckList::WindowProc)));
+  SendMessageA(list, LB_SETITEMHEIGHT, 0, itemHeight_);
+  SubclassedWindow::Attach(list);
 }
 
-void CheckList::Detach() {
-  if (list_ && IsWindow(list_) &&
-      GetWindowLongPtrW(list_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CheckList::WindowProc)) {
-    SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
-    SetWindowLongPtrW(list_, GWLP_USERDATA, 0);
-  }
-  list_ = nullptr;
-}
-
-void CheckList::Clear() { SendMessageA(list_, LB_RESETCONTENT, 0, 0); }
+void CheckList::Clear() { SendMessageA(Hwnd(), LB_RESETCONTENT, 0, 0); }
 
 int CheckList::Add(const std::string& text, bool checked) {
-  const LRESULT index = SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  const LRESULT index = SendMessageA(Hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE)
     throw Error(UiText(IDS_LIST_ITEM_NOT_ADDED));
-  SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? 1 : 0);
+  SendMessageA(Hwnd(), LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? 1 : 0);
   return static_cast<int>(index);
 }
 
-int CheckList::Count() const { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
+int CheckList::Count() const { return static_cast<int>(SendMessageA(Hwnd(), LB_GETCOUNT, 0, 0)); }
 
 std::string CheckList::Text(int index) const {
-  const LRESULT length = SendMessageA(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  const LRESULT length = SendMessageA(Hwnd(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == LB_ERR)
     return std::string();
   std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-  const LRESULT got = SendMessageA(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+  const LRESULT got = SendMessageA(Hwnd(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
   return got == LB_ERR ? std::string() : std::string(buffer.data(), static_cast<size_t>(got));
 }
 
 bool CheckList::Checked(int index) const {
-  const LRESULT data = SendMessageA(list_, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+  const LRESULT data = SendMessageA(Hwnd(), LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
   return data != LB_ERR && data != 0;
 }
 
 void CheckList::SetChecked(int index, bool checked) {
-  SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? 1 : 0);
+  SendMessageA(Hwnd(), LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? 1 : 0);
   RECT rc;
-  if (SendMessageA(list_, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc)) != LB_ERR)
-    InvalidateRect(list_, &rc, FALSE);
+  if (SendMessageA(Hwnd(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc)) != LB_ERR)
+    InvalidateRect(Hwnd(), &rc, FALSE);
 }
 
 int CheckList::Selected() const {
-  const LRESULT index = SendMessageA(list_, LB_GETCURSEL, 0, 0);
+  const LRESULT index = SendMessageA(Hwnd(), LB_GETCURSEL, 0, 0);
   return index == LB_ERR ? -1 : static_cast<int>(index);
 }
 
-void CheckList::Select(int index) { SendMessageA(list_, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+void CheckList::Select(int index) { SendMessageA(Hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 int CheckList::IndexOfIgnoreCase(const std::string& text) const {
   const int count = Count();
@@ -88,11 +65,11 @@ int CheckList::IndexOfIgnoreCase(const std::string& text) const {
   return -1;
 }
 
-void CheckList::BeginUpdate() { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+void CheckList::BeginUpdate() { SendMessageA(Hwnd(), WM_SETREDRAW, FALSE, 0); }
 
 void CheckList::EndUpdate() {
-  SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list_, nullptr, TRUE);
+  SendMessageA(Hwnd(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 int CheckList::CheckBoxWidth() const { return itemHeight_ + 2; }
@@ -148,31 +125,23 @@ void CheckList::Toggle(int index) {
     OnClickCheck();
 }
 
-LRESULT CALLBACK CheckList::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<CheckList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  try {
-    LRESULT result = 0;
-    if (msg != WM_NCDESTROY && self->OnMessage && self->OnMessage(msg, wParam, lParam, result))
-      return result;
-    return self->DefaultMessage(msg, wParam, lParam);
-  } catch (...) {
-    ShowCurrentException(GetAncestor(hwnd, GA_ROOT));
-    return 0;
-  }
+LRESULT CheckList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (OnMessage && OnMessage(msg, wParam, lParam, result))
+    return result;
+  return DefaultMessage(msg, wParam, lParam);
 }
 
 LRESULT CheckList::DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  HWND list = list_;
-  const WNDPROC listProc = listProc_;
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       const int x = static_cast<short>(LOWORD(lParam));
-      const LRESULT hit = SendMessageA(list, LB_ITEMFROMPOINT, 0, lParam);
+      const LRESULT hit = SendMessageA(Hwnd(), LB_ITEMFROMPOINT, 0, lParam);
       const bool onItem = HIWORD(hit) == 0;
       // The list selects the item first (its own selection event), then the
       // box under the pointer toggles.
-      const LRESULT result = CallWindowProcW(listProc, list, msg, wParam, lParam);
+      const LRESULT result = CallOriginal(msg, wParam, lParam);
       if (onItem && x < CheckBoxWidth() && static_cast<int>(LOWORD(hit)) == Selected())
         Toggle(Selected());
       return result;
@@ -184,22 +153,17 @@ LRESULT CheckList::DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_KEYUP: {
-      const LRESULT result = CallWindowProcW(listProc, list, msg, wParam, lParam);
+      const LRESULT result = CallOriginal(msg, wParam, lParam);
       if (OnKeyUp)
         OnKeyUp(static_cast<UINT>(wParam));
       return result;
     }
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
-      SetWindowLongPtrW(list, GWLP_USERDATA, 0);
-      list_ = nullptr;
-      break;
     default:
       break;
   }
-  return CallWindowProcW(listProc, list, msg, wParam, lParam);
+  return CallOriginal(msg, wParam, lParam);
 }
 
 }  // namespace kf

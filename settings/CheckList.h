@@ -8,9 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "Window.h"
+
 namespace kf {
 
-class CheckList {
+class CheckList : public SubclassedWindow {
  public:
   // Toggled by pointer or space; the toggled item is the selected one.
   std::function<void()> OnClickCheck;
@@ -21,14 +23,9 @@ class CheckList {
   std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)> OnMessage;
 
   CheckList() = default;
-  ~CheckList();
-  CheckList(const CheckList&) = delete;
-  CheckList& operator=(const CheckList&) = delete;
 
   // Takes over an owner-drawn (LBS_OWNERDRAWFIXED | LBS_HASSTRINGS) list box.
   void Attach(HWND list, int itemHeight);
-  void Detach();
-  HWND Hwnd() const { return list_; }
 
   void Clear();
   int Add(const std::string& text, bool checked);
@@ -54,16 +51,11 @@ class CheckList {
   LRESULT DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   int CheckBoxWidth() const;
   void Toggle(int index);
 
-  HWND list_ = nullptr;
-  WNDPROC listProc_ = nullptr;
   int itemHeight_ = 12;
 };
-
-// Case-insensitive equality of two ANSI texts, as the user's locale sees it.
-bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 
 }  // namespace kf

@@ -6,21 +6,19 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
-#include <utility>
-#include <vector>
 
 #include "ErrorBox.h"
 #include "FileSystem.h"
 #include "HtmlHelp.h"
+#include "KeyboardHook.h"
 #include "Module.h"
 #include "Path.h"
 #include "SettingFormPrivate.h"
+#include "SettingTextIds.h"
 #include "SettingsResource.h"
-#include "TextIds.h"
 #include "UiText.h"
-#include "WindowClass.h"
+#include "WindowGeometry.h"
 #include "WindowText.h"
 
 namespace kf {
@@ -32,7 +30,9 @@ void SetCheck(HWND button, bool checked) {
 
 namespace {
 
-const char kGeometrySection[] = "General";
+// A dialog's window: DefDlgProc answers what the form leaves alone, and
+// keeps its state in the extra bytes.
+const WindowClassInfo kFormClass = {kSettingFormClass, DefaultHandling::Dialog, IDC_ARROW};
 const char kHelpTopic[] = "::/setting/engine.html#add";
 
 // The help file of the current language beside the plug-in, or the
@@ -43,156 +43,60 @@ std::string HelpFileOf(const std::string& iniPath) {
   return IsFile(own) ? own : dir + "Kestrelfind.chm";
 }
 
-// Integer value of the plug-in INI file, or fallback when the key is missing
-// or not a number; negative positions are kept (a dialog may sit left of or
-// above the primary monitor).
-int ReadGeometry(const std::string& iniPath, const char* key, int fallback) {
-  char buffer[64] = {};
-  GetPrivateProfileStringA(kGeometrySection, key, "", buffer, ARRAYSIZE(buffer), iniPath.c_str());
-  const char* start = buffer;
-  while (*start == ' ' || *start == '\t')
-    ++start;
-  if (!*start)
-    return fallback;
-  char* end = nullptr;
-  const long value = std::strtol(start, &end, 10);
-  while (end && (*end == ' ' || *end == '\t'))
-    ++end;
-  if (!end || *end || end == start)
-    return fallback;
-  return static_cast<int>(value);
-}
-
-BOOL CALLBACK FindWorkAreaMeeting(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
-  auto* wanted = reinterpret_cast<std::pair<RECT, bool>*>(param);
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  RECT common;
-  if (GetMonitorInfoA(monitor, &info) && IntersectRect(&common, &info.rcWork, &wanted->first)) {
-    wanted->second = true;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// rect as it is when it meets the work area of a monitor; otherwise moved
-// onto the nearest monitor's work area, its size kept where it fits. A
-// position saved on a monitor that has gone, or edited by hand, must not
-// open the dialog where nobody can see it.
-RECT OntoAMonitor(const RECT& rect) {
-  std::pair<RECT, bool> search(rect, false);
-  EnumDisplayMonitors(nullptr, nullptr, FindWorkAreaMeeting, reinterpret_cast<LPARAM>(&search));
-  if (search.second)
-    return rect;
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info))
-    return rect;
-  const RECT& work = info.rcWork;
-  const LONG width = std::min(rect.right - rect.left, work.right - work.left);
-  const LONG height = std::min(rect.bottom - rect.top, work.bottom - work.top);
-  const LONG left = std::max(work.left, std::min(rect.left, work.right - width));
-  const LONG top = std::max(work.top, std::min(rect.top, work.bottom - height));
-  return {left, top, left + width, top + height};
-}
-
-void WriteGeometry(const std::string& iniPath, const char* key, int value) {
-  const std::string text = std::to_string(value);
-  WriteProfileValue(iniPath, kGeometrySection, key, &text);
-}
-
-SettingForm* gSettingForm = nullptr;
-HHOOK gKeyboardHook = nullptr;
-bool gClassesRegistered = false;
-// A reference to this library for as long as the dialog exists: a host that
-// frees the library without BKC_OnExit must not leave a window, a hook or a
-// window class behind that calls into code that is gone.
-HMODULE gKeptLoaded = nullptr;
-
-LRESULT CALLBACK KeyboardMessageHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION && wParam == PM_REMOVE && gSettingForm) {
-    try {
-      gSettingForm->PreviewMessage(*reinterpret_cast<MSG*>(lParam));
-    } catch (...) {
-      ShowCurrentException(gSettingForm->Handle());
-    }
-  }
-  return CallNextHookEx(gKeyboardHook, code, wParam, lParam);
+int ScreenDpi() {
+  const ClientDC screen(nullptr);
+  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  return dpi > 0 ? dpi : 96;
 }
 
 }  // namespace
 
 SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
-    : iniPath_(iniPath), rootDir_(rootDir), helpFile_(HelpFileOf(iniPath)) {
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  if (dpi_ <= 0)
-    dpi_ = 96;
+    : iniPath_(iniPath), rootDir_(rootDir), helpFile_(HelpFileOf(iniPath)), dpi_(ScreenDpi()) {
   treeWidth_ = Scale(kDefaultTreeWidth, dpi_);
+  CreateResources();
+  // Shown, and placed where it was last, by Show.
+  if (!Create(kFormClass, WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr,
+              {0, 0, MinWidth(), MinHeight()}, nullptr, nullptr))
+    throw Error(UiText(IDS_DIALOG_NOT_CREATED));
+  SetWindowTextW(Hwnd(), UiTextWide(IDS_FORM_CAPTION).c_str());
+  SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
+  SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
-  try {
-    CreateResources();
-    hwnd_ =
-        CreateWindowExA(WS_EX_CONTROLPARENT, kSettingFormClass, nullptr, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                        CW_USEDEFAULT, CW_USEDEFAULT, MinWidth(), MinHeight(), nullptr, nullptr, ThisModule(), this);
-    if (!hwnd_)
-      throw Error(UiText(IDS_DIALOG_NOT_CREATED));
-    SetWindowTextW(hwnd_, UiTextWide(IDS_FORM_CAPTION).c_str());
-    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
-    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
+  controls_ = CreateControls(Hwnd(), static_cast<HFONT>(font_.Get()), dpi_);
+  SendMessageA(Control(kAboutPanel), STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
+  const HWND tree = Control(kFolderTree);
+  TreeView_SetImageList(tree, folderImages_.Get(), TVSIL_NORMAL);
+  TreeView_SetIndent(tree, Scale(kTreeIndent, dpi_));
+  TreeView_SetExtendedStyle(tree, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
+  engineList_.Attach(Control(kEngineList), Scale(kItemHeight, dpi_));
+  engineList_.OnClickCheck = [this] { OnEngineCheckToggled(); };
+  engineList_.OnKeyUp = [this](UINT key) { OnEngineListKeyUp(key); };
+  CreateFolderMenu();
+  WatchDragInput();
+  CheckEncodingButton(kSjisRadio);
+  SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
+  EnableWindow(Control(kAddButton), FALSE);
+  EnableWindow(Control(kModifyButton), FALSE);
+  CreateTooltips();
 
-    controls_ = CreateControls(hwnd_, ThisModule(), static_cast<HFONT>(font_.Get()), dpi_);
-    SendMessageA(Control(kAboutPanel), STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
-    HWND tree = Control(kFolderTree);
-    TreeView_SetImageList(tree, folderImages_.Get(), TVSIL_NORMAL);
-    TreeView_SetIndent(tree, Scale(kTreeIndent, dpi_));
-    SendMessageA(tree, TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
-    engineList_.Attach(Control(kEngineList), Scale(kItemHeight, dpi_));
-    engineList_.OnClickCheck = [this] { OnEngineCheckToggled(); };
-    engineList_.OnKeyUp = [this](UINT key) { OnEngineListKeyUp(key); };
-    CreateFolderMenu();
-    WatchDragInput();
-    CheckEncodingButton(kSjisRadio);
-    SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
-    EnableWindow(Control(kAddButton), FALSE);
-    EnableWindow(Control(kModifyButton), FALSE);
-    CreateTooltips();
-
-    Layout();
-    // Made by its full path, as the menu makes it: the first engine must
-    // have somewhere to go.
-    if (!IsDirectory(rootDir_))
-      CreateDirectoryA(rootDir_.c_str(), nullptr);
-    ReloadTree();
-    // Selected now, the root lists its engines once; the tree then keeps
-    // this selection when it first takes the focus.
-    SelectRoot();
-  } catch (...) {
-    ReleaseWindow();
-    throw;
-  }
+  Layout();
+  EnsureStoreFolder(rootDir_);
+  ReloadTree();
+  // Selected now, the root lists its engines once; the tree then keeps
+  // this selection when it first takes the focus.
+  SelectRoot();
 }
 
-SettingForm::~SettingForm() { ReleaseWindow(); }
-
-void SettingForm::ReleaseWindow() {
+SettingForm::~SettingForm() {
   drag_.End();
-  if (hwnd_) {
-    // Detach first: the messages of the destruction must not reach a form
-    // that is going away.
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-    hwnd_ = nullptr;
-  }
+  // Detached first: the messages of the destruction must not reach a form
+  // that is going away.
+  Destroy();
 }
 
 void SettingForm::CreateResources() {
-  // MS PGothic, given by its English name so that the face is found under
-  // any code page; the platform substitutes where it is missing.
-  font_.Attach(CreateFontA(-Scale(kFontHeight, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
-                           "MS PGothic"));
+  font_ = CreateDialogFont(dpi_);
   const auto loadIcon = [](int sizeX, int sizeY) {
     return static_cast<HICON>(LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDI_KESTRELFIND), IMAGE_ICON,
                                          GetSystemMetrics(sizeX), GetSystemMetrics(sizeY), 0));
@@ -210,7 +114,7 @@ void SettingForm::CreateResources() {
 void SettingForm::CreateTooltips() {
   tooltip_ =
       CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ThisModule(), nullptr);
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, ThisModule(), nullptr);
   // The fields show their whole text; the box says what it offers.
   const std::string searchAllTip = UiText(IDS_SEARCH_ALL_TIP);
   const struct {
@@ -221,14 +125,14 @@ void SettingForm::CreateTooltips() {
     TTTOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
+    tool.hwnd = Hwnd();
     tool.uId = reinterpret_cast<UINT_PTR>(Control(t.id));
     tool.lpszText = const_cast<LPSTR>(t.text);
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
-void SettingForm::Layout() { LayoutControls(hwnd_, controls_, dpi_, treeWidth_); }
+void SettingForm::Layout() { LayoutControls(Hwnd(), controls_, dpi_, treeWidth_); }
 
 void SettingForm::OnSplitterMoved(int wantedTreeWidth) {
   RECT panel;
@@ -238,32 +142,19 @@ void SettingForm::OnSplitterMoved(int wantedTreeWidth) {
   Layout();
 }
 
-LRESULT CALLBACK SettingForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+LRESULT SettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_GETMINMAXINFO) {
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = MinWidth();
+    info->ptMinTrackSize.y = MinHeight();
+    return 0;
   }
-  auto* form = reinterpret_cast<SettingForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   // The form's own handling starts once its controls exist; until then, and
   // for everything it leaves alone, the window is a dialog: the dialog
   // manager moves the focus for Tab, the arrow keys and mnemonics.
-  if (form && msg == WM_GETMINMAXINFO) {
-    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    info->ptMinTrackSize.x = form->MinWidth();
-    info->ptMinTrackSize.y = form->MinHeight();
-    return 0;
-  }
-  if (!form || form->controls_.windows.empty())
-    return DefDlgProcA(hwnd, msg, wParam, lParam);
-  try {
-    return form->HandleMessage(msg, wParam, lParam);
-  } catch (...) {
-    ShowCurrentException(hwnd);
-    return 0;
-  }
-}
-
-LRESULT SettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (controls_.windows.empty())
+    return DefaultHandling(msg, wParam, lParam);
+  LRESULT result = 0;
   switch (msg) {
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED)
@@ -273,43 +164,22 @@ LRESULT SettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Close();
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd_, focus))
-          lastFocus_ = focus;
-      } else {
-        SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : Control(kFolderTree));
-      }
+      OnActivate(LOWORD(wParam));
       return 0;
     case WM_SETFOCUS:
-      SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : Control(kFolderTree));
+      RestoreFocus();
       return 0;
     case WM_COMMAND:
-      // Escape, from the dialog manager.
-      if (LOWORD(wParam) == IDCANCEL) {
-        Close();
-        return 0;
-      }
       OnCommand(static_cast<ControlId>(LOWORD(wParam)), HIWORD(wParam));
       return 0;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->hwndFrom == Control(kFolderTree))
-        return OnTreeNotify(*header);
+    case WM_NOTIFY:
+      if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
+        return result;
       break;
-    }
-    case WM_DRAWITEM: {
-      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (item->hwndItem == engineList_.Hwnd()) {
-        engineList_.DrawItem(*item);
+    case WM_DRAWITEM:
+      if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
         return TRUE;
-      }
-      if (item->hwndItem == Control(kHomepageLink)) {
-        DrawHomepageLink(*item);
-        return TRUE;
-      }
       break;
-    }
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wParam) == Control(kHomepageLink)) {
         SetCursor(LoadCursor(nullptr, IDC_HAND));
@@ -326,31 +196,73 @@ LRESULT SettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_KF_KEYACTION:
-      switch (wParam) {
-        case kTreeKeyUp:
-          OnTreeKeyUp(static_cast<UINT>(lParam));
-          break;
-        case kTreeMenuKey:
-          ShowFolderMenuAtSelection();
-          break;
-        case kPreviewKeyUp:
-          OnPreviewKeyUp(static_cast<UINT>(lParam));
-          break;
-        case kPressButton:
-          if (IsWindowEnabled(Control(static_cast<ControlId>(lParam))))
-            SendMessageA(Control(static_cast<ControlId>(lParam)), BM_CLICK, 0, 0);
-          break;
-        default:
-          break;
-      }
+      OnKeyAction(wParam, lParam);
       return 0;
     default:
       break;
   }
-  return DefDlgProcA(hwnd_, msg, wParam, lParam);
+  return DefaultHandling(msg, wParam, lParam);
+}
+
+void SettingForm::OnActivate(WORD state) {
+  if (state != WA_INACTIVE) {
+    RestoreFocus();
+    return;
+  }
+  const HWND focus = GetFocus();
+  if (focus && IsChild(Hwnd(), focus))
+    lastFocus_ = focus;
+}
+
+void SettingForm::RestoreFocus() {
+  SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : Control(kFolderTree));
+}
+
+bool SettingForm::OnNotify(const NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != Control(kFolderTree))
+    return false;
+  result = OnTreeNotify(header);
+  return true;
+}
+
+bool SettingForm::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.hwndItem == engineList_.Hwnd()) {
+    engineList_.DrawItem(item);
+    return true;
+  }
+  if (item.hwndItem == Control(kHomepageLink)) {
+    homepageLink_.Draw(item, static_cast<HFONT>(font_.Get()), dpi_);
+    return true;
+  }
+  return false;
+}
+
+void SettingForm::OnKeyAction(WPARAM action, LPARAM value) {
+  switch (action) {
+    case kTreeKeyUp:
+      OnTreeKeyUp(static_cast<UINT>(value));
+      break;
+    case kTreeMenuKey:
+      ShowFolderMenuAtSelection();
+      break;
+    case kPreviewKeyUp:
+      OnPreviewKeyUp(static_cast<UINT>(value));
+      break;
+    case kPressButton: {
+      const HWND button = Control(static_cast<ControlId>(value));
+      if (IsWindowEnabled(button))
+        SendMessageA(button, BM_CLICK, 0, 0);
+      break;
+    }
+    default:
+      break;
+  }
 }
 
 void SettingForm::OnCommand(ControlId id, UINT code) {
+  // Escape, from the dialog manager.
+  if (id == IDCANCEL)
+    return Close();
   // BN_CLICKED and STN_CLICKED are both 0: the control tells them apart.
   if (code == BN_CLICKED) {
     struct Click {
@@ -389,18 +301,25 @@ void SettingForm::OnCommand(ControlId id, UINT code) {
 // The form's life
 
 void SettingForm::Show() {
-  const bool firstShowing = !IsWindowVisible(hwnd_) && lastFocus_ == nullptr;
-  if (!IsWindowVisible(hwnd_)) {
+  const bool firstShowing = !IsWindowVisible(Hwnd()) && lastFocus_ == nullptr;
+  if (!IsWindowVisible(Hwnd())) {
     RestoreGeometry();
-    ShowWindow(hwnd_, SW_SHOW);
+    ShowWindow(Hwnd(), SW_SHOW);
   }
-  SetForegroundWindow(hwnd_);
-  BringWindowToTop(hwnd_);
+  SetForegroundWindow(Hwnd());
+  BringWindowToTop(Hwnd());
   if (firstShowing) {
     SetFocus(Control(kFolderTree));
     // The commands count on a selected folder.
     if (!TreeView_GetSelection(Control(kFolderTree)))
       SelectRoot();
+  }
+  // The dialog works without its keys too: a refused hook is told, and the
+  // dialog stays.
+  try {
+    HookDialogKeyboard([this](MSG& msg) { PreviewMessage(msg); }, Hwnd());
+  } catch (...) {
+    ShowCurrentException(Hwnd());
   }
 }
 
@@ -410,50 +329,49 @@ void SettingForm::RestoreGeometry() {
   ShowSearchAllSetting();
 
   RECT rc;
-  GetWindowRect(hwnd_, &rc);
-  int width = rc.right - rc.left;
-  int height = rc.bottom - rc.top;
-  const int left = ReadGeometry(iniPath_, "left", GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
-  const int top = ReadGeometry(iniPath_, "top", GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2);
-  width = std::max(ReadGeometry(iniPath_, "width", MinWidth()), MinWidth());
-  height = std::max(ReadGeometry(iniPath_, "height", MinHeight()), MinHeight());
-  const RECT visible = OntoAMonitor({left, top, left + width, top + height});
-  SetWindowPos(hwnd_, nullptr, visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  treeWidth_ = std::max(0, ReadGeometry(iniPath_, "FolderWidth", Scale(kDefaultTreeWidth, dpi_)));
+  GetWindowRect(Hwnd(), &rc);
+  const int width = rc.right - rc.left;
+  const int height = rc.bottom - rc.top;
+  const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
+  const int top = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
+  const FormPlacement placement =
+      ReadFormPlacement(iniPath_, {{left, top, left + MinWidth(), top + MinHeight()}, Scale(kDefaultTreeWidth, dpi_)},
+                        {MinWidth(), MinHeight()});
+  const RECT& r = placement.rect;
+  SetWindowPos(Hwnd(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  treeWidth_ = placement.treeWidth;
   Layout();
 }
 
 void SettingForm::SaveGeometry() {
-  WINDOWPLACEMENT placement = {};
-  placement.length = sizeof(placement);
-  RECT rc;
-  GetWindowRect(hwnd_, &rc);
-  if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement))
-    rc = placement.rcNormalPosition;
+  FormPlacement placement = {};
+  GetWindowRect(Hwnd(), &placement.rect);
+  WINDOWPLACEMENT shown = {};
+  shown.length = sizeof(shown);
+  if (IsIconic(Hwnd()) && GetWindowPlacement(Hwnd(), &shown))
+    placement.rect = shown.rcNormalPosition;
   RECT tree;
   GetWindowRect(Control(kFolderTree), &tree);
-  WriteGeometry(iniPath_, "left", rc.left);
-  WriteGeometry(iniPath_, "top", rc.top);
-  WriteGeometry(iniPath_, "width", rc.right - rc.left);
-  WriteGeometry(iniPath_, "height", rc.bottom - rc.top);
-  WriteGeometry(iniPath_, "FolderWidth", tree.right - tree.left);
+  placement.treeWidth = tree.right - tree.left;
+  WriteFormPlacement(iniPath_, placement);
 }
 
 void SettingForm::Close() {
-  // A hidden window must not keep the pointer or a scrolling timer.
+  // A hidden window must not keep the pointer, a scrolling timer or the
+  // thread's keyboard.
   drag_.End();
+  UnhookDialogKeyboard();
   try {
     SaveGeometry();
   } catch (...) {
     // The geometry is simply not kept; the dialog must still close, or a
     // read-only plug-in folder would keep it open for ever.
-    ShowCurrentException(hwnd_);
+    ShowCurrentException(Hwnd());
   }
-  HWND focus = GetFocus();
-  if (focus && IsChild(hwnd_, focus))
+  const HWND focus = GetFocus();
+  if (focus && IsChild(Hwnd(), focus))
     lastFocus_ = focus;
-  ShowWindow(hwnd_, SW_HIDE);
+  ShowWindow(Hwnd(), SW_HIDE);
 }
 
 void SettingForm::OnPreviewKeyUp(UINT key) {
@@ -466,50 +384,10 @@ void SettingForm::OnPreviewKeyUp(UINT key) {
 void SettingForm::OnHelpClicked() {
   const HtmlHelpAnsiFn htmlHelp = BoundHtmlHelp();
   if (!htmlHelp) {
-    ShowErrorBox(hwnd_, UiText(IDS_NO_HELP_VIEWER));
+    ShowErrorBox(Hwnd(), UiText(IDS_NO_HELP_VIEWER));
     return;
   }
-  htmlHelp(hwnd_, (helpFile_ + kHelpTopic).c_str(), 0, 0);
-}
-
-// The underline is drawn by hand: a font's own underline may fall below a
-// label only as tall as its text.
-void SettingForm::DrawHomepageLink(const DRAWITEMSTRUCT& item) const {
-  HDC dc = item.hDC;
-  RECT rc = item.rcItem;
-  FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
-  const std::string text = WindowText(item.hwndItem);
-  HGDIOBJ oldFont = SelectObject(dc, font_.Get());
-  // The address is longer than the label is wide: narrow the letters rather
-  // than cut the address off.
-  SIZE extent = {0, 0};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-  const int available = rc.right - rc.left;
-  if (extent.cx > available && available > 0) {
-    if (!linkFont_) {
-      TEXTMETRICA metrics = {};
-      GetTextMetricsA(dc, &metrics);
-      const int narrow = std::max(1, static_cast<int>(metrics.tmAveCharWidth * available / extent.cx));
-      linkFont_.Attach(CreateFontA(-Scale(kFontHeight, dpi_), narrow, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                   SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   VARIABLE_PITCH | FF_SWISS, "MS PGothic"));
-    }
-    if (linkFont_)
-      SelectObject(dc, linkFont_.Get());
-  }
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(0, 0, 255));
-  RECT textRect = rc;
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_SINGLELINE | DT_NOPREFIX);
-  const int y = std::min(textRect.bottom, rc.bottom) - 1;
-  const int right = std::min(textRect.right, rc.right);
-  const GdiObject pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 255)));
-  HGDIOBJ oldPen = SelectObject(dc, pen.Get());
-  MoveToEx(dc, rc.left, y, nullptr);
-  LineTo(dc, right, y);
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldFont);
+  htmlHelp(Hwnd(), (helpFile_ + kHelpTopic).c_str(), 0, 0);
 }
 
 void SettingForm::OnHomepageClicked() {
@@ -520,48 +398,33 @@ void SettingForm::OnHomepageClicked() {
 // ---------------------------------------------------------------------------
 // The one dialog of the library
 
+namespace {
+
+std::unique_ptr<SettingForm> gSettingForm;
+// The library's hold on itself for as long as the dialog exists: a host
+// that frees the library without BKC_OnExit must not leave a window, a hook
+// or a window class behind that calls into code that is gone.
+Library gHold;
+
+}  // namespace
+
 void ShowSettingForm(const std::string& iniPath, const std::string& engineDir) {
   if (!gSettingForm) {
-    if (!gClassesRegistered) {
-      INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-      InitCommonControlsEx(&controls);
-      RegisterLayoutClasses(ThisModule());
-      // A dialog's window: DefDlgProc keeps its state in the extra bytes.
-      RegisterWindowClass(ThisModule(), kSettingFormClass, SettingForm::WindowProc, IDC_ARROW, DLGWINDOWEXTRA);
-      gClassesRegistered = true;
-    }
-    auto form = std::make_unique<SettingForm>(iniPath, engineDir);
-    if (!gKeptLoaded)
-      gKeptLoaded = KeepThisModuleLoaded();
-    gSettingForm = form.release();
-    // The host's message loop knows nothing of dialogs: this hook gives the
-    // dialog its keyboard (Tab, mnemonics, Enter, Escape, F1, F5).
-    gKeyboardHook = SetWindowsHookExA(WH_GETMESSAGE, KeyboardMessageHook, nullptr, GetCurrentThreadId());
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    gSettingForm = std::make_unique<SettingForm>(iniPath, engineDir);
+    if (!gHold)
+      gHold = KeepThisModuleLoaded();
   }
   gSettingForm->Show();
 }
 
 void ReleaseSettingForm() noexcept {
-  try {
-    if (gKeyboardHook) {
-      UnhookWindowsHookEx(gKeyboardHook);
-      gKeyboardHook = nullptr;
-    }
-    delete gSettingForm;
-    gSettingForm = nullptr;
-    if (gClassesRegistered) {
-      UnregisterClassA(kSettingFormClass, ThisModule());
-      UnregisterLayoutClasses(ThisModule());
-      gClassesRegistered = false;
-    }
-    // The host holds its own reference while it calls in here: this only
-    // lets the library go when the host frees it.
-    if (gKeptLoaded) {
-      FreeLibrary(gKeptLoaded);
-      gKeptLoaded = nullptr;
-    }
-  } catch (...) {
-  }
+  UnhookDialogKeyboard();
+  gSettingForm.reset();
+  // The host holds its own reference while it calls in here: this only
+  // lets the library go when the host frees it.
+  gHold.Close();
 }
 
 }  // namespace kf

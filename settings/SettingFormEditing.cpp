@@ -4,7 +4,9 @@
 #include "AsciiText.h"
 #include "ErrorBox.h"
 #include "Path.h"
+#include "Profile.h"
 #include "SearchAddress.h"
+#include "SettingTextIds.h"
 #include "TextIds.h"
 #include "UiText.h"
 #include "WindowText.h"
@@ -50,7 +52,7 @@ void SettingForm::SetEditText(ControlId id, const std::string& text) {
 void SettingForm::SetTooltip(ControlId id, const std::string& text) {
   TTTOOLINFOA tool = {};
   tool.cbSize = TTTOOLINFOA_V2_SIZE;
-  tool.hwnd = hwnd_;
+  tool.hwnd = Hwnd();
   tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
   tool.lpszText = const_cast<LPSTR>(text.c_str());
   SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
@@ -106,7 +108,7 @@ bool SettingForm::ReadEngineFields(std::string& name, EngineFields& fields) {
   if (problem.empty()) {
     switch (CheckEngineUrl(url)) {
       case UrlProblem::TooLong:
-        problem = UiText(IDS_URL_TOO_LONG, {std::to_string(url.size()), std::to_string(kMaxEngineValue)});
+        problem = UiText(IDS_URL_TOO_LONG, {std::to_string(url.size()), std::to_string(kMaxProfileValue)});
         break;
       case UrlProblem::ControlCharacter:
         problem = UiText(IDS_URL_CONTROL_CHARACTER);
@@ -121,7 +123,7 @@ bool SettingForm::ReadEngineFields(std::string& name, EngineFields& fields) {
   }
   if (!problem.empty()) {
     // The fields stay as typed, for the user to mend.
-    ShowErrorBox(hwnd_, problem);
+    ShowErrorBox(Hwnd(), problem);
     return false;
   }
   // What is shown is what is stored.
@@ -134,8 +136,9 @@ bool SettingForm::ReadEngineFields(std::string& name, EngineFields& fields) {
 }
 
 void SettingForm::RereadEngines(FolderNode& folder) {
-  folder.engines = ListEngineRecords(folder.path);
+  folder.engines = ListStoreFolder(folder.path, true).engines;
   FillEngineList(folder.engines);
+  UpdateAddModifyButtons();
 }
 
 void SettingForm::OnAddClicked() {
@@ -146,11 +149,10 @@ void SettingForm::OnAddClicked() {
     return;
   try {
     // An engine of that name that appeared since the folder was read is left
-    // as it is.
-    if (!CreateEngine(folder->path, name, fields))
-      return;
+    // as it is; the list then shows it, and offers Modify for it.
+    CreateEngine(folder->path, name, fields);
   } catch (...) {
-    ShowCurrentException(hwnd_);
+    ShowCurrentException(Hwnd());
   }
   RereadEngines(*folder);
   const int index = engineList_.IndexOfIgnoreCase(name);
@@ -160,15 +162,15 @@ void SettingForm::OnAddClicked() {
 
 void SettingForm::OnModifyClicked() {
   FolderNode* folder = nullptr;
-  EngineRecord* engine = SelectedEngine(&folder);
+  StoreEntry* engine = SelectedEngine(&folder);
   std::string name;
   EngineFields fields;
   if (!engine || !ReadEngineFields(name, fields))
     return;
   try {
-    ModifyEngine(folder->path, engine->fileName, name, fields);
+    ModifyEngine(folder->path, engine->name, name, fields);
   } catch (...) {
-    ShowCurrentException(hwnd_);
+    ShowCurrentException(Hwnd());
   }
   RereadEngines(*folder);
 }
@@ -176,17 +178,17 @@ void SettingForm::OnModifyClicked() {
 void SettingForm::OnDeleteEngineClicked() {
   if (engineList_.Selected() < 0 || !SelectedFolder())
     return;
-  if (!Confirm(hwnd_, UiText(IDS_DELETE_ENGINE_QUESTION)))
+  if (!Confirm(Hwnd(), UiText(IDS_DELETE_ENGINE_QUESTION)))
     return;
   // The question box may have let anything happen meanwhile: look again.
   FolderNode* folder = nullptr;
-  EngineRecord* engine = SelectedEngine(&folder);
+  StoreEntry* engine = SelectedEngine(&folder);
   if (!engine)
     return;
   try {
-    DeleteEngine(JoinPath(folder->path, engine->fileName));
+    DeleteEngine(JoinPath(folder->path, engine->name));
   } catch (...) {
-    ShowCurrentException(hwnd_);
+    ShowCurrentException(Hwnd());
   }
   RereadEngines(*folder);
 }

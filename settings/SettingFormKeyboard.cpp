@@ -19,7 +19,7 @@ bool IsPressed(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 int SettingForm::RowOfFocus() const {
   HWND focus = GetFocus();
-  for (HWND h = focus; h && h != hwnd_; h = GetParent(h)) {
+  for (HWND h = focus; h && h != Hwnd(); h = GetParent(h)) {
     for (int i = 0; i < kSettingControlCount; ++i) {
       if (controls_.windows[static_cast<size_t>(i)] == h)
         return i;
@@ -31,7 +31,7 @@ int SettingForm::RowOfFocus() const {
 bool SettingForm::IsTreeLabelEditor(HWND hwnd) const { return hwnd && GetParent(hwnd) == Control(kFolderTree); }
 
 void SettingForm::PreviewMessage(MSG& msg) {
-  if (!IsKeyboardMessage(msg.message) || !msg.hwnd || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
+  if (!IsKeyboardMessage(msg.message) || !msg.hwnd || (msg.hwnd != Hwnd() && !IsChild(Hwnd(), msg.hwnd)))
     return;
   const auto handled = [&msg] { msg.message = WM_NULL; };
 
@@ -58,28 +58,28 @@ void SettingForm::PreviewMessage(MSG& msg) {
   if (msg.hwnd == tree && (msg.wParam == VK_APPS || (msg.wParam == VK_F10 && IsPressed(VK_SHIFT))) &&
       (IsKeyDown(msg.message) || IsKeyUp(msg.message))) {
     if (IsKeyDown(msg.message))
-      PostMessageA(hwnd_, WM_KF_KEYACTION, kTreeMenuKey, 0);
+      PostMessageA(Hwnd(), WM_KF_KEYACTION, kTreeMenuKey, 0);
     return handled();
   }
   if (msg.message == WM_KEYUP) {
     // Key preview: the form sees F1 and F5 whichever control has the focus.
     if (msg.wParam == VK_F1 || msg.wParam == VK_F5) {
-      PostMessageA(hwnd_, WM_KF_KEYACTION, kPreviewKeyUp, static_cast<LPARAM>(msg.wParam));
+      PostMessageA(Hwnd(), WM_KF_KEYACTION, kPreviewKeyUp, static_cast<LPARAM>(msg.wParam));
     } else if (msg.hwnd == tree && (msg.wParam == VK_DELETE || msg.wParam == VK_RETURN)) {
       if (msg.wParam == VK_RETURN && editorEnter_)
         editorEnter_ = false;  // the release of the key that ended an edit
       else
-        PostMessageA(hwnd_, WM_KF_KEYACTION, kTreeKeyUp, static_cast<LPARAM>(msg.wParam));
+        PostMessageA(Hwnd(), WM_KF_KEYACTION, kTreeKeyUp, static_cast<LPARAM>(msg.wParam));
     }
   }
   // Enter presses the focused button, default or not.
   const int focusRow = RowOfFocus();
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && focusRow >= 0 &&
       kSettingLayout[focusRow].kind == ControlKind::Button) {
-    PostMessageA(hwnd_, WM_KF_KEYACTION, kPressButton, kSettingLayout[focusRow].id);
+    PostMessageA(Hwnd(), WM_KF_KEYACTION, kPressButton, kSettingLayout[focusRow].id);
     return handled();
   }
-  if (IsDialogMessageA(hwnd_, &msg))
+  if (IsDialogMessageA(Hwnd(), &msg))
     handled();
 }
 

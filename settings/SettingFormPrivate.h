@@ -1,13 +1,15 @@
 // The settings dialog's form, shared by the files that hold its handlers:
 // SettingForm.cpp (the form's life and window), SettingFormTree.cpp (tree and
 // list), SettingFormEditing.cpp (engine editing), SettingFormFolders.cpp
-// (folders and drag-and-drop) and SettingFormKeyboard.cpp (keyboard).
+// (the folder menu and renaming), SettingFormDrag.cpp (drag and drop) and
+// SettingFormKeyboard.cpp (keyboard).
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,9 +18,11 @@
 #include "EngineStore.h"
 #include "FolderNode.h"
 #include "Handles.h"
+#include "LinkLabel.h"
 #include "Path.h"
 #include "SettingLayout.h"
 #include "TreeDrag.h"
+#include "Window.h"
 
 namespace kf {
 
@@ -31,7 +35,6 @@ constexpr int kPaleOpenFolder = 3;
 constexpr int kDefaultTreeWidth = 130;
 constexpr int kTreeIndent = 19;
 constexpr int kItemHeight = 12;
-constexpr int kFontHeight = 12;
 constexpr int kMinSplitPane = 8;
 
 // Work the keyboard hook hands to the form (posted, so that it runs in the
@@ -66,28 +69,44 @@ std::string NameProblemText(NameProblem problem, const std::string& name);
 bool IsChecked(HWND button);
 void SetCheck(HWND button, bool checked);
 
-class SettingForm {
+// A control whose messages the form sees first (the folder tree, for
+// dragging); handle returns true when it has dealt with one and set its
+// result.
+class ControlTap : public SubclassedWindow {
+ public:
+  std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)> handle;
+
+  LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam) const { return CallOriginal(msg, wParam, lParam); }
+
+ private:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    LRESULT result = 0;
+    if (handle && handle(msg, wParam, lParam, result))
+      return result;
+    return CallOriginal(msg, wParam, lParam);
+  }
+};
+
+class SettingForm : public Window {
  public:
   SettingForm(const std::string& iniPath, const std::string& rootDir);
-  ~SettingForm();
-  SettingForm(const SettingForm&) = delete;
-  SettingForm& operator=(const SettingForm&) = delete;
+  ~SettingForm() override;
 
   void Show();
-  HWND Handle() const { return hwnd_; }
   // The dialog's keyboard, for a host whose message loop knows nothing of
   // dialogs; may turn the message into WM_NULL when it has been dealt with.
   void PreviewMessage(MSG& msg);
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
  private:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void OnCommand(ControlId id, UINT code);
+  bool OnNotify(const NMHDR& header, LRESULT& result);
+  bool OnDrawItem(const DRAWITEMSTRUCT& item);
+  void OnActivate(WORD state);
+  void OnKeyAction(WPARAM action, LPARAM value);
+  void RestoreFocus();
   void CreateResources();
   void CreateTooltips();
-  // Destroys the window; safe to repeat.
-  void ReleaseWindow();
   void Layout();
   void OnSplitterMoved(int wantedTreeWidth);
 
@@ -98,20 +117,20 @@ class SettingForm {
   void OnPreviewKeyUp(UINT key);
   void OnHelpClicked();
   void OnHomepageClicked();
-  void DrawHomepageLink(const DRAWITEMSTRUCT& item) const;
 
   // Tree and list.
   void ReloadTree();
   void AddFolderNodes(const std::string& dir, HTREEITEM parent);
-  void FillEngineList(const std::vector<EngineRecord>& list);
+  void FillEngineList(const std::vector<StoreEntry>& engines);
   void SelectRoot();
   HTREEITEM AddFolderNode(HTREEITEM parent, FolderNode& folder, bool hidden);
   FolderNode* FolderOf(HTREEITEM item) const;
   FolderNode* SelectedFolder() const;
-  EngineRecord* SelectedEngine(FolderNode** folder);
+  StoreEntry* SelectedEngine(FolderNode** folder);
   void SetFolderImages(HTREEITEM item, bool hidden);
   void SetTreeReadOnly(bool readOnly);
   LRESULT OnTreeNotify(const NMHDR& header);
+  void OnTreeRightClick(HWND tree);
   void OnFolderSelected(HTREEITEM item);
   void OnEngineSelected();
   void OnEngineCheckToggled();
@@ -134,7 +153,8 @@ class SettingForm {
   // The name and the fields (the URL's blanks trimmed) of the Add / Modify
   // group; false, after saying why, when the store cannot hold them.
   bool ReadEngineFields(std::string& name, EngineFields& fields);
-  // Lists the folder's engines from its directory and shows them.
+  // Lists the folder's engines from its directory, shows them, and offers
+  // Add or Modify for the name in the group as the list now stands.
   void RereadEngines(FolderNode& folder);
   void SetEditText(ControlId id, const std::string& text);
   void SetTooltip(ControlId id, const std::string& text);
@@ -155,11 +175,11 @@ class SettingForm {
   bool RenameFolderNode(HTREEITEM item, const std::string& text);
   void UpdateChildPaths(HTREEITEM parentItem);
   void OnTreeKeyUp(UINT key);
-  void OnTreeMiddleButtonDown(POINT client);
 
   // Drag and drop onto the tree.
   void OnTreeBeginDrag(HTREEITEM item, POINT client);
   void OnListBeginDrag();
+  void OnTreeMiddleButtonDown(POINT client);
   // Maps point from a window into the tree; true when it lies inside.
   bool PointInTree(HWND from, POINT& point) const;
   void OnDragMove(HWND from, POINT point);
@@ -170,9 +190,9 @@ class SettingForm {
   void OnAutoScrollTick();
   // The tree's and the list's input goes here first, for dragging.
   void WatchDragInput();
-  static LRESULT CALLBACK TreeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  bool HandleDragInputSafely(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool HandleDragInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool HandleInputWhileDragging(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool HandleListPress(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   // The control's own handling of a message, past the drag.
   LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -206,15 +226,14 @@ class SettingForm {
   bool reloading_ = false;
   HWND lastFocus_ = nullptr;
   GdiObject font_;
-  mutable GdiObject linkFont_;  // made when first drawn, if the address needs it
+  LinkLabel homepageLink_;
   IconHandle icon_;
   IconHandle smallIcon_;
   ImageListHandle folderImages_;
   HWND tooltip_ = nullptr;  // a child of the form: goes with it
   SettingControls controls_;
   CheckList engineList_;
-  WNDPROC treeProc_ = nullptr;
-  HWND hwnd_ = nullptr;
+  ControlTap folderTree_;
 };
 
 }  // namespace kf

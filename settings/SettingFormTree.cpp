@@ -3,11 +3,12 @@
 
 #include "Dbcs.h"
 #include "ErrorBox.h"
-#include "FileSystem.h"
 #include "Path.h"
 #include "PluginSettings.h"
-#include "TextIds.h"
+#include "Profile.h"
+#include "SettingTextIds.h"
 #include "UiText.h"
+#include "WideText.h"
 
 namespace kf {
 
@@ -17,14 +18,14 @@ FolderNode* SettingForm::FolderOf(HTREEITEM item) const {
   TVITEMA tv = {};
   tv.mask = TVIF_PARAM | TVIF_HANDLE;
   tv.hItem = item;
-  if (!SendMessageA(Control(kFolderTree), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)))
+  if (!TreeView_GetItem(Control(kFolderTree), &tv))
     return nullptr;
   return reinterpret_cast<FolderNode*>(tv.lParam);
 }
 
 FolderNode* SettingForm::SelectedFolder() const { return FolderOf(TreeView_GetSelection(Control(kFolderTree))); }
 
-EngineRecord* SettingForm::SelectedEngine(FolderNode** folder) {
+StoreEntry* SettingForm::SelectedEngine(FolderNode** folder) {
   const int index = engineList_.Selected();
   FolderNode* selected = SelectedFolder();
   if (folder)
@@ -46,8 +47,7 @@ HTREEITEM SettingForm::AddFolderNode(HTREEITEM parent, FolderNode& folder, bool 
   insert.item.lParam = reinterpret_cast<LPARAM>(&folder);
   insert.item.iImage = hidden ? kPaleClosedFolder : kClosedFolder;
   insert.item.iSelectedImage = hidden ? kPaleOpenFolder : kOpenFolder;
-  auto item = reinterpret_cast<HTREEITEM>(
-      SendMessageA(Control(kFolderTree), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+  const HTREEITEM item = TreeView_InsertItem(Control(kFolderTree), &insert);
   if (!item)
     throw Error(UiText(IDS_TREE_ITEM_NOT_ADDED, {folder.name}));
   folder.item = item;
@@ -61,7 +61,7 @@ void SettingForm::SetFolderImages(HTREEITEM item, bool hidden) {
   tv.hItem = item;
   tv.iImage = hidden ? kPaleClosedFolder : kClosedFolder;
   tv.iSelectedImage = hidden ? kPaleOpenFolder : kOpenFolder;
-  SendMessageA(Control(kFolderTree), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+  TreeView_SetItem(Control(kFolderTree), &tv);
 }
 
 void SettingForm::SetTreeReadOnly(bool readOnly) {
@@ -75,7 +75,7 @@ void SettingForm::SetTreeReadOnly(bool readOnly) {
 }
 
 void SettingForm::ReloadTree() {
-  HWND tree = Control(kFolderTree);
+  const HWND tree = Control(kFolderTree);
   // Deleting the nodes may report a selection change; the folders behind
   // them are about to go and must not be looked at.
   reloading_ = true;
@@ -108,7 +108,7 @@ void SettingForm::ReloadTree() {
 
 void SettingForm::AddFolderNodes(const std::string& dir, HTREEITEM parent) {
   try {
-    for (const StoreEntry& entry : ListFolders(dir, true)) {
+    for (const StoreEntry& entry : ListStoreFolder(dir, true).folders) {
       folders_.push_back(std::make_unique<FolderNode>());
       FolderNode& folder = *folders_.back();
       folder.isRoot = false;
@@ -118,19 +118,19 @@ void SettingForm::AddFolderNodes(const std::string& dir, HTREEITEM parent) {
       AddFolderNodes(folder.path, item);
     }
   } catch (...) {
-    ShowCurrentException(hwnd_);
+    ShowCurrentException(Hwnd());
   }
 }
 
-void SettingForm::FillEngineList(const std::vector<EngineRecord>& list) {
+void SettingForm::FillEngineList(const std::vector<StoreEntry>& engines) {
   engineList_.BeginUpdate();
   struct UpdateGuard {
     CheckList& list;
     ~UpdateGuard() { list.EndUpdate(); }
   } guard{engineList_};
   engineList_.Clear();
-  for (const EngineRecord& engine : list)
-    engineList_.Add(ExtractEngineName(engine.fileName), (engine.attr & FILE_ATTRIBUTE_HIDDEN) == 0);
+  for (const StoreEntry& engine : engines)
+    engineList_.Add(ExtractEngineName(engine.name), !engine.IsHidden());
   engineList_.Select(-1);
 }
 
@@ -148,7 +148,6 @@ void SettingForm::OnFolderSelected(HTREEITEM item) {
   // the dialog only the folder the user looks at.
   RereadEngines(*folder);
   SetTreeReadOnly(folder->isRoot);
-  UpdateAddModifyButtons();
 }
 
 LRESULT SettingForm::OnTreeNotify(const NMHDR& header) {
@@ -176,39 +175,43 @@ LRESULT SettingForm::OnTreeNotify(const NMHDR& header) {
       OnTreeBeginDrag(view.itemNew.hItem, view.ptDrag);
       return 0;
     }
-    case NM_RCLICK: {
-      // A right click selects the node under the pointer, then opens the
-      // context menu there (handled: no WM_CONTEXTMENU follows).
-      POINT screen;
-      GetCursorPos(&screen);
-      TVHITTESTINFO hit = {};
-      hit.pt = screen;
-      ScreenToClient(header.hwndFrom, &hit.pt);
-      const HTREEITEM item = TreeView_HitTest(header.hwndFrom, &hit);
-      if (item && (hit.flags & TVHT_ONITEM))
-        TreeView_SelectItem(header.hwndFrom, item);
-      ShowFolderMenu(screen);
+    case NM_RCLICK:
+      // Handled: no WM_CONTEXTMENU follows.
+      OnTreeRightClick(header.hwndFrom);
       return TRUE;
-    }
     default:
       return 0;
   }
 }
 
+// A right click selects the node under the pointer, then opens the context
+// menu there.
+void SettingForm::OnTreeRightClick(HWND tree) {
+  POINT screen;
+  GetCursorPos(&screen);
+  TVHITTESTINFO hit = {};
+  hit.pt = screen;
+  ScreenToClient(tree, &hit.pt);
+  const HTREEITEM item = TreeView_HitTest(tree, &hit);
+  if (item && (hit.flags & TVHT_ONITEM))
+    TreeView_SelectItem(tree, item);
+  ShowFolderMenu(screen);
+}
+
 void SettingForm::OnEngineSelected() {
   FolderNode* folder = nullptr;
-  EngineRecord* engine = SelectedEngine(&folder);
+  StoreEntry* engine = SelectedEngine(&folder);
   if (!engine)
     return;
-  // The file as it is now, whatever changed it since the folder was listed.
-  // Copies: the change handlers below must not see a moving record.
-  const std::string path = JoinPath(folder->path, engine->fileName);
-  const std::string name = ExtractEngineName(engine->fileName);
-  const std::string url = ReadEngineValue(path, kUrlKey, std::string());
-  const std::string encode =
-      TruncateText(ReadEngineValue(path, kEncodeKey, std::string()), kEncodeLimit, IsAnsiLeadByte);
-  const bool favourite = ReadEngineValue(path, kPinKey, std::string()) == "1";
-  const char accessKey = AccessKeyOf(ReadEngineValue(path, kAccessKey, std::string()));
+  // The file as it is now, whatever changed it since the folder was listed,
+  // read as the menu and the search read it. Copies: the change handlers
+  // below must not see a moving record.
+  const std::string name = ExtractEngineName(engine->name);
+  const ProfileSection file(JoinPath(folder->path, engine->name), kGeneralSection);
+  const std::string url(file.Value(kUrlKey));
+  const std::string encode = TruncateText(std::string(file.Value(kEncodeKey)), kEncodeLimit, IsAnsiLeadByte);
+  const bool favourite = file.Value(kPinKey) == "1";
+  const char accessKey = AccessKeyOf(file.Value(kAccessKey));
   SetEditText(kNameEdit, name);
   SetEditText(kUrlEdit, url);
   ShowEncoding(encode);
@@ -218,14 +221,14 @@ void SettingForm::OnEngineSelected() {
 
 void SettingForm::OnEngineCheckToggled() {
   FolderNode* folder = nullptr;
-  EngineRecord* engine = SelectedEngine(&folder);
+  StoreEntry* engine = SelectedEngine(&folder);
   if (!engine)
     return;
   const int index = engineList_.Selected();
   try {
-    engine->attr = SetEngineVisible(JoinPath(folder->path, engine->fileName), engineList_.Checked(index));
+    engine->attr = SetEngineVisible(JoinPath(folder->path, engine->name), engineList_.Checked(index));
   } catch (...) {
-    ShowCurrentException(hwnd_);
+    ShowCurrentException(Hwnd());
     // The mark shows the file as it is, and the same engine stays selected.
     RereadEngines(*folder);
     engineList_.Select(index);
@@ -244,7 +247,7 @@ void SettingForm::OnFolderVisibilityClicked() {
   try {
     SetFolderImages(folder->item, ToggleFolderVisibility(folder->path));
   } catch (...) {
-    ShowCurrentException(hwnd_);
+    ShowCurrentException(Hwnd());
     const DWORD attr = GetFileAttributesA(folder->path.c_str());
     SetFolderImages(folder->item, attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_HIDDEN));
   }
@@ -255,11 +258,10 @@ void SettingForm::ShowSearchAllSetting() {
 }
 
 void SettingForm::OnSearchAllClicked() {
-  const std::string value = IsChecked(Control(kSearchAllCheck)) ? "1" : "0";
   try {
-    WriteProfileValue(iniPath_, kSettingsSection, kSearchAllSetting, &value);
+    WritePluginSetting(iniPath_, kSearchAllSetting, IsChecked(Control(kSearchAllCheck)) ? "1" : "0");
   } catch (...) {
-    ShowCurrentException(hwnd_);
+    ShowCurrentException(Hwnd());
   }
   // The box shows what the file says, saved or not.
   ShowSearchAllSetting();

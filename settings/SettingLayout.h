@@ -6,9 +6,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
-#include "TextIds.h"
+#include "Handles.h"
+#include "SettingTextIds.h"
+#include "Window.h"
 
 namespace kf {
 
@@ -143,23 +146,25 @@ int LayoutIndex(ControlId id);
 // The created controls, indexed like kSettingLayout.
 struct SettingControls {
   std::vector<HWND> windows;
+  // The containers and the splitter, windows of the dialog's own classes.
+  std::vector<std::unique_ptr<Window>> ownWindows;
 
   HWND operator[](ControlId id) const;
 };
 
 // Creates every control of the table as a child of form (containers before
-// their contents), with the given font and DPI. Window classes of the
-// containers and the splitter must be registered (RegisterLayoutClasses).
-SettingControls CreateControls(HWND form, HINSTANCE instance, HFONT font, int dpi);
+// their contents), with the given font and DPI. Throws kf::Error when a
+// control cannot be made.
+SettingControls CreateControls(HWND form, HFONT font, int dpi);
 
 // Places every control for the form's current client size; treeWidth is the
 // width of the docked tree, at the current DPI.
 void LayoutControls(HWND form, const SettingControls& controls, int dpi, int treeWidth);
 
-// Container and splitter window classes, registered with the plug-in's own
-// module handle; unregistered again before the library goes away.
-void RegisterLayoutClasses(HINSTANCE instance);
-void UnregisterLayoutClasses(HINSTANCE instance);
+// The dialog's font at dpi: MS PGothic, given by its English name so that
+// the face is found under any code page (the platform substitutes where it
+// is missing); averageWidth 0 for its own letters, or narrower ones.
+GdiObject CreateDialogFont(int dpi, int averageWidth = 0);
 
 // The splitter sends its parent's top-level window this message while it is
 // dragged; wParam is the wanted width of the control docked left of it.

@@ -38,7 +38,6 @@ class TreeDrag {
 
   bool Active() const { return item_.source != Source::None; }
   const Item& Dragged() const { return item_; }
-  HWND SourceWindow() const { return sourceWindow_; }
 
   // The pointer moved over the tree, to a point in its client coordinates.
   void PointerMoved(POINT pointer) {

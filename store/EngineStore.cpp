@@ -2,22 +2,20 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-#include <unordered_map>
 #include <vector>
 
 #include "AsciiText.h"
 #include "Dbcs.h"
-#include "ErrorBox.h"
+#include "DirectoryWalk.h"
+#include "Error.h"
 #include "FileSystem.h"
-#include "Handles.h"
 #include "Path.h"
+#include "Profile.h"
 #include "TextIds.h"
 #include "UiText.h"
 
 namespace kf {
 
-const char kEngineSection[] = "General";
 const char kUrlKey[] = "url";
 const char kEncodeKey[] = "encode";
 const char kCleanKey[] = "clean";
@@ -37,6 +35,16 @@ StoreEntry EntryOf(const WIN32_FIND_DATAA& data) {
   return entry;
 }
 
+// Whether a directory entry answers the search pattern "*.ini", which the
+// platform matches against the name and against the short name where the
+// file system keeps one. ".ini" is plain ASCII and "." is never the second
+// byte of a double-byte character, so the last four bytes are the last four
+// characters.
+bool MatchesEnginePattern(const WIN32_FIND_DATAA& data) {
+  return EndsWithIgnoringAsciiCase(data.cFileName, ".ini") ||
+         (data.cAlternateFileName[0] && EndsWithIgnoringAsciiCase(data.cAlternateFileName, ".ini"));
+}
+
 }  // namespace
 
 std::string ExtractEngineName(const std::string& fileName) {
@@ -44,61 +52,43 @@ std::string ExtractEngineName(const std::string& fileName) {
   return dot == std::string::npos ? std::string() : fileName.substr(0, dot);
 }
 
-std::vector<StoreEntry> ListFolders(const std::string& dir, bool includeHidden) {
-  std::vector<StoreEntry> folders;
-  ForEachDirectoryEntry(JoinPath(dir, "*"), [&](const WIN32_FIND_DATAA& data) {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotName(data.cFileName))
-      return;
-    if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
-      return;
-    folders.push_back(EntryOf(data));
-  });
-  return folders;
-}
-
-std::vector<StoreEntry> ListEngineFiles(const std::string& dir, bool includeHidden) {
-  std::vector<StoreEntry> engines;
-  ForEachDirectoryEntry(JoinPath(dir, "*.ini"), [&](const WIN32_FIND_DATAA& data) {
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      return;
-    if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
-      return;
-    engines.push_back(EntryOf(data));
-  });
-  return engines;
-}
-
-bool MatchesEnginePattern(const WIN32_FIND_DATAA& data) {
-  // ".ini" is plain ASCII and "." is never the second byte of a double-byte
-  // character, so the last four bytes are the last four characters.
-  return EndsWithIgnoringAsciiCase(data.cFileName, ".ini") ||
-         (data.cAlternateFileName[0] && EndsWithIgnoringAsciiCase(data.cAlternateFileName, ".ini"));
-}
-
-void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<StoreEntry>& folders,
-                        std::vector<StoreEntry>& engines) {
+FolderListing ListStoreFolder(const std::string& dir, bool includeHidden) {
+  // One listing gives both the subfolders and the engines: under Wine the
+  // listing of a folder costs about as much as the menu's own items.
+  FolderListing listing;
   ForEachDirectoryEntry(JoinPath(dir, "*"), [&](const WIN32_FIND_DATAA& data) {
     if (!includeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
       return;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!IsDotName(data.cFileName))
-        folders.push_back(EntryOf(data));
+        listing.folders.push_back(EntryOf(data));
     } else if (MatchesEnginePattern(data)) {
-      engines.push_back(EntryOf(data));
+      listing.engines.push_back(EntryOf(data));
     }
   });
+  return listing;
+}
+
+StoreEntry* FindEngine(std::vector<StoreEntry>& engines, const std::string& name) {
+  for (StoreEntry& engine : engines) {
+    if (ExtractEngineName(engine.name) == name)
+      return &engine;
+  }
+  return nullptr;
+}
+
+void EnsureStoreFolder(const std::string& storeDir) {
+  // A failure shows as an empty store, and as the reason of the first
+  // change that needs the folder.
+  if (!IsDirectory(storeDir))
+    CreateDirectoryA(storeDir.c_str(), nullptr);
 }
 
 std::string ReadEngineValue(const std::string& iniPath, const char* key, const std::string& fallback) {
-  // On the stack: the dialog reads two values of every engine at each
-  // rebuild, and a zeroed heap block for each is work for nothing.
-  char buffer[kProfileValueBuffer];
-  const DWORD n = GetPrivateProfileStringA(kEngineSection, key, fallback.c_str(), buffer, kProfileValueBuffer,
-                                           iniPath.c_str());
-  return std::string(buffer, n);
+  return ReadProfileText(iniPath, kGeneralSection, key, fallback);
 }
 
-char AccessKeyOf(const std::string& value) {
+char AccessKeyOf(std::string_view value) {
   if (value.size() != 1)
     return 0;
   const char c = value[0];
@@ -109,66 +99,14 @@ char AccessKeyOf(const std::string& value) {
   return 0;
 }
 
-namespace {
-
-// What a menu build read of each engine file, with the listing data that
-// says whether the file is still as it was then.
-struct RememberedTraits {
-  FILETIME written;
-  ULONGLONG size;
-  EngineMenuTraits traits;
-};
-std::unordered_map<std::string, RememberedTraits> gMenuTraits;
-
-// The keys of section "General" in one read of the file (the profile layer
-// reads the whole file for every value asked for).
-EngineMenuTraits ReadMenuTraits(const std::string& path) {
-  char buffer[kProfileValueBuffer * 2];
-  const DWORD n = GetPrivateProfileSectionA(kEngineSection, buffer, ARRAYSIZE(buffer), path.c_str());
-  EngineMenuTraits traits;
-  for (const char* line = buffer; line < buffer + n && *line; line += std::strlen(line) + 1) {
-    const char* equals = std::strchr(line, '=');
-    if (!equals)
-      continue;
-    // The profile layer trims the blanks around keys and values; so do we.
-    const std::string_view key = TrimSpaces(std::string_view(line, static_cast<std::size_t>(equals - line)));
-    const std::string_view value = TrimSpaces(equals + 1);
-    if (EqualsIgnoringAsciiCase(key, kPinKey))
-      traits.favourite = value == "1";
-    else if (EqualsIgnoringAsciiCase(key, kAccessKey))
-      traits.accessKey = AccessKeyOf(std::string(value));
-  }
-  return traits;
-}
-
-}  // namespace
-
-EngineMenuTraits MenuTraitsOf(const std::string& path, const StoreEntry& entry) {
-  auto found = gMenuTraits.find(path);
-  if (found != gMenuTraits.end() && CompareFileTime(&found->second.written, &entry.written) == 0 &&
-      found->second.size == entry.size)
-    return found->second.traits;
-  const EngineMenuTraits traits = ReadMenuTraits(path);
-  gMenuTraits[path] = RememberedTraits{entry.written, entry.size, traits};
-  return traits;
-}
-
 UrlProblem CheckEngineUrl(const std::string& url) {
-  if (url.size() > kMaxEngineValue)
+  if (url.size() > kMaxProfileValue)
     return UrlProblem::TooLong;
   for (const char c : url) {
     if (IsAsciiControl(static_cast<unsigned char>(c)))
       return UrlProblem::ControlCharacter;
   }
   return UrlProblem::None;
-}
-
-void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value) {
-  WriteProfileValue(iniPath, kEngineSection, key, &value);
-}
-
-void RemoveEngineValue(const std::string& iniPath, const char* key) {
-  WriteProfileValue(iniPath, kEngineSection, key, nullptr);
 }
 
 namespace {
@@ -194,8 +132,7 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 // case goes through a temporary name: some file systems take the target for
 // the source itself and leave the name as it was.
 bool RenameFile(const std::string& from, const std::string& to) {
-  const bool caseOnly = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, from.data(), static_cast<int>(from.size()),
-                                       to.data(), static_cast<int>(to.size())) == CSTR_EQUAL;
+  const bool caseOnly = SameTextIgnoringCase(from, to);
   if (!caseOnly)
     return MoveFileA(from.c_str(), to.c_str()) != FALSE;
   const std::string temporary = from + ".kf-rename";
@@ -212,17 +149,18 @@ bool RenameFile(const std::string& from, const std::string& to) {
 // Writes the engine's values and reads the URL back: a value the profile
 // layer changes on its way (cut, unquoted, trimmed) is not claimed as saved.
 void WriteEngine(const std::string& iniPath, const EngineFields& fields) {
-  WriteEngineValue(iniPath, kUrlKey, fields.url);
-  WriteEngineValue(iniPath, kEncodeKey, fields.encode);
-  // A file that has no such key gets none: never a stray "pin=0".
-  if (fields.favourite)
-    WriteEngineValue(iniPath, kPinKey, "1");
-  else
-    RemoveEngineValue(iniPath, kPinKey);
-  if (fields.accessKey)
-    WriteEngineValue(iniPath, kAccessKey, std::string(1, fields.accessKey));
-  else
-    RemoveEngineValue(iniPath, kAccessKey);
+  const auto write = [&iniPath](const char* key, const std::string* value) {
+    WriteProfileValue(iniPath, kGeneralSection, key, value);
+  };
+  const std::string pin = "1";
+  const std::string accessKey(1, fields.accessKey);
+  // The first line of a key is the one every reader takes, and the one the
+  // profile layer rewrites. A file that has no such key gets none: never a
+  // stray "pin=0"; and a key removed goes with every line of it.
+  write(kUrlKey, &fields.url);
+  write(kEncodeKey, &fields.encode);
+  write(kPinKey, fields.favourite ? &pin : nullptr);
+  write(kAccessKey, fields.accessKey ? &accessKey : nullptr);
   const std::string stored = ReadEngineValue(iniPath, kUrlKey, std::string());
   if (stored != fields.url)
     throw Error(UiText(IDS_READ_BACK_DIFFERS, {iniPath, stored}));

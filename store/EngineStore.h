@@ -1,12 +1,13 @@
 // The engine store: a directory tree beside the plug-in with one INI file per
 // engine and one subdirectory per folder; the Hidden attribute says what the
 // menu leaves out. The menu, the search command and the settings dialog all
-// read and change it here, by path.
+// list, read and change it here, by path.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kf {
@@ -15,18 +16,16 @@ namespace kf {
 // idea of it in the host's data folders).
 constexpr char kEngineFolderName[] = "Kestrelfind";
 
-// Section and keys of an engine file.
-extern const char kEngineSection[];  // "General"
-extern const char kUrlKey[];         // "url"
-extern const char kEncodeKey[];      // "encode"
-// Profile values are read through a buffer of this size (2047 characters used).
-constexpr DWORD kProfileValueBuffer = 2048;
-// The longest value an engine file gives back as it was written.
-constexpr std::size_t kMaxEngineValue = kProfileValueBuffer - 1;
+// Keys of an engine file, in its section "General" (kGeneralSection).
+extern const char kUrlKey[];     // "url"
+extern const char kEncodeKey[];  // "encode"
+extern const char kCleanKey[];   // "clean": "0" keeps the selection as it is
+extern const char kPinKey[];     // "pin": "1" makes the engine a favourite
+extern const char kAccessKey[];  // "key": its access key, one letter or digit
 
 // One directory entry of the store, as the directory search reported it.
 struct StoreEntry {
-  std::string name;
+  std::string name;  // file name with its extension, or folder name
   DWORD attr = 0;
   FILETIME written = {0, 0};
   ULONGLONG size = 0;
@@ -38,60 +37,41 @@ struct StoreEntry {
 // "." ("a.b.ini" -> "a.b"; no "." or ".ini" -> "").
 std::string ExtractEngineName(const std::string& fileName);
 
-// Subfolders of dir, in enumeration order: directories whose names do not
-// begin with "."; hidden ones only when includeHidden. An unreadable dir
-// gives an empty list.
-std::vector<StoreEntry> ListFolders(const std::string& dir, bool includeHidden);
-
-// Engine files directly in dir, in enumeration order: entries matching
-// "*.ini" that are not directories; hidden ones only when includeHidden.
-std::vector<StoreEntry> ListEngineFiles(const std::string& dir, bool includeHidden);
-
-// Whether a directory entry answers the search pattern "*.ini", which the
-// platform matches against the name and against the short name where the
-// file system keeps one: either ends in ".ini", in any letter case.
-bool MatchesEnginePattern(const WIN32_FIND_DATAA& data);
-
-// ListFolders and ListEngineFiles at once, from a single listing of dir:
-// each result as those give it (appended to folders and engines).
-void ListFolderContents(const std::string& dir, bool includeHidden, std::vector<StoreEntry>& folders,
-                        std::vector<StoreEntry>& engines);
-
-// Keys of an engine file besides "url" and "encode".
-extern const char kCleanKey[];  // "clean": "0" keeps the selection as it is
-extern const char kPinKey[];    // "pin": "1" makes the engine a favourite
-extern const char kAccessKey[];  // "key": its access key, one letter or digit
-
-// What the search menu shows of an engine besides its name.
-struct EngineMenuTraits {
-  bool favourite = false;  // pin=1 exactly
-  char accessKey = 0;      // key= one ASCII letter (upper case) or digit; 0 for none
+// What one folder of the store holds, from a single listing of its
+// directory, in enumeration order: its subfolders (directories whose names
+// do not begin with ".") and its engine files (entries that answer the
+// pattern "*.ini", as the platform matches it: the name or, where the file
+// system keeps one, the short name ends in ".ini" in any letter case).
+// Hidden entries only when includeHidden. An unreadable directory holds
+// nothing.
+struct FolderListing {
+  std::vector<StoreEntry> folders;
+  std::vector<StoreEntry> engines;
 };
+FolderListing ListStoreFolder(const std::string& dir, bool includeHidden);
 
-// The traits of the engine file at path, listed as entry. A file is read
-// again only when its time or size changed since it was last read, so that
-// a menu of thousands of engines does not read them all at every build.
-EngineMenuTraits MenuTraitsOf(const std::string& path, const StoreEntry& entry);
+// The first engine of engines whose engine name is name exactly, or null.
+StoreEntry* FindEngine(std::vector<StoreEntry>& engines, const std::string& name);
+
+// Creates the store's top folder where it is missing, by its full path (the
+// process's current directory is the host's): the first engine must have
+// somewhere to go.
+void EnsureStoreFolder(const std::string& storeDir);
 
 // The access key a value of "key" gives: one ASCII letter (as upper case) or
 // digit, 0 for anything else.
-char AccessKeyOf(const std::string& value);
+char AccessKeyOf(std::string_view value);
 
-// A value of section "General" of an INI file, at most 2047 characters;
-// fallback when the file, the section or the key is missing.
+// A value of an engine file, at most kMaxProfileValue characters; fallback
+// when the file or the key is missing. Where a key stands on several lines
+// its first one counts, for every reader of the store.
 std::string ReadEngineValue(const std::string& iniPath, const char* key, const std::string& fallback);
 
 // Why a URL cannot be stored as it is: the profile layer cuts a value at
-// kMaxEngineValue characters, and a line break ends it (and with it the
+// kMaxProfileValue characters, and a line break ends it (and with it the
 // file's line).
 enum class UrlProblem { None, TooLong, ControlCharacter };
 UrlProblem CheckEngineUrl(const std::string& url);
-
-// Writes a value of section "General"; throws kf::Error naming the file when
-// the profile layer refuses (read-only file, missing folder, bad name).
-void WriteEngineValue(const std::string& iniPath, const char* key, const std::string& value);
-// Removes a key of section "General"; throws kf::Error as WriteEngineValue.
-void RemoveEngineValue(const std::string& iniPath, const char* key);
 
 // Changes to the store, one file-system operation each, on full paths: the
 // process's current directory belongs to the host and is never changed. A

@@ -22,12 +22,13 @@
 
 #include "AsciiText.h"
 #include "EngineStore.h"  // kEngineFolderName alone: the store's code is not linked
-#include "ErrorBox.h"
 #include "FileSystem.h"
+#include "DirectoryWalk.h"
 #include "Handles.h"
 #include "Module.h"
 #include "Path.h"
 #include "Registry.h"
+#include "WideText.h"
 
 namespace kf {
 namespace {

@@ -12,29 +12,6 @@ using namespace kf;
 
 namespace {
 
-TEST(ProbePaths, StripTrailingCharKeepsDoubleByteCharactersAndDriveLetters) {
-  struct Case {
-    std::string in, out;
-  };
-  // 0x95 0x5C is a Shift-JIS character whose trail byte is a backslash.
-  const Case cases[] = {
-      {"C:\\", "C:"},
-      {"C:\\dir\\\\\\", "C:\\dir"},
-      {"C:\\\x95\x5C", "C:\\\x95\x5C"},
-      {"C:\\\x95\x5C\\\\", "C:\\\x95\x5C"},
-      {"\\\\", ""},
-      {"", ""},
-  };
-  for (const Case& c : cases) {
-    std::string s = c.in;
-    StripTrailingChar(s, '\\', IsShiftJisLeadByte);
-    EXPECT_EQ(c.out, s) << c.in;
-  }
-  std::string single = "C:\\\x95\x5C";
-  StripTrailingChar(single, '\\', NoLeadBytes);
-  EXPECT_EQ("C:\\\x95", single) << "in a single-byte code page 0x5C is a backslash";
-}
-
 TEST(ProbePaths, SystemAndTempDirectoriesExistWithoutTrailingBackslash) {
   for (const std::string& dir : {SystemDirectory(), TempDirectory()}) {
     ASSERT_FALSE(dir.empty());

@@ -21,14 +21,11 @@ TEST(HelpControl, LocatesLoadsBindsAndFreesTheRegisteredControl) {
   ASSERT_TRUE(gHelpControl);
   const HMODULE module = gHelpControl;
   EXPECT_TRUE(gHtmlHelpAnsi);
-  EXPECT_TRUE(gHtmlHelpWide);
   LoadHelpControl();
   EXPECT_EQ(module, gHelpControl) << "a second load changes nothing";
 
   UnloadHelpControl();
   EXPECT_FALSE(gHelpControl);
-  EXPECT_FALSE(gHtmlHelpAnsi);
-  EXPECT_FALSE(gHtmlHelpWide);
   EXPECT_FALSE(gHtmlHelpAnsi);
   UnloadHelpControl();
   EXPECT_FALSE(gHelpControl);

@@ -110,7 +110,23 @@ TEST_F(SearchAllTest, TheHostsExitDropsTheOpensStillWaitingAndUnloadsTheLibrary)
   EXPECT_EQ(nullptr, GetModuleHandleA(sandbox_.DllPath().c_str()));
   urls_.WaitForLines(3, 2500);
   EXPECT_LT(urls_.Lines().size(), 3u);
-  EXPECT_EQ(0, boxes_.Count());
+  EXPECT_EQ(Strings(), BoxTexts());
+}
+
+// While its opens run, the queue keeps the library loaded; once they are
+// done its hold goes at the host's next call (BKC_OnEveryMinute at the
+// latest), so that a host that frees the library without BKC_OnExit
+// unloads it.
+TEST_F(SearchAllTest, TheQueuesHoldOnTheLibraryGoesOnceItsOpensAreDone) {
+  SetSetting("SearchAll", "1");
+  WriteEngines("Dict", "AB");
+  SelectInMail("one word here", "word");
+  PickEngine("Dict/Search All (2)");
+  ASSERT_TRUE(urls_.WaitForLines(2));
+  sandbox_.Bkc().OnEveryMinute();
+  const std::string dll = sandbox_.DllPath();
+  sandbox_.UnloadWithoutExit();
+  EXPECT_EQ(nullptr, GetModuleHandleA(dll.c_str()));
 }
 
 }  // namespace

@@ -413,20 +413,8 @@ TEST_F(DialogWindow, TheHelpButtonIsEnabledOnlyWhenTheHelpFileIsThereAtTheFirstS
   EXPECT_FALSE(dialog.Enabled(kHelpButton)) << "nothing enables it again";
 }
 
-BOOL CALLBACK CollectHelpWindow(HWND hwnd, LPARAM param) {
-  char name[64] = "";
-  GetClassNameA(hwnd, name, sizeof name);
-  if (lstrcmpA(name, "HH Parent") == 0 && IsWindowVisible(hwnd))
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-  return TRUE;
-}
-
 // Visible HTML Help windows (Wine's class "HH Parent") of the test's thread.
-std::vector<HWND> HelpWindows() {
-  std::vector<HWND> found;
-  EnumThreadWindows(GetCurrentThreadId(), CollectHelpWindow, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+std::vector<HWND> HelpWindows() { return kfhost::VisibleThreadWindows(L"HH Parent"); }
 
 // The real help file through Wine's HTML Help control: the button and F1
 // each open a help window, owned by the dialog and gone with it at unload.

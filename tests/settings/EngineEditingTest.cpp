@@ -72,7 +72,9 @@ TEST_F(EngineEditing, TypedKeysReachTheFieldsAndTheirTooltips) {
   EXPECT_EQ("Bing", kft::TooltipText(dialog.Form(), edit));
 }
 
-TEST_F(EngineEditing, AddWritesTheFileListsItCheckedAndSelectedAndASecondAddDoesNothing) {
+// After Add the buttons are what they would be had the user typed the name
+// of an engine in the list: Add greyed, Modify offered.
+TEST_F(EngineEditing, AddWritesTheFileListsItCheckedAndSelectedAndOffersModifyNext) {
   sandbox.WriteEngine("Old.ini", std::string("u"));
   ASSERT_TRUE(Open());
   Fill("New", "https://n.example/?q=[WORD]");
@@ -88,27 +90,23 @@ TEST_F(EngineEditing, AddWritesTheFileListsItCheckedAndSelectedAndASecondAddDoes
   ASSERT_GE(index, 0);
   EXPECT_EQ(index, dialog.SelectedItem());
   EXPECT_TRUE(dialog.Checks()[static_cast<size_t>(index)]);
-  EXPECT_TRUE(dialog.Enabled(kAddButton)) << "the rule runs only when a field changes";
-
-  // A second Add of the same name: the file exists, nothing happens (the
-  // file changed meanwhile keeps the change; the list is not re-read).
-  WritePrivateProfileStringA("General", "url", "changed outside", sandbox.EnginePath("New.ini").c_str());
-  sandbox.WriteEngine("Other.ini", std::string("u"));
-  dialog.Click(kAddButton);
-  EXPECT_EQ("changed outside", Value("New.ini", "url"));
-  EXPECT_EQ(-1, dialog.ItemIndex("Other"));
-  EXPECT_EQ(index, dialog.SelectedItem());
+  EXPECT_FALSE(dialog.Enabled(kAddButton));
+  EXPECT_TRUE(dialog.Enabled(kModifyButton));
   EXPECT_EQ(0u, boxes.Count());
 }
 
-TEST_F(EngineEditing, AddOfANameWhoseFileAppearedOutsideDoesNothingAndSaysNothing) {
+// An engine of the name that appeared since the folder was listed is kept as
+// it is; the list then shows it, with Modify offered for it.
+TEST_F(EngineEditing, AddOfANameWhoseFileAppearedOutsideKeepsThatFileAndShowsIt) {
   ASSERT_TRUE(Open());
   sandbox.WriteEngine("Sneaky.ini", std::string("original"), std::string("euc"));
   Fill("Sneaky", "https://replaced.example/");
   ASSERT_TRUE(dialog.Enabled(kAddButton));
   dialog.Click(kAddButton);
   EXPECT_EQ("original", Value("Sneaky.ini", "url"));
-  EXPECT_EQ(-1, dialog.ItemIndex("Sneaky")) << "no refresh";
+  EXPECT_GE(dialog.ItemIndex("Sneaky"), 0);
+  EXPECT_FALSE(dialog.Enabled(kAddButton));
+  EXPECT_TRUE(dialog.Enabled(kModifyButton));
   EXPECT_EQ(0u, boxes.Count());
 }
 

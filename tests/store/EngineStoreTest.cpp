@@ -7,9 +7,10 @@
 #include <algorithm>
 
 #include "EngineStore.h"
-#include "ErrorBox.h"
-#include "FolderNode.h"
+#include "Error.h"
 #include "Files.h"
+#include "MenuMemory.h"
+#include "Profile.h"
 
 namespace {
 
@@ -109,20 +110,46 @@ TEST_F(EngineStoreChanges, EngineChangesThatFailSayWhyAndWriteNothing) {
   ExpectFailure([&] { kf::CreateEngine(root, "Quoted", {"\"https://q/\"", "sjis"}); }, "was not saved as entered");
 }
 
-TEST_F(EngineStoreChanges, TheDialogsRecordsListEveryEngineFileButNoFolder) {
+TEST_F(EngineStoreChanges, AListingGivesFoldersAndEngineFilesApart) {
   WriteEngine("One.ini", "u1");
   WriteEngine("Two.ini", "u2");
   SetFileAttributesA(Path("Two.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
   CreateDirectoryA(Path("Dir.ini").c_str(), nullptr);
-  std::vector<kf::EngineRecord> list = kf::ListEngineRecords(root);
-  ASSERT_EQ(2u, list.size());
-  std::sort(list.begin(), list.end(),
-            [](const kf::EngineRecord& a, const kf::EngineRecord& b) { return a.fileName < b.fileName; });
-  EXPECT_EQ("One.ini", list[0].fileName);
-  EXPECT_EQ("Two.ini", list[1].fileName);
-  EXPECT_TRUE(list[1].attr & FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_EQ(&list[1], kf::FindEngine(list, "Two"));
-  EXPECT_EQ(nullptr, kf::FindEngine(list, "two")) << "finding a record is case-sensitive";
+  CreateDirectoryA(Path(".svn").c_str(), nullptr);
+  ASSERT_TRUE(kft::WriteBytes(Path("notes.txt"), "not an engine"));
+  kf::FolderListing all = kf::ListStoreFolder(root, true);
+  std::sort(all.engines.begin(), all.engines.end(),
+            [](const kf::StoreEntry& a, const kf::StoreEntry& b) { return a.name < b.name; });
+  ASSERT_EQ(2u, all.engines.size());
+  EXPECT_EQ("One.ini", all.engines[0].name);
+  EXPECT_EQ("Two.ini", all.engines[1].name);
+  EXPECT_TRUE(all.engines[1].IsHidden());
+  ASSERT_EQ(1u, all.folders.size()) << "a dot folder is no folder of the store";
+  EXPECT_EQ("Dir.ini", all.folders[0].name);
+  EXPECT_EQ(&all.engines[1], kf::FindEngine(all.engines, "Two"));
+  EXPECT_EQ(nullptr, kf::FindEngine(all.engines, "two")) << "finding an engine is case-sensitive";
+  EXPECT_EQ(1u, kf::ListStoreFolder(root, false).engines.size()) << "hidden ones only when asked for";
+}
+
+// A user who appends lines by hand repeats keys: every reader takes a key's
+// first line, as the platform's profile functions do, and a key that is
+// taken away goes with all its lines.
+TEST_F(EngineStoreChanges, EveryReaderTakesAKeysFirstLineAndRemovingAKeyRemovesAllOfIt) {
+  ASSERT_TRUE(kft::WriteBytes(Path("E.ini"), "[General]\r\nurl=u\r\nkey=A\r\npin=0\r\nkey=B\r\npin=1\r\n"));
+  EXPECT_EQ("A", kf::ReadEngineValue(Path("E.ini"), kf::kAccessKey, ""));
+  const kf::ProfileSection section(Path("E.ini"), kf::kGeneralSection);
+  EXPECT_EQ("A", section.Value(kf::kAccessKey));
+  EXPECT_EQ("0", section.Value(kf::kPinKey));
+  EXPECT_EQ("fallback", section.Value("missing", "fallback"));
+
+  kf::EngineFields fields{"u", "sjis"};
+  fields.accessKey = 'C';
+  kf::ModifyEngine(root, "E.ini", "E", fields);
+  EXPECT_EQ("C", kf::ReadEngineValue(Path("E.ini"), kf::kAccessKey, ""));
+  EXPECT_EQ("<none>", kf::ReadEngineValue(Path("E.ini"), kf::kPinKey, "<none>")) << "no pin=1 comes back";
+  fields.accessKey = 0;
+  kf::ModifyEngine(root, "E.ini", "E", fields);
+  EXPECT_EQ("<none>", kf::ReadEngineValue(Path("E.ini"), kf::kAccessKey, "<none>")) << "no key=B comes back";
 }
 
 TEST_F(EngineStoreChanges, NoChangeTouchesTheCurrentDirectory) {
@@ -143,6 +170,46 @@ TEST_F(EngineStoreChanges, NoChangeTouchesTheCurrentDirectory) {
   // And so the folder can still be moved, renamed or removed by anyone.
   EXPECT_EQ(Path("G"), kf::RenameFolder(nullptr, Path("F"), root, "G"));
   ExpectFailure([&] { kf::SetEngineVisible(Path("F\\E.ini"), true); }, "Could not show or hide");
+}
+
+// The menu's memory reads a file again when the listing says it changed, and
+// also while its last-write time is too close to the moment it was read for
+// a change in that moment to show: a rewrite that keeps the size and the
+// time (a copy that keeps the time, a file system that keeps 2 seconds).
+TEST_F(EngineStoreChanges, TheMenuMemorySeesARewriteThatKeepsSizeAndTime) {
+  const std::string path = Path("E.ini");
+  const auto write = [&](const char* text, const FILETIME& time) {
+    ASSERT_TRUE(kft::WriteBytes(path, text));
+    const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+  };
+  const auto listed = [&] { return kf::ListStoreFolder(root, true).engines.at(0); };
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  kf::MenuMemory memory;
+
+  write("[General]\r\npin=1\r\nkey=A\r\n", now);
+  EXPECT_TRUE(memory.TraitsOf(path, listed()).favourite);
+  write("[General]\r\npin=0\r\nkey=B\r\n", now);
+  kf::EngineMenuTraits traits = memory.TraitsOf(path, listed());
+  EXPECT_FALSE(traits.favourite) << "written the moment it was read: read again";
+  EXPECT_EQ('B', traits.accessKey);
+
+  // Written well before: remembered until the listing tells of a change.
+  ULARGE_INTEGER earlier;
+  earlier.LowPart = now.dwLowDateTime;
+  earlier.HighPart = now.dwHighDateTime;
+  earlier.QuadPart -= 60ULL * 10000000ULL;
+  const FILETIME minuteAgo = {earlier.LowPart, earlier.HighPart};
+  write("[General]\r\npin=1\r\nkey=C\r\n", minuteAgo);
+  EXPECT_EQ('C', memory.TraitsOf(path, listed()).accessKey);
+  earlier.QuadPart += 10000000ULL;
+  write("[General]\r\npin=1\r\nkey=D\r\npin=0\r\n", {earlier.LowPart, earlier.HighPart});
+  traits = memory.TraitsOf(path, listed());
+  EXPECT_EQ('D', traits.accessKey) << "a change the listing shows";
+  EXPECT_TRUE(traits.favourite) << "the first line of a key counts";
 }
 
 }  // namespace

@@ -68,6 +68,13 @@ void PluginSandbox::Unload() {
   plugin_ = nullptr;
 }
 
+void PluginSandbox::UnloadWithoutExit() {
+  if (!plugin_)
+    return;
+  plugin_->FreeWithoutExit();
+  Unload();
+}
+
 kfhost::HostWindow& PluginSandbox::Window() {
   if (!window_)
     window_ = std::make_unique<kfhost::HostWindow>(host_, options_.visibleWindow);

@@ -53,6 +53,8 @@ class PluginSandbox {
   bool Load();
   // BKC_OnExit and FreeLibrary.
   void Unload();
+  // FreeLibrary alone, as a host that never calls BKC_OnExit.
+  void UnloadWithoutExit();
   bool IsLoaded() const { return plugin_ != nullptr; }
   DWORD LoadError() const { return loadError_; }
 
