@@ -92,8 +92,10 @@ MailChars SplitAnsi(std::string_view text, IsLeadByteFn isLead, const AnsiMarks&
 
 bool IsBlank(const MailChar& c) { return c.kind == CharKind::Blank; }
 
-// A line's text, without quote marks and blanks, as a range of chars.
+// A line as ranges of chars: [begin, end) as selected but for its trailing
+// blanks, [first, end) its text without quote marks and blanks.
 struct Line {
+  std::size_t begin;
   std::size_t first;
   std::size_t end;
 };
@@ -107,7 +109,7 @@ Line StripQuoteMarksAndBlanks(const MailChars& chars, std::size_t begin, std::si
     ++first;
   while (end > first && IsBlank(chars[end - 1]))
     --end;
-  return {first, end};
+  return {begin, first, end};
 }
 
 // The lines that hold some text. A CR LF ends a line at the CR and leaves an
@@ -126,16 +128,69 @@ std::vector<Line> CutIntoLines(const MailChars& chars) {
   return lines;
 }
 
-// Whether the lines joined with nothing begin with "http://" or "https://"
-// in any case: a wrapped address, every break of which is joined with
-// nothing.
-bool IsWrappedAddress(const MailChars& chars, const std::vector<Line>& lines) {
-  std::string head;
-  for (const Line& line : lines) {
-    for (std::size_t i = line.first; i < line.end && head.size() < 8; ++i)
-      head.push_back(chars[i].outsideAscii ? '\x80' : chars[i].ascii);
+// The characters an address may hold unencoded.
+bool IsAddressChar(const MailChar& c) {
+  const char a = c.ascii;
+  if ((a >= 'A' && a <= 'Z') || (a >= 'a' && a <= 'z') || (a >= '0' && a <= '9'))
+    return true;
+  return a != '\0' && std::string_view("-._~:/?#[]@!$&'()*+,;=%").find(a) != std::string_view::npos;
+}
+
+// Whether the characters from i on begin with lowerAscii, in any case.
+bool StartsWithAscii(const MailChars& chars, std::size_t i, std::size_t end, std::string_view lowerAscii) {
+  if (end - i < lowerAscii.size())
+    return false;
+  for (std::size_t k = 0; k < lowerAscii.size(); ++k) {
+    if (ToLowerAscii(chars[i + k].ascii) != lowerAscii[k])
+      return false;
   }
-  return StartsWithIgnoringAsciiCase(head, "http://") || StartsWithIgnoringAsciiCase(head, "https://");
+  return true;
+}
+
+// Whether chars [first, end) hold "http://" or "https://" in any case.
+bool HoldsWebScheme(const MailChars& chars, std::size_t first, std::size_t end) {
+  for (std::size_t i = first; i < end; ++i) {
+    if (StartsWithAscii(chars, i, end, "http://") || StartsWithAscii(chars, i, end, "https://"))
+      return true;
+  }
+  return false;
+}
+
+std::size_t LastWordStart(const MailChars& chars, const Line& line) {
+  std::size_t i = line.end;
+  while (i > line.first && !IsBlank(chars[i - 1]))
+    --i;
+  return i;
+}
+
+std::size_t FirstWordEnd(const MailChars& chars, const Line& line) {
+  std::size_t i = line.first;
+  while (i < line.end && !IsBlank(chars[i]))
+    ++i;
+  return i;
+}
+
+// Mail programs wrap at 72 to 76 characters; a shorter line was ended by
+// its writer.
+constexpr std::size_t kWrappedLineLength = 60;
+
+// Whether the break after line falls inside a web address that next goes on
+// with. The address reaches the break when the line's last word holds
+// "http://" or "https://", or when the line is one word and the break before
+// it fell inside the address too (addressRunsIn). next goes on with it when
+// its first word holds no scheme of its own and either next is that one word
+// or line is as long as a wrapped one: a short line followed by words was
+// ended by its writer.
+bool WrapsAddress(const MailChars& chars, const Line& line, bool addressRunsIn, const Line& next) {
+  if (!IsAddressChar(chars[line.end - 1]))
+    return false;
+  const std::size_t lastWord = LastWordStart(chars, line);
+  if (!(addressRunsIn && lastWord == line.first) && !HoldsWebScheme(chars, lastWord, line.end))
+    return false;
+  const std::size_t nextWordEnd = FirstWordEnd(chars, next);
+  if (HoldsWebScheme(chars, next.first, nextWordEnd))
+    return false;
+  return nextWordEnd == next.end || line.end - line.begin >= kWrappedLineLength;
 }
 
 // Two words of one Japanese sentence. A lead byte without its trail never
@@ -166,11 +221,12 @@ std::basic_string<Char> Clean(std::basic_string_view<Char> text, const MailChars
   const std::vector<Line> lines = CutIntoLines(chars);
   std::basic_string<Char> out;
   out.reserve(text.size());
-  const bool wrappedAddress = IsWrappedAddress(chars, lines);
+  bool addressRunsIn = false;
   for (std::size_t k = 0; k < lines.size(); ++k) {
     if (k > 0) {
-      const MailChar& last = chars[lines[k - 1].end - 1];
-      if (!(wrappedAddress && !last.brokenLead) && !JoinsWithoutSpace(last, chars[lines[k].first]))
+      const Line& line = lines[k - 1];
+      addressRunsIn = WrapsAddress(chars, line, addressRunsIn, lines[k]);
+      if (!addressRunsIn && !JoinsWithoutSpace(chars[line.end - 1], chars[lines[k].first]))
         out.push_back(Char(' '));
     }
     AppendFoldingBlanks(out, text, chars, lines[k]);

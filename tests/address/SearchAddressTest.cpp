@@ -101,6 +101,10 @@ TEST(SearchAddress, CleansTheSelectionThenEncodesIt) {
       {"wrapped address, UTF-8", u"https://example.com/a\r\nb/c", "", kUtf8, true, "https://example.com/ab/c", kOpens},
       {"quoted address", u"> https://example.com/\r\n> 検索", "", kUtf8, true, "https://example.com/%E6%A4%9C%E7%B4%A2",
        kOpens},
+      {"address, then a line of words", u"https://example.com/a\r\nThanks for the help", "https://e/?q=", kSjis, true,
+       "https://e/?q=https%3A%2F%2Fexample.com%2Fa+Thanks+for+the+help", kOpens},
+      {"two addresses on two lines are no one address", u"https://a.example/x\r\nhttps://b.example/y", "", kUtf8, true,
+       "https://a.example/x https://b.example/y", AddressRefusal::NotWebAddress},
   };
   ExpectAddresses(cases, sizeof cases / sizeof cases[0]);
 }
