@@ -234,12 +234,32 @@ std::basic_string<Char> Clean(std::basic_string_view<Char> text, const MailChars
   return out;
 }
 
+template <typename Char>
+std::basic_string_view<Char> TrimBlanks(std::basic_string_view<Char> text, const MailChars& chars) {
+  const auto isBlank = [](const MailChar& c) { return c.kind == CharKind::Blank || c.kind == CharKind::LineBreak; };
+  std::size_t first = 0;
+  std::size_t end = chars.size();
+  while (first < end && isBlank(chars[first]))
+    ++first;
+  while (end > first && isBlank(chars[end - 1]))
+    --end;
+  if (first == end)
+    return {};
+  return text.substr(chars[first].begin, chars[end - 1].begin + chars[end - 1].size - chars[first].begin);
+}
+
 }  // namespace
 
 std::u16string CleanMailText(std::u16string_view text) { return Clean(text, SplitUnicode(text)); }
 
 std::string CleanMailText(std::string_view ansi, IsLeadByteFn isLead, const AnsiMarks& marks) {
   return Clean(ansi, SplitAnsi(ansi, isLead, marks));
+}
+
+std::u16string_view TrimMailBlanks(std::u16string_view text) { return TrimBlanks(text, SplitUnicode(text)); }
+
+std::string_view TrimMailBlanks(std::string_view ansi, IsLeadByteFn isLead, const AnsiMarks& marks) {
+  return TrimBlanks(ansi, SplitAnsi(ansi, isLead, marks));
 }
 
 }  // namespace kf

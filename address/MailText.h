@@ -54,4 +54,10 @@ std::u16string CleanMailText(std::u16string_view text);
 // trail.
 std::string CleanMailText(std::string_view ansi, IsLeadByteFn isLead, const AnsiMarks& marks);
 
+// text without the blanks and line breaks (space, tab, CR, LF, U+3000) at
+// either end; "" when it holds nothing else. The ANSI form reads characters
+// as CleanMailText does.
+std::u16string_view TrimMailBlanks(std::u16string_view text);
+std::string_view TrimMailBlanks(std::string_view ansi, IsLeadByteFn isLead, const AnsiMarks& marks);
+
 }  // namespace kf

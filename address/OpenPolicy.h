@@ -29,7 +29,7 @@ constexpr std::size_t kMaxAddressBytes = 32767;
 // policy's reasons; BuildSearchAddress (SearchAddress.h) adds Empty.
 enum class AddressRefusal {
   None,                // address is to be opened
-  Empty,               // nothing to search (empty selection, or empty after cleaning): silent, no message
+  Empty,               // nothing to search (nothing selected, or only blanks to clean): silent, no message
   NotWebAddress,       // neither the template's own scheme nor a plain web address
   BareAddressHost,     // empty template: a '\' or '@' before the first '/' after the host
   BareAddressPercent,  // empty template: a '%' not followed by two hex digits
