@@ -61,11 +61,6 @@ AddressRefusal CheckTemplate(const std::string& tmpl, IsLeadByteFn isLead);
 //   broken escape is decoded differently by each reader (BareAddressPercent).
 AddressRefusal CheckAddress(const std::string& tmpl, const std::string& address, IsLeadByteFn isLead);
 
-// True when CheckAddress has no refusal.
-inline bool MayOpenAddress(const std::string& tmpl, const std::string& address, IsLeadByteFn isLead) {
-  return CheckAddress(tmpl, address, isLead) == AddressRefusal::None;
-}
-
 // text as one readable line for a message box: control characters become
 // blanks or "?", a lead byte without its trail byte "?", and a text longer
 // than maxBytes is cut at a character boundary with "..." appended (so the
