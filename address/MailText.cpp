@@ -170,8 +170,9 @@ std::size_t FirstWordEnd(const MailChars& chars, const Line& line) {
   return i;
 }
 
-// Mail programs wrap at 72 to 76 characters; a shorter line was ended by
-// its writer.
+// A line this long, quote marks included, may have been wrapped: mail
+// programs wrap at 72 to 76 characters, and a line cut before a long word
+// falls somewhat short of that. A shorter one was ended by its writer.
 constexpr std::size_t kWrappedLineLength = 60;
 
 // Whether the break after line falls inside a web address that next goes on
