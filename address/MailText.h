@@ -9,10 +9,17 @@
 //    quote mark. Marks elsewhere on a line ("a|b") stay.
 // 3. Blanks at the start and end of every line go; lines left empty are
 //    dropped.
-// 4. The lines are joined: with nothing between two characters outside ASCII
-//    (two Japanese words of one sentence), else with one space. When the
-//    lines joined with nothing begin with "http://" or "https://" (a wrapped
-//    address), every break is joined with nothing.
+// 4. The lines are joined with one space, except
+//    - with nothing where the break wraps a web address: the line's last
+//      word holds "http://" or "https://" (any case), or the line is one
+//      word that an address wrapped onto; the line ends in a character an
+//      address holds unencoded (ASCII letters, digits, "-._~:/?#[]@!$&'()*+,;=%");
+//      the next line's first word holds no such scheme; and either the next
+//      line is one word or the address's line, quote marks included, is 60
+//      characters or longer (mail programs wrap at 72 to 76), so that it
+//      was wrapped rather than ended;
+//    - with nothing between two characters outside ASCII (two Japanese
+//      words of one sentence).
 // 5. Every run of blanks becomes one space.
 // The result is never longer than the text, and cleaning it again changes
 // nothing.
@@ -46,5 +53,11 @@ std::u16string CleanMailText(std::u16string_view text);
 // next line with nothing, where that line's first byte would become its
 // trail.
 std::string CleanMailText(std::string_view ansi, IsLeadByteFn isLead, const AnsiMarks& marks);
+
+// text without the blanks and line breaks (space, tab, CR, LF, U+3000) at
+// either end; "" when it holds nothing else. The ANSI form reads characters
+// as CleanMailText does.
+std::u16string_view TrimMailBlanks(std::u16string_view text);
+std::string_view TrimMailBlanks(std::string_view ansi, IsLeadByteFn isLead, const AnsiMarks& marks);
 
 }  // namespace kf

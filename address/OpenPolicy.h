@@ -29,7 +29,7 @@ constexpr std::size_t kMaxAddressBytes = 32767;
 // policy's reasons; BuildSearchAddress (SearchAddress.h) adds Empty.
 enum class AddressRefusal {
   None,                // address is to be opened
-  Empty,               // nothing to search (empty selection, or empty after cleaning): silent, no message
+  Empty,               // nothing to search (nothing selected, or only blanks to clean): silent, no message
   NotWebAddress,       // neither the template's own scheme nor a plain web address
   BareAddressHost,     // empty template: a '\' or '@' before the first '/' after the host
   BareAddressPercent,  // empty template: a '%' not followed by two hex digits
@@ -61,11 +61,6 @@ AddressRefusal CheckTemplate(const std::string& tmpl, IsLeadByteFn isLead);
 //   reads (BareAddressHost), and every '%' followed by two hex digits, for a
 //   broken escape is decoded differently by each reader (BareAddressPercent).
 AddressRefusal CheckAddress(const std::string& tmpl, const std::string& address, IsLeadByteFn isLead);
-
-// True when CheckAddress has no refusal.
-inline bool MayOpenAddress(const std::string& tmpl, const std::string& address, IsLeadByteFn isLead) {
-  return CheckAddress(tmpl, address, isLead) == AddressRefusal::None;
-}
 
 // text as one readable line for a message box: control characters become
 // blanks or "?", a lead byte without its trail byte "?", and a text longer

@@ -41,7 +41,10 @@ struct SearchAddress {
 // UTF-8 engines take the Unicode selection, Shift-JIS and EUC-JP engines the
 // ANSI one; it is cleaned (CleanMailText) unless the engine says clean=0,
 // converted to the engine's encoding, built into the template (BuildSearchUrl,
-// BuildUtf8SearchUrl) and checked (CheckAddress). A template CheckTemplate
+// BuildUtf8SearchUrl) and checked (CheckAddress). Cleaning never throws a
+// selection away: when it leaves nothing of one that holds more than blanks
+// (">>"), the selection is searched as selected, trimmed (TrimMailBlanks). A
+// selection of nothing or only blanks is Empty. A template CheckTemplate
 // refuses is refused before anything else, even for an empty selection.
 // isLead and marks describe the ANSI code page of selection.ansi and of the
 // template.

@@ -1,8 +1,13 @@
 // CleanMailText over arbitrary text, in both forms. Whatever the input, the
 // cleaned text is one line (no CR, LF or tab), has no blank at either end nor
 // two in a row, is never longer than the input, and cleaning it again changes
-// nothing. A third mode builds the same text as UTF-16 and as Shift-JIS from
-// a small alphabet and checks that both forms clean to the same text.
+// nothing (it has no line break left to join, nor a quote mark or blank at
+// its start). Of Unicode text it loses no character but blanks, line breaks
+// and quote marks, and a text without a web scheme, quote marks or anything
+// outside ASCII has its line breaks treated as blanks: only an address or
+// two characters outside ASCII are ever joined with nothing. A third mode
+// builds the same text as UTF-16 and as Shift-JIS from a small alphabet and
+// checks that both forms clean to the same text.
 // Input: the last byte picks the mode (Unicode, ANSI in one of three kinds of
 // code page, or both forms); the rest is the text (little-endian units for
 // Unicode, bytes otherwise).
@@ -13,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "AsciiText.h"
 #include "FuzzInput.h"
 #include "MailText.h"
 
@@ -29,12 +35,47 @@ void CheckOneLine(const Text& in, const Text& out) {
   }
 }
 
+bool IsBlankOrBreak(char16_t unit) {
+  return unit == u' ' || unit == u'\t' || unit == u'\r' || unit == u'\n' || unit == u'\u3000';
+}
+
+bool IsQuoteMark(char16_t unit) { return unit == u'>' || unit == u'|' || unit == u'\uFF1E' || unit == u'\uFF5C'; }
+
+std::u16string WithoutBlanksAndQuoteMarks(const std::u16string& text) {
+  std::u16string out;
+  for (const char16_t unit : text) {
+    if (!IsBlankOrBreak(unit) && !IsQuoteMark(unit))
+      out.push_back(unit);
+  }
+  return out;
+}
+
+// ASCII without quote marks, in which no line holds "http://" or "https://".
+bool CannotHoldAWrappedAddress(const std::u16string& text) {
+  std::string ascii;
+  for (const char16_t unit : text) {
+    if (unit >= 0x80 || IsQuoteMark(unit))
+      return false;
+    ascii.push_back(kf::ToLowerAscii(static_cast<char>(unit)));
+  }
+  return ascii.find("http://") == std::string::npos && ascii.find("https://") == std::string::npos;
+}
+
 void CheckUnicode(const std::u16string& text) {
   const std::u16string clean = kf::CleanMailText(text);
   CheckOneLine(text, clean);
   for (const char16_t unit : clean)
     KF_CHECK(unit != u'\u3000');
   KF_CHECK(kf::CleanMailText(clean) == clean);
+  KF_CHECK(WithoutBlanksAndQuoteMarks(clean) == WithoutBlanksAndQuoteMarks(text));
+  if (CannotHoldAWrappedAddress(text)) {
+    std::u16string oneLine = text;
+    for (char16_t& unit : oneLine) {
+      if (unit == u'\r' || unit == u'\n')
+        unit = u' ';
+    }
+    KF_CHECK(kf::CleanMailText(oneLine) == clean);
+  }
 }
 
 void CheckAnsi(const std::string& text, kf::IsLeadByteFn isLead, const kf::AnsiMarks& marks) {
@@ -56,7 +97,8 @@ const Letter kAlphabet[] = {
     {u'\u666E', "\x95\x81"}, {u'\u30FC', "\x81\x5B"}, {u'\uFF71', "\xB1"},
 };
 
-// Bytes below 0x80 stand for themselves, the others for a letter.
+// Bytes below 0x80 stand for themselves, the others for a letter; mostly
+// ASCII, the Unicode form meets the properties that need it.
 void CheckBothForms(const std::vector<std::uint8_t>& bytes) {
   std::u16string unicode;
   std::string sjis;
@@ -70,6 +112,7 @@ void CheckBothForms(const std::vector<std::uint8_t>& bytes) {
       sjis += letter.sjis;
     }
   }
+  CheckUnicode(unicode);
   std::string expected;
   for (const char16_t unit : kf::CleanMailText(unicode)) {
     if (unit < 0x80) {

@@ -1,4 +1,4 @@
-// MayOpenAddress (CheckAddress) and AbbreviateForMessage over arbitrary
+// CheckAddress and AbbreviateForMessage over arbitrary
 // templates and words.
 // Input: template (backslash-escaped, ended by a backslash and any other
 // byte), then the word; the last bytes pick the code page and the length
@@ -15,6 +15,10 @@
 #include "UrlBuild.h"
 
 namespace {
+
+bool Opens(const std::string& tmpl, const std::string& address, kf::IsLeadByteFn isLead) {
+  return kf::CheckAddress(tmpl, address, isLead) == kf::AddressRefusal::None;
+}
 
 void CheckAbbreviation(const std::string& text, std::size_t maxBytes, kf::IsLeadByteFn isLead) {
   const std::string out = kf::AbbreviateForMessage(text, maxBytes, isLead);
@@ -64,11 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The address as the search command builds it, and the word taken as an
   // address on its own, against the same template.
   const std::string built = kf::BuildSearchUrl(tmpl, word, isLead);
-  if (kf::MayOpenAddress(tmpl, built, isLead))
+  if (Opens(tmpl, built, isLead))
     kffuzz::CheckAllowed(tmpl, built, isLead);
-  if (kf::MayOpenAddress(tmpl, word, isLead))
+  if (Opens(tmpl, word, isLead))
     kffuzz::CheckAllowed(tmpl, word, isLead);
-  if (kf::MayOpenAddress("", word, isLead))
+  if (Opens("", word, isLead))
     kffuzz::CheckAllowed("", word, isLead);
   // The template alone decides this refusal, whatever the address.
   KF_CHECK((kf::CheckAddress(tmpl, word, isLead) == kf::AddressRefusal::PathSchemeWithWord) ==

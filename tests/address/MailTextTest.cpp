@@ -43,10 +43,38 @@ TEST(MailText, JoinsWrappedLines) {
       {"half-width katakana is outside ASCII", u"ｱ\r\nｲ", u"ｱｲ"},
       {"full-width mark at a line end is outside ASCII", u"引用＞\r\n検索", u"引用＞検索"},
       {"empty lines are dropped", u"a\r\n\r\n \r\n\tb", u"a b"},
-      {"wrapped address joins with nothing", u"https://example.com/a\r\nb/c", u"https://example.com/ab/c"},
-      {"wrapped address, any case, every break", u"HTTP://x/\r\n>a\r\nb", u"HTTP://x/ab"},
-      {"address broken inside its scheme", u"http\r\n://x", u"http://x"},
-      {"an address later in the text is not wrapped", u"see http://x\r\ny", u"see http://x y"},
+  };
+  ExpectCleaned(cases, sizeof cases / sizeof cases[0]);
+}
+
+// A break inside an address joins with nothing, any other after it with a
+// space: the next line goes on with the address when it is one word, or
+// when the address's line is long enough to have been wrapped.
+TEST(MailText, JoinsOnlyAWrappedAddressWithNothing) {
+  const std::u16string line75 = u"https://example.com/" + std::u16string(54, u'x') + u"/";
+  const std::u16string more75(75, u'y');
+  const std::u16string quoted60 = u"> https://e/" + std::u16string(48, u'a');
+  const std::u16string plain59 = u"https://e/" + std::u16string(49, u'a');
+  const CleanCase cases[] = {
+      {"address onto one word", u"https://example.com/a\r\nb/c", u"https://example.com/ab/c"},
+      {"any case, over every break", u"HTTP://x/\r\n>a\r\nb", u"HTTP://x/ab"},
+      {"short address line, then words", u"https://example.com/a\r\nThanks for the help",
+       u"https://example.com/a Thanks for the help"},
+      {"next line starts an address of its own", u"https://a.example/x\r\nhttps://b.example/y",
+       u"https://a.example/x https://b.example/y"},
+      {"long address line, then words", line75 + u"\r\npath/page.html and more text",
+       line75 + u"path/page.html and more text"},
+      {"over three lines", line75 + u"\r\n> " + more75 + u"\r\n> end.html and more",
+       line75 + more75 + u"end.html and more"},
+      {"60 characters counting the quote marks", quoted60 + u"\r\nb c", quoted60.substr(2) + u"b c"},
+      {"59 characters", plain59 + u"\r\nb c", plain59 + u" b c"},
+      {"address after words on its line", u"see http://x\r\ny", u"see http://xy"},
+      {"address right after other text", u"URL:https://e/a\r\nb", u"URL:https://e/ab"},
+      {"address onto Japanese", u"https://e/\r\n検索", u"https://e/検索"},
+      {"a line with words ends the address", line75 + u"\r\nb c\r\nd", line75 + u"b c d"},
+      {"address ended before the break", u"https://e/a b\r\nc", u"https://e/a b c"},
+      {"break after no address character", u"<https://e/a>\r\nb", u"<https://e/a> b"},
+      {"break inside the scheme", u"http\r\n://x", u"http ://x"},
       {"no address without the slashes", u"http:x\r\ny", u"http:x y"},
   };
   ExpectCleaned(cases, sizeof cases / sizeof cases[0]);

@@ -90,7 +90,11 @@ TEST(SearchAddress, CleansTheSelectionThenEncodesIt) {
       {"blanks around", u"  word　", "https://e/?q=", kUtf8, true, "https://e/?q=word", kOpens},
       {"blanks inside", u"a  \t b", "https://e/?q=", kSjis, true, "https://e/?q=a+b", kOpens},
       {"bar inside a line", u"a|b", "https://e/?q=", kSjis, true, "https://e/?q=a%7Cb", kOpens},
-      {"quote marks only", u">>\r\n>", "https://e/?q=", kSjis, true, "", AddressRefusal::Empty},
+      {"quote marks only: searched as selected, trimmed", u" >>\r\n> 　\r\n", "https://e/?q=", kSjis, true,
+       "https://e/?q=%3E%3E%0D%0A%3E", kOpens},
+      {"quote marks only, UTF-8", u"　>>\t", "https://e/?q=", kUtf8, true, "https://e/?q=%3E%3E", kOpens},
+      {"quote marks only, bare address", u">>", "", kUtf8, true, ">>", AddressRefusal::NotWebAddress},
+      {"blanks and line breaks only", u" \r\n　\t\n", "https://e/?q=", kSjis, true, "", AddressRefusal::Empty},
       {"blanks only, UTF-8", u" 　", "https://e/?q=", kUtf8, true, "", AddressRefusal::Empty},
       {"nothing selected", u"", "https://e/?q=", kSjis, true, "", AddressRefusal::Empty},
       {"clean=0 sends the raw text", u"a\r\nb", "https://e/?q=", kSjis, false, "https://e/?q=a%0D%0Ab", kOpens},
@@ -101,6 +105,10 @@ TEST(SearchAddress, CleansTheSelectionThenEncodesIt) {
       {"wrapped address, UTF-8", u"https://example.com/a\r\nb/c", "", kUtf8, true, "https://example.com/ab/c", kOpens},
       {"quoted address", u"> https://example.com/\r\n> 検索", "", kUtf8, true, "https://example.com/%E6%A4%9C%E7%B4%A2",
        kOpens},
+      {"address, then a line of words", u"https://example.com/a\r\nThanks for the help", "https://e/?q=", kSjis, true,
+       "https://e/?q=https%3A%2F%2Fexample.com%2Fa+Thanks+for+the+help", kOpens},
+      {"two addresses on two lines are no one address", u"https://a.example/x\r\nhttps://b.example/y", "", kUtf8, true,
+       "https://a.example/x https://b.example/y", AddressRefusal::NotWebAddress},
   };
   ExpectAddresses(cases, sizeof cases / sizeof cases[0]);
 }
