@@ -22,6 +22,17 @@ HMODULE ThisModule();
 // own, it could unload the very code that drops it.
 Library KeepThisModuleLoaded();
 
+// An object of the library's that lives as long as the library is loaded
+// and is never destroyed by the C++ run-time at unload: that runs under the
+// loader lock, where no window, hook or library may be touched. What such an
+// object holds is given back at BKC_OnExit; a host that unloads the library
+// without it leaves it to the process.
+template <typename T>
+T& Resident() {
+  static T* const object = new T();
+  return *object;
+}
+
 // Full path of the module's file (null: the process's executable), however
 // long; "" when the platform cannot tell.
 std::string ModuleFileName(HMODULE module);

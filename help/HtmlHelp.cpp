@@ -1,11 +1,12 @@
 #include "HtmlHelp.h"
 
 #include "FileSystem.h"
+#include "Module.h"
 #include "Registry.h"
 
 namespace kf {
 
-HMODULE gHelpControl = nullptr;
+Library& gHelpControl = Resident<Library>();
 HtmlHelpAnsiFn gHtmlHelpAnsi = nullptr;
 
 namespace {
@@ -28,18 +29,17 @@ void LoadHelpControl() {
   const std::string path = LocateHelpControl();
   if (path.empty() || !IsFile(path))
     return;
-  gHelpControl = LoadLibraryA(path.c_str());
+  gHelpControl.Attach(LoadLibraryA(path.c_str()));
   if (!gHelpControl)
     return;
-  gHtmlHelpAnsi = reinterpret_cast<HtmlHelpAnsiFn>(GetProcAddress(gHelpControl, "HtmlHelpA"));
+  gHtmlHelpAnsi = reinterpret_cast<HtmlHelpAnsiFn>(GetProcAddress(gHelpControl.Get(), "HtmlHelpA"));
 }
 
 void UnloadHelpControl() {
   if (!gHelpControl)
     return;
-  FreeLibrary(gHelpControl);
-  gHelpControl = nullptr;
   gHtmlHelpAnsi = nullptr;
+  gHelpControl.Close();
 }
 
 HtmlHelpAnsiFn BoundHtmlHelp() {

@@ -7,13 +7,15 @@
 
 #include <string>
 
+#include "Handles.h"
+
 namespace kf {
 
 // The control's export HtmlHelpA.
 using HtmlHelpAnsiFn = HWND(WINAPI*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 
-// The loaded control and its entry; null while it is not loaded.
-extern HMODULE gHelpControl;
+// The loaded control and its entry; empty while it is not loaded.
+extern Library& gHelpControl;
 extern HtmlHelpAnsiFn gHtmlHelpAnsi;
 
 // Full path of the registered control, or "" when none is registered or its

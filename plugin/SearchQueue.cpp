@@ -66,19 +66,23 @@ struct Queue {
   DWORD handOffMs = 0;
 };
 
-QueueWindow gWindow;
-Queue gQueue;
-// The library's hold on itself while the queue's timer may call into it: a
-// host that unloads it without BKC_OnExit must not pull the code from under
-// a tick.
-Library gHold;
-// The hold of a queue that has finished, let go at the host's next call:
-// let go in the queue's last tick, it could unload the code of that tick.
-Library gFinishedHold;
-// The queue is opening an address (the shell may run a message loop) or
-// showing its report: code of the library is on the stack.
-bool gAdvancing = false;
-bool gReporting = false;
+struct SearchQueue {
+  QueueWindow window;
+  Queue queue;
+  // The library's hold on itself while the queue's timer may call into it:
+  // a host that unloads it without BKC_OnExit must not pull the code from
+  // under a tick.
+  Library hold;
+  // The hold of a queue that has finished, let go at the host's next call:
+  // let go in the queue's last tick, it could unload the code of that tick.
+  Library finishedHold;
+  // The queue is opening an address (the shell may run a message loop) or
+  // showing its report: code of the library is on the stack.
+  bool advancing = false;
+  bool reporting = false;
+};
+SearchQueue& gSearch = Resident<SearchQueue>();
+Queue& gQueue = gSearch.queue;
 
 bool LastOpenHandedOn() {
   if (gQueue.launched && WaitForSingleObject(gQueue.launched.Get(), 0) == WAIT_OBJECT_0)
@@ -107,29 +111,29 @@ void OpenNext() {
 void Finish() {
   const HWND owner = gQueue.owner;
   const std::string failures = std::move(gQueue.failures);
-  gWindow.Stop();
+  gSearch.window.Stop();
   gQueue = Queue();
-  gFinishedHold = std::move(gHold);
+  gSearch.finishedHold = std::move(gSearch.hold);
   if (failures.empty())
     return;
-  gReporting = true;
+  gSearch.reporting = true;
   ShowErrorBox(owner, UiText(IDS_SEARCHES_NOT_OPENED, {failures}));
-  gReporting = false;
+  gSearch.reporting = false;
 }
 
 void Advance() {
   // The shell may pump messages while it opens; a tick then must wait.
-  if (gAdvancing)
+  if (gSearch.advancing)
     return;
-  gAdvancing = true;
+  gSearch.advancing = true;
   try {
     while (!gQueue.waiting.empty() && LastOpenHandedOn())
       OpenNext();
   } catch (...) {
-    gAdvancing = false;
+    gSearch.advancing = false;
     throw;
   }
-  gAdvancing = false;
+  gSearch.advancing = false;
   if (gQueue.waiting.empty())
     Finish();
 }
@@ -141,15 +145,15 @@ void AddFailure(std::string& failures, const std::string& caption, const std::st
 }
 
 void QueueOpens(HWND owner, std::vector<QueuedOpen> opens, std::string failures) {
-  if (opens.empty() && !gWindow.Running()) {
+  if (opens.empty() && !gSearch.window.Running()) {
     if (!failures.empty())
       ShowErrorBox(owner, UiText(IDS_SEARCHES_NOT_OPENED, {failures}));
     return;
   }
-  if (!gWindow.Running()) {
-    gWindow.Start();
-    if (!gHold)
-      gHold = gFinishedHold ? std::move(gFinishedHold) : KeepThisModuleLoaded();
+  if (!gSearch.window.Running()) {
+    gSearch.window.Start();
+    if (!gSearch.hold)
+      gSearch.hold = gSearch.finishedHold ? std::move(gSearch.finishedHold) : KeepThisModuleLoaded();
   }
   gQueue.owner = owner;
   for (QueuedOpen& open : opens)
@@ -160,19 +164,19 @@ void QueueOpens(HWND owner, std::vector<QueuedOpen> opens, std::string failures)
 
 void LetGoOfFinishedQueue() noexcept {
   // The host is calling in: it holds a reference of its own.
-  if (!gAdvancing && !gReporting)
-    gFinishedHold.Close();
+  if (!gSearch.advancing && !gSearch.reporting)
+    gSearch.finishedHold.Close();
 }
 
 void ReleaseSearchQueue() noexcept {
-  gWindow.Stop();
+  gSearch.window.Stop();
   gQueue = Queue();
   // The host holds its own reference while it calls in here, so this only
   // lets the library go when the host frees it; not while a message loop
   // that is to return into this library is on the stack.
-  if (!gAdvancing && !gReporting) {
-    gHold.Close();
-    gFinishedHold.Close();
+  if (!gSearch.advancing && !gSearch.reporting) {
+    gSearch.hold.Close();
+    gSearch.finishedHold.Close();
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "ErrorBox.h"
 #include "Handles.h"
+#include "Module.h"
 #include "SettingTextIds.h"
 #include "UiText.h"
 
@@ -12,42 +13,45 @@ namespace kf {
 namespace {
 
 // A hook procedure has no object of its own: what it serves is here.
-WindowsHook gHook;
-std::function<void(MSG&)> gPreview;
-HWND gErrorOwner = nullptr;
+struct Hook {
+  WindowsHook hook;
+  std::function<void(MSG&)> preview;
+  HWND errorOwner = nullptr;
+};
+Hook& gHook = Resident<Hook>();
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION && wParam == PM_REMOVE && gPreview) {
+  if (code == HC_ACTION && wParam == PM_REMOVE && gHook.preview) {
     try {
-      gPreview(*reinterpret_cast<MSG*>(lParam));
+      gHook.preview(*reinterpret_cast<MSG*>(lParam));
     } catch (...) {
-      ShowCurrentException(gErrorOwner);
+      ShowCurrentException(gHook.errorOwner);
     }
   }
-  return CallNextHookEx(gHook.Get(), code, wParam, lParam);
+  return CallNextHookEx(gHook.hook.Get(), code, wParam, lParam);
 }
 
 }  // namespace
 
 void HookDialogKeyboard(std::function<void(MSG&)> preview, HWND errorOwner) {
-  gPreview = std::move(preview);
-  gErrorOwner = errorOwner;
-  if (gHook)
+  gHook.preview = std::move(preview);
+  gHook.errorOwner = errorOwner;
+  if (gHook.hook)
     return;
   // Of this thread only, with no module: the procedure is in this library,
   // which the dialog keeps loaded while the hook exists.
-  gHook.Attach(SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));
-  if (!gHook) {
+  gHook.hook.Attach(SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));
+  if (!gHook.hook) {
     const DWORD error = GetLastError();
-    gPreview = nullptr;
+    gHook.preview = nullptr;
     throw Error(UiText(IDS_KEYBOARD_NOT_HOOKED, {SystemMessage(error)}));
   }
 }
 
 void UnhookDialogKeyboard() noexcept {
-  gHook.Close();
-  gPreview = nullptr;
-  gErrorOwner = nullptr;
+  gHook.hook.Close();
+  gHook.preview = nullptr;
+  gHook.errorOwner = nullptr;
 }
 
 }  // namespace kf

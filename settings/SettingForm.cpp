@@ -400,31 +400,34 @@ void SettingForm::OnHomepageClicked() {
 
 namespace {
 
-std::unique_ptr<SettingForm> gSettingForm;
-// The library's hold on itself for as long as the dialog exists: a host
-// that frees the library without BKC_OnExit must not leave a window, a hook
-// or a window class behind that calls into code that is gone.
-Library gHold;
+struct TheDialog {
+  std::unique_ptr<SettingForm> form;
+  // The library's hold on itself for as long as the dialog exists: a host
+  // that frees the library without BKC_OnExit must not leave a window, a
+  // hook or a window class behind that calls into code that is gone.
+  Library hold;
+};
+TheDialog& gDialog = Resident<TheDialog>();
 
 }  // namespace
 
 void ShowSettingForm(const std::string& iniPath, const std::string& engineDir) {
-  if (!gSettingForm) {
+  if (!gDialog.form) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    gSettingForm = std::make_unique<SettingForm>(iniPath, engineDir);
-    if (!gHold)
-      gHold = KeepThisModuleLoaded();
+    gDialog.form = std::make_unique<SettingForm>(iniPath, engineDir);
+    if (!gDialog.hold)
+      gDialog.hold = KeepThisModuleLoaded();
   }
-  gSettingForm->Show();
+  gDialog.form->Show();
 }
 
 void ReleaseSettingForm() noexcept {
   UnhookDialogKeyboard();
-  gSettingForm.reset();
+  gDialog.form.reset();
   // The host holds its own reference while it calls in here: this only
   // lets the library go when the host frees it.
-  gHold.Close();
+  gDialog.hold.Close();
 }
 
 }  // namespace kf

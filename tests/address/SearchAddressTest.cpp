@@ -25,6 +25,8 @@ const char* Name(AddressRefusal refusal) {
       return "PathSchemeWithWord";
     case AddressRefusal::TooLong:
       return "TooLong";
+    case AddressRefusal::TooLongForShell:
+      return "TooLongForShell";
   }
   return "?";
 }

@@ -54,4 +54,26 @@ TEST(GlobalLockGuard, LocksForItsLifetime) {
   EXPECT_EQ(0u, GlobalFlags(mem.Get()) & GMEM_LOCKCOUNT);
 }
 
+TEST(Scopes, GiveBackWhatTheyTookWhicheverWayTheyEnd) {
+  const kf::ClientDC screen(nullptr);
+  ASSERT_NE(nullptr, screen.Get());
+  const HGDIOBJ before = GetCurrentObject(screen.Get(), OBJ_FONT);
+  const kf::GdiObject font(CreateFontA(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial"));
+  {
+    const kf::SelectedObject selected(screen.Get(), font.Get());
+    EXPECT_EQ(font.Get(), GetCurrentObject(screen.Get(), OBJ_FONT));
+  }
+  EXPECT_EQ(before, GetCurrentObject(screen.Get(), OBJ_FONT));
+
+  const HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, owner);
+  {
+    const kf::OpenClipboardScope clipboard(owner, 500);
+    ASSERT_TRUE(clipboard.IsOpen());
+    EXPECT_EQ(owner, GetOpenClipboardWindow());
+  }
+  EXPECT_EQ(nullptr, GetOpenClipboardWindow());
+  DestroyWindow(owner);
+}
+
 }  // namespace

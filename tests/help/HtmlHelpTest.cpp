@@ -19,10 +19,10 @@ TEST(HelpControl, LocatesLoadsBindsAndFreesTheRegisteredControl) {
 
   LoadHelpControl();
   ASSERT_TRUE(gHelpControl);
-  const HMODULE module = gHelpControl;
+  const HMODULE module = gHelpControl.Get();
   EXPECT_TRUE(gHtmlHelpAnsi);
   LoadHelpControl();
-  EXPECT_EQ(module, gHelpControl) << "a second load changes nothing";
+  EXPECT_EQ(module, gHelpControl.Get()) << "a second load changes nothing";
 
   UnloadHelpControl();
   EXPECT_FALSE(gHelpControl);

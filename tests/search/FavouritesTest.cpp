@@ -49,6 +49,22 @@ TEST_F(FavouritesTest, FavouritesFollowSearchEnginesSortedAndAtMostFive) {
   EXPECT_EQ(0, boxes_.Count());
 }
 
+// Two favourites of one name each show their folder, so that the user can
+// tell them apart; a name of its own stays as it is.
+TEST_F(FavouritesTest, FavouritesOfTheSameNameShowTheirFolders) {
+  for (const char* name : {"A/Google", "B/Sub/Google", "Maps"}) {
+    sandbox_.WriteEngine(std::string(name) + ".ini", std::string("kftest://") + name + "/?q=");
+    SetEngineKey(std::string(name) + ".ini", "pin", "1");
+  }
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with Google (A)",
+                     "Search with Google (B\\Sub)", "Search with Maps"}),
+            HostCaptions());
+  SelectInMail("one word here", "word");
+  ASSERT_TRUE(sandbox_.Pick(3, "Search with Google (B\\Sub)"));
+  ASSERT_TRUE(urls_.WaitForLines(1));
+  EXPECT_EQ("kftest://B/Sub/Google/?q=word", urls_.Lines()[0]);
+}
+
 TEST_F(FavouritesTest, AFavouriteSearchesAsItsFolderItemDoes) {
   sandbox_.WriteEngine("Web/Google.ini", std::string("kftest://g/?q=[WORD]&x"), "sjis");
   SetEngineKey("Web/Google.ini", "pin", "1");

@@ -17,7 +17,8 @@ using Strings = std::vector<std::string>;
 
 class JapaneseMenuTest : public SearchFixture {
  protected:
-  std::string Language() const override { return "ja"; }
+  // The setting is read without regard to case.
+  std::string Language() const override { return "Ja"; }
 };
 
 // Japanese under the Japanese code page; English whatever the setting says

@@ -1,13 +1,10 @@
 // The dialog as a window: its creation and the one instance, its controls and
-// their anchors, geometry kept in the plug-in INI file, keyboard, help, link,
-// and a picture of it.
+// their anchors, geometry kept in the plug-in INI file, keyboard, help and
+// link.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "Screenshot.h"
 #include "SettingDriver.h"
 #include "Version.h"
 
@@ -454,50 +451,6 @@ TEST_F(DialogWindow, TheLinkLabelOpensItsAddressWithTheShell) {
   EXPECT_TRUE(SendMessageA(dialog.Form(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
   EXPECT_EQ(LoadCursor(nullptr, IDC_HAND), GetCursor());
-}
-
-// The picture in the README. Wine reads its font replacements and window
-// decoration setting at process start, so the test sets them in the prefix
-// and takes the picture in a fresh run of this program.
-TEST_F(DialogWindow, ScreenshotWithJapaneseNamesAndAHiddenFolder) {
-  if (!kft::IsCodePage932())
-    GTEST_SKIP() << "Japanese names need code page 932";
-  if (!std::getenv("KF_SETTINGS_SCREENSHOT")) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0, KEY_SET_VALUE,
-                    nullptr, &key, nullptr);
-    RegSetValueExA(key, "MS PGothic", 0, REG_SZ, reinterpret_cast<const BYTE*>("IPAPGothic"), 11);
-    RegCloseKey(key);
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\settings_dialog_tests.exe\\X11 Driver", 0,
-                    nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
-    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    RegCloseKey(key);
-    SetEnvironmentVariableA("KF_SETTINGS_SCREENSHOT", "1");
-    const kft::ProcessResult run =
-        kft::RunProgram(kft::BinFile("settings_dialog_tests.exe"),
-                        {"--gtest_filter=DialogWindow.ScreenshotWithJapaneseNamesAndAHiddenFolder"}, 60000);
-    SetEnvironmentVariableA("KF_SETTINGS_SCREENSHOT", nullptr);
-    ASSERT_TRUE(run.started);
-    EXPECT_EQ(0u, run.exitCode) << run.out;
-    return;
-  }
-  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"Google.ini"), std::string("https://www.google.com/search?q=[WORD]"));
-  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"ウィキペディア.ini"), std::string("https://ja.wikipedia.org/wiki/[WORD]"),
-                      std::string("euc"));
-  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"辞書/英和辞典.ini"), std::string("https://ejje.example/[WORD]"));
-  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"辞書/国語辞典.ini"), std::string("https://kokugo.example/[WORD]"),
-                      std::string("sjis"), FILE_ATTRIBUTE_HIDDEN);
-  sandbox.MakeFolder(kft::Utf8ToAnsi(u8"ニュース"), FILE_ATTRIBUTE_HIDDEN);
-  sandbox.WriteEngine(kft::Utf8ToAnsi(u8"ニュース/新聞.ini"), std::string("https://news.example/[WORD]"));
-  ASSERT_TRUE(Open());
-  dialog.SelectNode(kft::Utf8ToAnsi(u8"辞書"));
-  dialog.ClickItem(1);
-  dialog.Pump(300);
-  const std::string folder = kft::ExeDir() + "..\\screenshots";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  std::string error;
-  ASSERT_TRUE(kfhost::SaveScreenshot(kft::AnsiToWide(folder + "\\setting-dialog.png"), dialog.Form(), error))
-      << error;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "MessageBoxWatcher.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "HostWindow.h"
 #include "Text.h"
@@ -100,6 +101,8 @@ void MessageBoxWatcher::OnActivate(HWND box) {
   if (!seen.HasButton(answer) && !seen.buttons.empty())
     answer = seen.buttons.front();
   seen.answer = answer;
+  // In the test's output, so that a box nobody expected says what it was.
+  std::fprintf(stderr, "[message box] %s\n", seen.TextUtf8().c_str());
   boxes_.push_back(seen);
   // Posted: the box's own message loop picks it up as a click once it runs.
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
