@@ -8,9 +8,10 @@
 // journal on disk for as long as the store is changed, so that a run ended
 // from outside loses nothing: the next run restores it first.
 //
-// No window, no message, no arguments: the exit code is the whole report.
-// The common helpers are linked in statically; nothing of the plug-in is
-// needed at run time.
+// No window and no arguments: the exit code is the report. A message box
+// appears only when a person must know something the exit code cannot say,
+// and Kestrelclean waits for it to be answered. The common helpers are linked
+// in statically; nothing of the plug-in is needed at run time.
 #include <windows.h>
 
 #include <cstdint>
@@ -21,13 +22,14 @@
 #include <vector>
 
 #include "AsciiText.h"
+#include "CleanTextIds.h"
 #include "EngineStore.h"  // kEngineFolderName alone: the store's code is not linked
-#include "ErrorBox.h"
 #include "FileSystem.h"
 #include "Handles.h"
 #include "Module.h"
 #include "Path.h"
 #include "Registry.h"
+#include "UiText.h"
 
 namespace kf {
 namespace {
@@ -39,7 +41,26 @@ enum ExitCode : int {
   kExitToolNotStarted = 2,     // everything restored
   kExitJournalUnreadable = 3,  // an earlier run's journal is left as it is; nothing changed
   kExitUnexpected = 4,         // out of memory, say: whatever was changed is restored
+  kExitAlreadyRunning = 5,     // another run is under way: nothing changed, the user told
 };
+
+// ANSI text of the process's code page as UTF-16.
+std::wstring Wide(const std::string& text) {
+  if (text.empty())
+    return std::wstring();
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
+
+// What Kestrelclean has to say, in a box of its own: there is no window to
+// own it, and nothing else of the program is on screen to bring it forward.
+// The text is ANSI (it holds paths as their bytes stand); the wide call shows
+// its Japanese right under code page 932.
+void Tell(const std::string& text) {
+  ::MessageBoxW(nullptr, Wide(text).c_str(), L"Kestrelclean", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
 
 std::string CurrentDirectory() {
   std::string dir(MAX_PATH, '\0');
@@ -128,7 +149,7 @@ class AttributeRecord {
         full = std::move(buf);
       }
     }
-    std::wstring wide = AnsiToWide(full);
+    std::wstring wide = Wide(full);
     if (!wide.empty())
       ::CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
     return wide;
@@ -417,7 +438,54 @@ bool RunSetupTool(const std::string& toolDir) {
   return true;
 }
 
+// ---------------------------------------------------------------------------
+// One run at a time
+
+// A second start while a run is under way must touch neither the store nor
+// the journal: its restore would give the first run's tool hidden and
+// read-only engines again, and it would take the first run's journal for
+// one left behind. A named mutex, held until the process ends, marks the
+// run. Per session: what it guards against is a user who starts the program
+// again because nothing seemed to happen.
+constexpr wchar_t kRunMutexName[] = L"Local\\Kestrelclean.Run";
+
+// True when this process holds the mutex now; otherwise the user has been
+// told why the run stops.
+bool TakeRunLock(KernelHandle& lock) {
+  lock.Attach(::CreateMutexW(nullptr, FALSE, kRunMutexName));
+  const DWORD error = lock ? ERROR_SUCCESS : ::GetLastError();
+  // A run started with higher rights made the mutex with no access for others.
+  if (error == ERROR_ACCESS_DENIED) {
+    Tell(UiText(IDS_CLEAN_ALREADY_RUNNING));
+    return false;
+  }
+  if (!lock) {
+    Tell(UiText(IDS_CLEAN_RUN_LOCK_FAILED, {std::to_string(error)}));
+    return false;
+  }
+  switch (::WaitForSingleObject(lock.Get(), 0)) {
+    case WAIT_OBJECT_0:
+    // Its owner was ended from outside: the run is over, and its journal is
+    // there to be restored.
+    case WAIT_ABANDONED:
+      return true;
+    case WAIT_TIMEOUT:
+      Tell(UiText(IDS_CLEAN_ALREADY_RUNNING));
+      return false;
+    default:
+      Tell(UiText(IDS_CLEAN_RUN_LOCK_FAILED, {std::to_string(::GetLastError())}));
+      return false;
+  }
+}
+
 int Run() {
+  // No host here to choose: the language follows the user's.
+  SetUiLanguage(ChooseUiLanguage(std::string(), ::GetACP(), ::GetUserDefaultUILanguage()));
+  // Before the journal is so much as looked at.
+  KernelHandle runLock;
+  if (!TakeRunLock(runLock))
+    return kExitAlreadyRunning;
+
   const std::string journal = JournalPath();
   ExitCode stop = kExitToolRan;
   if (!RestoreLeftJournal(journal, stop))

@@ -1,16 +1,19 @@
 // Runs the real Kestrelclean.exe (a copy of its own per test, so that each
 // test has its own journal beside it) with the host's registry values set in
 // the test prefix and the stand-in setup tool in its start directory; the
-// stand-in reports what it saw while it ran.
+// stand-in reports what it saw while it ran. Kestrelclean's message boxes
+// are read and answered as a user would.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TreeScan.h"
@@ -25,6 +28,7 @@ constexpr DWORD kExitToolRan = 0;
 constexpr DWORD kExitJournalNotWritten = 1;
 constexpr DWORD kExitToolNotStarted = 2;
 constexpr DWORD kExitJournalUnreadable = 3;
+constexpr DWORD kExitAlreadyRunning = 5;
 
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\B2";
 const char kSettingsKey[] = "Software\\RimArts\\B2\\Settings";
@@ -117,12 +121,78 @@ bool IsFile(const std::string& path) {
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// ---------------------------------------------------------------------------
+// Message boxes of another process: top-level dialog windows of its process
+// id, their text read wide from the static control the platform gives the id
+// 0xFFFF, answered with OK.
+
+struct BoxSearch {
+  DWORD pid = 0;
+  HWND box = nullptr;
+};
+
+BOOL CALLBACK FindBoxOfProcess(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[16] = L"";
+  ::GetClassNameW(hwnd, cls, ARRAYSIZE(cls));
+  if (pid != search->pid || std::wcscmp(cls, L"#32770") != 0 || !::IsWindowVisible(hwnd))
+    return TRUE;
+  search->box = hwnd;
+  return FALSE;
+}
+
+std::wstring BoxText(HWND box) {
+  wchar_t text[4096] = L"";
+  DWORD_PTR got = 0;
+  ::SendMessageTimeoutW(::GetDlgItem(box, 0xFFFF), WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, &got);
+  return text;
+}
+
+// Waits for process to end, answering each box it shows; what the boxes
+// said, in order.
+std::vector<std::wstring> AnswerBoxesUntilEnd(HANDLE process) {
+  std::vector<std::wstring> told;
+  BoxSearch search;
+  search.pid = ::GetProcessId(process);
+  for (int waited = 0; ::WaitForSingleObject(process, 20) == WAIT_TIMEOUT; waited += 20) {
+    if (waited > 30000) {
+      ADD_FAILURE() << "Kestrelclean did not end";
+      ::TerminateProcess(process, 98);
+      break;
+    }
+    search.box = nullptr;
+    ::EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
+    if (!search.box)
+      continue;
+    told.push_back(BoxText(search.box));
+    ::PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+    for (int gone = 0; ::IsWindow(search.box) && gone < 5000; gone += 20)
+      ::Sleep(20);
+  }
+  return told;
+}
+
+// Under code page 932 the user's language is Japanese too, and so are the
+// boxes; phrase is the one of that language.
+bool Says(const std::wstring& text, const wchar_t* english, const wchar_t* japanese) {
+  return text.find(::GetACP() == 932 ? japanese : english) != std::wstring::npos;
+}
+
 struct Report {
   bool present = false;
   bool complete = false;
   DWORD pid = 0;
   std::string module, cmdline, cwd;
   AttrMap entries;
+  std::vector<std::wstring> told;  // what Kestrelclean's message boxes said
 };
 
 Report ReadReport(const std::string& path) {
@@ -167,8 +237,15 @@ class Kestrelclean : public ::testing::Test {
     program_ = programDir + "\\Kestrelclean.exe";
     journal_ = programDir + "\\Kestrelclean.journal";
     ASSERT_TRUE(::CopyFileA((BinDir() + "\\Kestrelclean.exe").c_str(), program_.c_str(), FALSE));
+    holdName_ = "KestrelcleanTestHold" + std::to_string(::GetCurrentProcessId());
+    hold_ = ::CreateEventA(nullptr, TRUE, FALSE, holdName_.c_str());
+    ASSERT_NE(nullptr, hold_);
   }
   void TearDown() override {
+    if (hold_) {
+      ::SetEvent(hold_);
+      ::CloseHandle(hold_);
+    }
     ClearRegistry();
     if (!HasFailure())
       RemoveTree(root_);
@@ -240,6 +317,17 @@ class Kestrelclean : public ::testing::Test {
     return pi.hProcess;
   }
 
+  // Waits for a started Kestrelclean to end, answering its message boxes,
+  // and expects exitCode; closes the process handle.
+  std::vector<std::wstring> Finish(HANDLE process, DWORD exitCode) {
+    std::vector<std::wstring> told = AnswerBoxesUntilEnd(process);
+    DWORD code = 0xFFFFFFFF;
+    ::GetExitCodeProcess(process, &code);
+    EXPECT_EQ(exitCode, code);
+    ::CloseHandle(process);
+    return told;
+  }
+
   // Runs Kestrelclean in startDir to its end, expecting exitCode; the
   // stand-in scans the given roots while it runs. A run that gets as far as
   // the tool leaves no journal behind.
@@ -249,15 +337,34 @@ class Kestrelclean : public ::testing::Test {
     HANDLE process = Start(startDir);
     if (!process)
       return Report();
-    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process, 30000));
-    DWORD code = 0xFFFFFFFF;
-    ::GetExitCodeProcess(process, &code);
-    EXPECT_EQ(exitCode, code);
-    ::CloseHandle(process);
+    std::vector<std::wstring> told = Finish(process, exitCode);
     if (exitCode == kExitToolRan || exitCode == kExitToolNotStarted) {
       EXPECT_FALSE(IsFile(journal_)) << "the journal outlived the restore";
     }
-    return ReadReport(ReportPath());
+    Report report = ReadReport(ReportPath());
+    report.told = std::move(told);
+    return report;
+  }
+
+  // Starts Kestrelclean in startDir and returns once the stand-in has made
+  // its report of scanRoots and waits for hold_; held is that report.
+  HANDLE StartHeld(const std::string& startDir, const std::vector<std::string>& scanRoots, Report& held) {
+    SetStandIn(scanRoots, std::string(), holdName_);
+    HANDLE process = Start(startDir);
+    for (int waited = 0; process && !IsFile(ReportPath()) && waited < 30000; waited += 20)
+      ::Sleep(20);
+    held = ReadReport(ReportPath());
+    return process;
+  }
+
+  // Lets the held stand-in end and waits until it has: it runs in the store,
+  // which the test removes at its end.
+  void ReleaseTool(const Report& held) {
+    ::SetEvent(hold_);
+    if (HANDLE tool = ::OpenProcess(SYNCHRONIZE, FALSE, held.pid)) {
+      ::WaitForSingleObject(tool, 10000);
+      ::CloseHandle(tool);
+    }
   }
 
   std::string ExpectedCommandLine(const std::string& startDir) const {
@@ -268,6 +375,8 @@ class Kestrelclean : public ::testing::Test {
   std::string start_;
   std::string program_;
   std::string journal_;
+  std::string holdName_;
+  HANDLE hold_ = nullptr;  // set: the held stand-in ends
 };
 
 bool IsIni(const std::string& path) { return path.size() >= 4 && SameText(path.substr(path.size() - 4), ".ini"); }
@@ -336,6 +445,7 @@ TEST_F(Kestrelclean, SettingsLocationStoreIsNormalisedWhileToolRunsAndRestoredAf
   const AttrMap storeBefore = Scan(store);
 
   const Report r = Run(start_, {root_ + "\\data"});
+  EXPECT_TRUE(r.told.empty()) << "a run that goes well says nothing";
   ExpectNormalisedWhileRunning(store, storeBefore, r);
   EXPECT_EQ(before.at(root_ + "\\data\\Outside.ini"), r.entries.at(root_ + "\\data\\Outside.ini"));
   EXPECT_TRUE(SameText(store, r.cwd)) << r.cwd;
@@ -562,33 +672,53 @@ TEST_F(Kestrelclean, EndedWhileToolRunsThenStartedAgainRestoresEveryWord) {
   PlaceTool(start_);
   const AttrMap before = Scan(store);
 
-  const std::string holdName = "KestrelcleanTestHold" + std::to_string(::GetCurrentProcessId());
-  HANDLE hold = ::CreateEventA(nullptr, TRUE, FALSE, holdName.c_str());
-  ASSERT_NE(nullptr, hold);
-  SetStandIn({store}, std::string(), holdName);
-  HANDLE process = Start(start_);
+  Report held;
+  HANDLE process = StartHeld(start_, {store}, held);
   ASSERT_NE(nullptr, process);
-  for (int waited = 0; !IsFile(ReportPath()) && waited < 30000; waited += 20)
-    ::Sleep(20);
-  const Report held = ReadReport(ReportPath());
   ExpectNormalisedWhileRunning(store, before, held);
   EXPECT_TRUE(IsFile(journal_));
 
   ::TerminateProcess(process, 99);
   ::WaitForSingleObject(process, 10000);
   ::CloseHandle(process);
-  ::SetEvent(hold);
-  // The stand-in runs in the store: it must be gone before the store is removed.
-  if (HANDLE tool = ::OpenProcess(SYNCHRONIZE, FALSE, held.pid)) {
-    ::WaitForSingleObject(tool, 10000);
-    ::CloseHandle(tool);
-  }
-  ::CloseHandle(hold);
+  ReleaseTool(held);
   EXPECT_NE(before, Scan(store)) << "the store was restored without its journal";
   EXPECT_TRUE(IsFile(journal_));
 
   const Report again = Run(start_, {store});
   ExpectNormalisedWhileRunning(store, before, again);
+  EXPECT_EQ(before, Scan(store));
+}
+
+// A user who sees nothing happen starts Kestrelclean again. The second start
+// says that one is running and changes nothing: the first run's tool keeps
+// its plain store and the first run's journal stays as it is, to be removed
+// when that run ends as usual.
+TEST_F(Kestrelclean, SecondStartWhileOneRunsChangesNothingAndSaysSo) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  Report held;
+  HANDLE first = StartHeld(start_, {store}, held);
+  ASSERT_NE(nullptr, first);
+  ASSERT_TRUE(held.complete);
+  const std::string journal = FileText(journal_);
+
+  const std::vector<std::wstring> told = Finish(Start(start_), kExitAlreadyRunning);
+  ASSERT_EQ(1u, told.size());
+  EXPECT_TRUE(Says(told[0], L"already running", L"既に実行中")) << told[0];
+  EXPECT_EQ(journal, FileText(journal_));
+  Report now;
+  now.complete = true;
+  now.entries = Scan(store);
+  ExpectNormalisedWhileRunning(store, before, now);
+
+  ReleaseTool(held);
+  EXPECT_TRUE(Finish(first, kExitToolRan).empty());
+  EXPECT_FALSE(IsFile(journal_));
   EXPECT_EQ(before, Scan(store));
 }
 
