@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 #include <utility>
@@ -35,13 +36,14 @@ namespace kf {
 namespace {
 
 // The exit codes, as uninstall/README.md documents them.
+// 3 is no longer returned: it stopped every run while a journal left by an
+// earlier run could not be read whole.
 enum ExitCode : int {
   kExitToolRan = 0,
-  kExitJournalNotWritten = 1,  // nothing changed, the tool not started
-  kExitToolNotStarted = 2,     // everything restored
-  kExitJournalUnreadable = 3,  // an earlier run's journal is left as it is; nothing changed
-  kExitUnexpected = 4,         // out of memory, say: whatever was changed is restored
-  kExitAlreadyRunning = 5,     // another run is under way: nothing changed, the user told
+  kExitJournalTrouble = 1,   // this run's journal not written, or an earlier one stuck: the tool not started
+  kExitToolNotStarted = 2,   // everything restored
+  kExitUnexpected = 4,       // out of memory, say: whatever was changed is restored
+  kExitAlreadyRunning = 5,   // another run is under way: nothing changed, the user told
 };
 
 // ANSI text of the process's code page as UTF-16.
@@ -212,7 +214,7 @@ void RestoreAttributes(const std::vector<SavedItem>& items) noexcept {
 // is written under a temporary name, flushed to disk and renamed over its
 // own name: a run ended while writing leaves no journal, only the temporary
 // file, and has changed nothing yet. The end line tells a whole journal from
-// one cut short by anything else, which is never restored.
+// one cut short.
 
 constexpr char kJournalHeader[] = "Kestrelclean journal";
 constexpr char kJournalEnd[] = "end\t";
@@ -263,37 +265,74 @@ bool ParseItemLine(const std::string& line, SavedItem& item) {
   return true;
 }
 
-// The items of a whole journal; false for anything else (no header, a line
-// that is no item, no end line, a count that does not match, bytes after it).
-bool ParseJournal(const std::string& text, std::vector<SavedItem>& items) {
-  std::vector<SavedItem> parsed;
+// The end line: "end", TAB, the number of items in decimal digits.
+bool ParseEndLine(const std::string& line, std::string& count) {
+  if (line.compare(0, sizeof kJournalEnd - 1, kJournalEnd) != 0)
+    return false;
+  count = line.substr(sizeof kJournalEnd - 1);
+  return !count.empty() && count.size() <= 10 && count.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// What a journal left by an earlier run holds, read line by line so that a
+// damaged one still gives back every item it holds in full.
+struct JournalContent {
+  std::vector<SavedItem> items;  // its complete, well-formed item lines
+  size_t lines = 0;              // complete lines: those with their line end
+  size_t badLines = 0;           // complete lines that are none of a journal's
+  size_t firstBadLine = 0;       // counted from 1
+  bool ended = false;            // an end line came
+  std::string endCount;          // the number of items it counts
+  bool unreadable = false;       // the file could not be read at all
+
+  bool CountMatches() const { return !ended || endCount == std::to_string(items.size()); }
+  bool Whole() const { return !unreadable && badLines == 0 && ended && CountMatches(); }
+};
+
+// A line cut off at the end of the text (no line end) is not complete: the
+// text of its path may be cut off too.
+JournalContent ParseJournal(const std::string& text) {
+  JournalContent content;
   size_t pos = 0;
-  bool header = true;
-  while (pos < text.size()) {
-    const size_t end = text.find("\r\n", pos);
-    if (end == std::string::npos)
-      return false;
+  for (size_t end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
     const std::string line = text.substr(pos, end - pos);
-    pos = end + 2;
-    if (header) {
-      if (line != kJournalHeader)
-        return false;
-      header = false;
-      continue;
-    }
-    if (line.compare(0, sizeof kJournalEnd - 1, kJournalEnd) == 0) {
-      const std::string count = line.substr(sizeof kJournalEnd - 1);
-      if (pos != text.size() || count != std::to_string(parsed.size()))
-        return false;
-      items = std::move(parsed);
-      return true;
-    }
+    ++content.lines;
     SavedItem item;
-    if (!ParseItemLine(line, item))
-      return false;
-    parsed.push_back(std::move(item));
+    bool known = false;
+    if (content.ended)
+      known = false;  // nothing follows the end line
+    else if (content.lines == 1)
+      known = line == kJournalHeader;
+    else if (ParseEndLine(line, content.endCount))
+      known = content.ended = true;
+    else if (ParseItemLine(line, item)) {
+      content.items.push_back(std::move(item));
+      known = true;
+    }
+    if (!known && content.badLines++ == 0)
+      content.firstBadLine = content.lines;
   }
-  return false;
+  // Bytes after the end line are no part of the journal either.
+  if (pos < text.size() && content.ended && content.badLines++ == 0)
+    content.firstBadLine = content.lines + 1;
+  return content;
+}
+
+// What could not be read of a journal, one sentence a finding.
+std::string DescribeDamage(const JournalContent& content) {
+  std::vector<std::string> findings;
+  if (content.unreadable)
+    findings.push_back(UiText(IDS_CLEAN_JOURNAL_UNREADABLE));
+  if (content.badLines != 0)
+    findings.push_back(UiText(IDS_CLEAN_JOURNAL_BAD_LINES,
+                              {std::to_string(content.badLines), std::to_string(content.firstBadLine)}));
+  if (!content.unreadable && !content.ended)
+    findings.push_back(UiText(IDS_CLEAN_JOURNAL_CUT_SHORT, {std::to_string(content.lines)}));
+  if (!content.CountMatches())
+    findings.push_back(UiText(IDS_CLEAN_JOURNAL_COUNT, {content.endCount, std::to_string(content.items.size())}));
+  std::string text;
+  for (const std::string& finding : findings)
+    text += (text.empty() ? "" : "\n") + finding;
+  return text;
 }
 
 bool WriteWhole(HANDLE file, const std::string& data) {
@@ -327,43 +366,131 @@ bool WriteJournal(const std::string& journal, const std::vector<SavedItem>& item
   return false;
 }
 
-bool ReadJournal(const std::string& journal, std::vector<SavedItem>& items) {
-  FileHandle file(::CreateFileA(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  LARGE_INTEGER size;
-  if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxJournalBytes)
-    return false;
-  std::string text(static_cast<size_t>(size.QuadPart), '\0');
-  for (size_t done = 0; done < text.size();) {
-    DWORD read = 0;
-    if (!::ReadFile(file.Get(), &text[done], static_cast<DWORD>(text.size() - done), &read, nullptr) || read == 0)
-      return false;
-    done += read;
+// A journal file held open from the moment it is read until it is removed or
+// put aside. Others may read it meanwhile, but neither write, rename nor
+// remove it (no FILE_SHARE_WRITE, no FILE_SHARE_DELETE), and the removal or
+// renaming goes through this very handle, never through a name: what goes is
+// what was read, never a file that took its name in between. A run ended
+// from outside closes the handle with its process and leaves the file.
+class JournalFile {
+ public:
+  // ERROR_SUCCESS, or why the platform refuses.
+  DWORD Open(const std::string& path) {
+    file_.Attach(::CreateFileA(path.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+    return file_ ? ERROR_SUCCESS : ::GetLastError();
   }
-  return ParseJournal(text, items);
+
+  bool Read(std::string& text) const {
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file_.Get(), &size) || size.QuadPart > kMaxJournalBytes)
+      return false;
+    text.assign(static_cast<size_t>(size.QuadPart), '\0');
+    for (size_t done = 0; done < text.size();) {
+      DWORD read = 0;
+      if (!::ReadFile(file_.Get(), &text[done], static_cast<DWORD>(text.size() - done), &read, nullptr) || read == 0)
+        return false;
+      done += read;
+    }
+    return true;
+  }
+
+  // Gives the file the full path `path`, unless a file is there already;
+  // error tells why not. (A relative path would count from the current
+  // directory, not from the file's folder.)
+  bool Rename(const std::string& path, DWORD& error) const {
+    const std::wstring wide = Wide(path);
+    const size_t bytes = wide.size() * sizeof(wchar_t);
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(info->FileName, wide.data(), bytes);
+    if (::SetFileInformationByHandle(file_.Get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
+      return true;
+    error = ::GetLastError();
+    return false;
+  }
+
+  // The file goes (when the handle closes, which is at once), read-only or not.
+  bool Remove() {
+    FILE_BASIC_INFO basic = {};  // times of zero stay as they are
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    const bool removed =
+        ::SetFileInformationByHandle(file_.Get(), FileBasicInfo, &basic, sizeof basic) &&
+        ::SetFileInformationByHandle(file_.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+    file_.Close();
+    return removed;
+  }
+
+  void Close() { file_.Close(); }
+
+ private:
+  FileHandle file_;
+};
+
+// Puts a journal that cannot be applied whole aside, beside itself under the
+// name of the journal and kind (".damaged"), numbered when that is taken
+// (".damaged.2", ...): nothing of it is lost, and no later start meets it
+// again. The path it has now, or "" when it could not be renamed.
+std::string SetAside(JournalFile& file, const std::string& journal, const char* kind) {
+  constexpr int kMaxNumber = 999;
+  const std::string name = journal + kind;
+  for (int number = 1; number <= kMaxNumber; ++number) {
+    const std::string candidate = number == 1 ? name : name + "." + std::to_string(number);
+    DWORD error = ERROR_SUCCESS;
+    if (file.Rename(candidate, error))
+      return candidate;
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+      break;
+  }
+  return std::string();
 }
 
 // A journal left by a run that was ended before its restore: its words come
-// back, then it goes. False, with the exit code that stops the run, when it
-// is there but cannot be read whole, or cannot be removed after its restore.
-bool RestoreLeftJournal(const std::string& journal, ExitCode& stop) {
+// back, then it goes. A damaged one gives back every item it holds in full
+// and is put aside; the user is told what could not be read. False when the
+// run must stop: the journal is there but can be neither read and removed
+// nor put aside (the user has been told).
+bool SettleLeftJournal(const std::string& journal) {
   if (journal.empty())
     return true;
   // A run ended while writing its journal had changed nothing yet.
   RemoveFile(TemporaryJournalPath(journal));
+  // A folder of that name stops the run when the journal is written.
   if (!IsFile(journal))
     return true;
-  std::vector<SavedItem> items;
-  if (!ReadJournal(journal, items)) {
-    stop = kExitJournalUnreadable;
-    return false;
-  }
-  RestoreAttributes(items);
-  if (!RemoveFile(journal)) {
+  JournalFile file;
+  const DWORD opened = file.Open(journal);
+  if (opened == ERROR_FILE_NOT_FOUND)
+    return true;
+  std::string text;
+  JournalContent content;
+  if (opened == ERROR_SUCCESS && file.Read(text))
+    content = ParseJournal(text);
+  else
+    content.unreadable = true;
+
+  if (content.Whole()) {
+    RestoreAttributes(content.items);
     // Restored again at the next start, it would undo whatever changed by then.
-    stop = kExitJournalNotWritten;
-    return false;
+    if (file.Remove())
+      return true;
+  } else if (opened == ERROR_SUCCESS) {
+    const std::string aside = SetAside(file, journal, ".damaged");
+    file.Close();
+    if (!aside.empty()) {
+      RestoreAttributes(content.items);
+      Tell(UiText(IDS_CLEAN_JOURNAL_DAMAGED,
+                  {journal, DescribeDamage(content), std::to_string(content.items.size()), aside}));
+      return true;
+    }
   }
-  return true;
+  file.Close();
+  Tell(UiText(IDS_CLEAN_JOURNAL_STUCK, {journal}));
+  return false;
 }
 
 // While it lives, the recorded items are plain; its end gives every item its
@@ -487,9 +614,8 @@ int Run() {
     return kExitAlreadyRunning;
 
   const std::string journal = JournalPath();
-  ExitCode stop = kExitToolRan;
-  if (!RestoreLeftJournal(journal, stop))
-    return stop;
+  if (!SettleLeftJournal(journal))
+    return kExitJournalTrouble;
 
   const std::string startDir = CurrentDirectory();
   AttributeRecord record;
@@ -502,7 +628,7 @@ int Run() {
 
   // With nothing to change there is nothing to journal.
   if (!record.Items().empty() && !WriteJournal(journal, record.Items()))
-    return kExitJournalNotWritten;
+    return kExitJournalTrouble;
   bool ran = false;
   {
     const PlainStore plain(record.Items(), journal);

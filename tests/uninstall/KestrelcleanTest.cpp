@@ -25,9 +25,8 @@ using kftest::AttrMap;
 
 // Exit codes, as uninstall/README.md documents them.
 constexpr DWORD kExitToolRan = 0;
-constexpr DWORD kExitJournalNotWritten = 1;
+constexpr DWORD kExitJournalTrouble = 1;
 constexpr DWORD kExitToolNotStarted = 2;
-constexpr DWORD kExitJournalUnreadable = 3;
 constexpr DWORD kExitAlreadyRunning = 5;
 
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\B2";
@@ -126,6 +125,13 @@ std::string FileText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::wstring Wide(const std::string& ansi) {
+  std::wstring wide(ansi.size(), L'\0');
+  wide.resize(static_cast<size_t>(
+      ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], static_cast<int>(wide.size()))));
+  return wide;
+}
+
 // ---------------------------------------------------------------------------
 // Message boxes of another process: top-level dialog windows of its process
 // id, their text read wide from the static control the platform gives the id
@@ -185,6 +191,8 @@ std::vector<std::wstring> AnswerBoxesUntilEnd(HANDLE process) {
 bool Says(const std::wstring& text, const wchar_t* english, const wchar_t* japanese) {
   return text.find(::GetACP() == 932 ? japanese : english) != std::wstring::npos;
 }
+
+bool Names(const std::wstring& text, const std::string& path) { return text.find(Wide(path)) != std::wstring::npos; }
 
 struct Report {
   bool present = false;
@@ -722,9 +730,9 @@ TEST_F(Kestrelclean, SecondStartWhileOneRunsChangesNothingAndSaysSo) {
   EXPECT_EQ(before, Scan(store));
 }
 
-// A journal that cannot be written, or one left by an earlier run that is not
-// whole, stops the run before anything changes; the tool does not start, and
-// such a journal stays for a person to look at.
+// A journal that cannot be written, or one left by an earlier run that can
+// be neither read nor put aside (another program holds it), stops the run
+// before anything changes; the tool does not start.
 TEST_F(Kestrelclean, JournalTroubleStopsTheRunBeforeAnyChange) {
   const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
   MakeStore(store);
@@ -734,19 +742,62 @@ TEST_F(Kestrelclean, JournalTroubleStopsTheRunBeforeAnyChange) {
 
   // A folder takes the journal's name.
   MakeDir(journal_);
-  Report r = Run(start_, {store}, kExitJournalNotWritten);
+  Report r = Run(start_, {store}, kExitJournalTrouble);
   EXPECT_FALSE(r.present);
+  EXPECT_TRUE(r.told.empty());
   EXPECT_EQ(before, Scan(store));
   ::RemoveDirectoryA(journal_.c_str());
 
-  // Cut short: no end line after its one item.
-  const std::string cut = "Kestrelclean journal\r\n00000022\t" + store + "\\Plain.ini\r\n";
-  std::ofstream(journal_, std::ios::binary) << cut;
-  r = Run(start_, {store}, kExitJournalUnreadable);
+  const std::string left = "Kestrelclean journal\r\n00000022\t" + store + "\\Plain.ini\r\nend\t1\r\n";
+  std::ofstream(journal_, std::ios::binary) << left;
+  HANDLE holder = ::CreateFileA(journal_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+  r = Run(start_, {store}, kExitJournalTrouble);
+  ::CloseHandle(holder);
   EXPECT_FALSE(r.present);
+  ASSERT_EQ(1u, r.told.size());
+  EXPECT_TRUE(Names(r.told[0], journal_)) << r.told[0];
   EXPECT_EQ(before, Scan(store));
-  std::ifstream in(journal_, std::ios::binary);
-  EXPECT_EQ(cut, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  EXPECT_EQ(left, FileText(journal_));
+}
+
+// A damaged journal is no dead end: every item line it holds in full is
+// restored, the user is told what could not be read, the file is kept
+// under another name and the run goes on; the next run is an ordinary one.
+TEST_F(Kestrelclean, DamagedJournalRestoresWhatItHoldsInFullAndIsPutAside) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  AttrMap expected = Scan(store);
+
+  // A line that is none of a journal's, and a last line cut off in its word.
+  const std::string damaged = "Kestrelclean journal\r\n00000023\t" + store + "\\Plain.ini\r\n" +
+                              "0000002?\t" + store + "\\News\r\n00000021\t" + store + "\\News\\Sys.ini\r\n0000002";
+  std::ofstream(journal_, std::ios::binary) << damaged;
+  Report r = Run(start_, {store});
+  ASSERT_EQ(1u, r.told.size());
+  EXPECT_TRUE(Names(r.told[0], journal_)) << r.told[0];
+  EXPECT_TRUE(Names(r.told[0], journal_ + ".damaged")) << r.told[0];
+  EXPECT_TRUE(Says(r.told[0], L"line 3", L"3 行目")) << r.told[0];
+  EXPECT_EQ(damaged, FileText(journal_ + ".damaged"));
+  EXPECT_TRUE(r.complete);
+  expected[store + "\\Plain.ini"] = 0x23;
+  expected[store + "\\News\\Sys.ini"] = 0x21;
+  EXPECT_EQ(expected, Scan(store));
+
+  // Nothing of it left but its name: an empty file, kept under the next number.
+  std::ofstream(journal_, std::ios::binary).flush();
+  r = Run(start_, {store});
+  ASSERT_EQ(1u, r.told.size());
+  EXPECT_TRUE(Names(r.told[0], journal_ + ".damaged.2")) << r.told[0];
+  EXPECT_TRUE(IsFile(journal_ + ".damaged.2"));
+  EXPECT_EQ(damaged, FileText(journal_ + ".damaged"));
+  EXPECT_EQ(expected, Scan(store));
+
+  r = Run(start_, {store});
+  EXPECT_TRUE(r.told.empty());
+  EXPECT_TRUE(r.complete);
 }
 
 // 0x95 0x5C, 0x83 0x5C and 0x94 0x5C end in the byte of '\\'.
