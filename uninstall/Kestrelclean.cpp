@@ -56,6 +56,37 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
+// The platform's full path of path: from the current directory when it is
+// relative, "." and ".." parts resolved, '/' made '\'; "" when the platform
+// cannot tell.
+std::string FullPath(const std::string& path) {
+  const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0)
+    return std::string();
+  std::string full(needed, '\0');
+  const DWORD n = ::GetFullPathNameA(path.c_str(), needed, &full[0], nullptr);
+  if (n == 0 || n >= needed)
+    return std::string();
+  full.resize(n);
+  return full;
+}
+
+// A path as the file system compares it: without regard to case. Compared as
+// UTF-16, where a backslash is always one and never the second byte of a
+// double-byte character.
+std::wstring CaseKey(const std::string& path) {
+  std::wstring wide = Wide(path);
+  if (!wide.empty())
+    ::CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+  return wide;
+}
+
+// The key of the platform's full path: one for every spelling of a file.
+std::wstring PathKey(const std::string& path) {
+  const std::string full = FullPath(path);
+  return CaseKey(full.empty() ? path : full);
+}
+
 // What Kestrelclean has to say, in a box of its own: there is no window to
 // own it, and nothing else of the program is on screen to bring it forward.
 // The text is ANSI (it holds paths as their bytes stand); the wide call shows
@@ -95,8 +126,10 @@ std::string QuotedProgramPath(const std::string& value) {
 // The plug-in's folder beside the directory part of a registry value. When
 // the value may name a directory and does name an existing one, it counts as
 // that directory even without a trailing backslash (the host writes its data
-// directory either way). The current directory follows the result when it
-// can be entered: the setup tool inherits the current directory.
+// directory either way). The result is a full path, so that the journal
+// names the same files wherever the next run starts. The current directory
+// follows the result when it can be entered: the setup tool inherits the
+// current directory.
 std::string PluginDirFromValue(HKEY root, const char* keyPath, const char* valueName, bool mayNameDirectory) {
   // An installer that writes "%ProgramFiles%\..." means the expanded path.
   const std::string path = QuotedProgramPath(ReadRegistryString(root, keyPath, valueName, true));
@@ -104,8 +137,9 @@ std::string PluginDirFromValue(HKEY root, const char* keyPath, const char* value
     return path;
   const std::string base = (mayNameDirectory && IsDirectory(path)) ? path : ExtractFilePath(path);
   const std::string result = JoinPath(JoinPath(base, "PlugIns"), kEngineFolderName);
-  ::SetCurrentDirectoryA(result.c_str());
-  return result;
+  const std::string full = FullPath(result);
+  ::SetCurrentDirectoryA((full.empty() ? result : full).c_str());
+  return full.empty() ? result : full;
 }
 
 std::string StoreFromUninstallEntry() {
@@ -125,38 +159,26 @@ struct SavedItem {
   DWORD attr = 0;
 };
 
-// Items in the order they were met. An item can be met twice (both registry
-// locations lead to one directory, or a folder named "*.ini" is found by both
-// searches of its parent); only its first record counts.
+// The stores searched and the items found in them, in the order they were
+// met. A store or an item can be met twice (both registry locations lead to
+// one directory, in different case maybe, or a folder named "*.ini" is found
+// by both searches of its parent); only its first record counts.
 class AttributeRecord {
  public:
+  void AddStore(const std::string& dir) {
+    if (seen_.insert(PathKey(dir)).second)
+      stores_.push_back(dir);
+  }
   void Add(const std::string& path, DWORD attr) {
     if (seen_.insert(PathKey(path)).second)
       items_.push_back(SavedItem{path, attr});
   }
 
+  const std::vector<std::string>& Stores() const { return stores_; }
   const std::vector<SavedItem>& Items() const { return items_; }
 
  private:
-  // The file system compares names without regard to case, and a value may
-  // name a directory in different case or with "." and ".." parts.
-  static std::wstring PathKey(const std::string& path) {
-    std::string full = path;
-    const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed != 0) {
-      std::string buf(needed, '\0');
-      const DWORD n = ::GetFullPathNameA(path.c_str(), needed, &buf[0], nullptr);
-      if (n != 0 && n < needed) {
-        buf.resize(n);
-        full = std::move(buf);
-      }
-    }
-    std::wstring wide = Wide(full);
-    if (!wide.empty())
-      ::CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
-    return wide;
-  }
-
+  std::vector<std::string> stores_;
   std::vector<SavedItem> items_;
   std::set<std::wstring> seen_;
 };
@@ -182,6 +204,7 @@ void RecordSubfolders(const std::string& dir, AttributeRecord& record) {
 // Every engine file and folder below the store directory; the directory
 // itself stays as it is.
 void RecordStore(const std::string& dir, AttributeRecord& record) {
+  record.AddStore(dir);
   RecordIniFiles(dir, record);
   RecordSubfolders(dir, record);
 }
@@ -207,8 +230,11 @@ void RestoreAttributes(const std::vector<SavedItem>& items) noexcept {
 // (the host's own removal may have taken the values that led to the stores).
 // Bytes of the ANSI code page as they are, CR LF line ends:
 //   Kestrelclean journal
+//   store TAB <full path of a store>               one line per store searched
 //   <attribute word: 8 hex digits> TAB <path>      one line per item
 //   end TAB <number of items>
+// A file of that name beside the program is not necessarily one this program
+// wrote for this installation: it is trusted only inside the stores it names.
 // Names hold no control characters and no trail byte of a double-byte
 // character is below 0x40, so TAB, CR and LF only ever separate. The journal
 // is written under a temporary name, flushed to disk and renamed over its
@@ -217,6 +243,7 @@ void RestoreAttributes(const std::vector<SavedItem>& items) noexcept {
 // one cut short.
 
 constexpr char kJournalHeader[] = "Kestrelclean journal";
+constexpr char kJournalStore[] = "store\t";
 constexpr char kJournalEnd[] = "end\t";
 constexpr size_t kWordDigits = 8;
 // A journal is read whole; far more than any store's record needs.
@@ -235,8 +262,11 @@ bool RemoveFile(const std::string& path) {
   return ::DeleteFileA(path.c_str()) != FALSE;
 }
 
-std::string FormatJournal(const std::vector<SavedItem>& items) {
+std::string FormatJournal(const AttributeRecord& record) {
   std::string text = std::string(kJournalHeader) + "\r\n";
+  for (const std::string& store : record.Stores())
+    text += kJournalStore + store + "\r\n";
+  const std::vector<SavedItem>& items = record.Items();
   for (const SavedItem& item : items) {
     char word[kWordDigits + 1];
     std::snprintf(word, sizeof word, "%08lX", static_cast<unsigned long>(item.attr));
@@ -265,6 +295,14 @@ bool ParseItemLine(const std::string& line, SavedItem& item) {
   return true;
 }
 
+// A store line: "store", TAB, a path that is not empty.
+bool ParseStoreLine(const std::string& line, std::string& store) {
+  if (line.size() <= sizeof kJournalStore - 1 || line.compare(0, sizeof kJournalStore - 1, kJournalStore) != 0)
+    return false;
+  store = line.substr(sizeof kJournalStore - 1);
+  return true;
+}
+
 // The end line: "end", TAB, the number of items in decimal digits.
 bool ParseEndLine(const std::string& line, std::string& count) {
   if (line.compare(0, sizeof kJournalEnd - 1, kJournalEnd) != 0)
@@ -276,6 +314,7 @@ bool ParseEndLine(const std::string& line, std::string& count) {
 // What a journal left by an earlier run holds, read line by line so that a
 // damaged one still gives back every item it holds in full.
 struct JournalContent {
+  std::vector<std::string> stores;
   std::vector<SavedItem> items;  // its complete, well-formed item lines
   size_t lines = 0;              // complete lines: those with their line end
   size_t badLines = 0;           // complete lines that are none of a journal's
@@ -297,6 +336,7 @@ JournalContent ParseJournal(const std::string& text) {
     const std::string line = text.substr(pos, end - pos);
     ++content.lines;
     SavedItem item;
+    std::string store;
     bool known = false;
     if (content.ended)
       known = false;  // nothing follows the end line
@@ -304,7 +344,10 @@ JournalContent ParseJournal(const std::string& text) {
       known = line == kJournalHeader;
     else if (ParseEndLine(line, content.endCount))
       known = content.ended = true;
-    else if (ParseItemLine(line, item)) {
+    else if (ParseStoreLine(line, store)) {
+      content.stores.push_back(std::move(store));
+      known = true;
+    } else if (ParseItemLine(line, item)) {
       content.items.push_back(std::move(item));
       known = true;
     }
@@ -335,6 +378,67 @@ std::string DescribeDamage(const JournalContent& content) {
   return text;
 }
 
+// A store a journal may name: the full path of an engine folder, as this
+// program writes it ("...\PlugIns\Kestrelfind"), with no "." or ".." parts.
+bool IsEngineStorePath(const std::string& store) {
+  const std::wstring key = CaseKey(store);
+  const std::wstring tail = CaseKey(std::string("\\PlugIns\\") + kEngineFolderName);
+  return key.size() > tail.size() && key.compare(key.size() - tail.size(), tail.size(), tail) == 0 &&
+         CaseKey(FullPath(store)) == key;
+}
+
+// Strictly below store: the item's path is the store's, a backslash and one
+// or more names, none of them empty, "." or ".."; and the platform's full
+// path of it still lies below the store (trailing dots and blanks of a name
+// are dropped on the way, for one).
+bool LiesInStore(const std::string& item, const std::string& store) {
+  const std::wstring key = CaseKey(item);
+  const std::wstring below = CaseKey(store) + L'\\';
+  if (key.size() <= below.size() || key.compare(0, below.size(), below) != 0)
+    return false;
+  for (size_t start = below.size();;) {
+    const size_t end = key.find_first_of(L"\\/", start);
+    const std::wstring name = key.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    if (name.empty() || name == L"." || name == L"..")
+      return false;
+    if (end == std::wstring::npos)
+      break;
+    start = end + 1;
+  }
+  const std::wstring full = CaseKey(FullPath(item));
+  return full.size() > below.size() && full.compare(0, below.size(), below) == 0;
+}
+
+// Why a journal is not applied at all: the text of the reason and what it
+// names. No reason, no distrust.
+struct Distrust {
+  UINT reason = 0;
+  std::string subject;
+};
+
+// A journal is for this program's stores when every store it names is an
+// engine folder and every item lies inside one of them. One that names no
+// store (as Kestrelclean 2.1.0 wrote them) gives nothing to check its items
+// against. Where the registry leads now does not count: the host's removal
+// may have taken the values that led to the stores, and the journal is
+// there for just that case.
+Distrust CheckStores(const JournalContent& content) {
+  for (const std::string& store : content.stores) {
+    if (!IsEngineStorePath(store))
+      return Distrust{IDS_CLEAN_REJECT_NOT_A_STORE, store};
+  }
+  if (content.stores.empty() && !content.items.empty())
+    return Distrust{IDS_CLEAN_REJECT_NO_STORE, content.items.front().path};
+  for (const SavedItem& item : content.items) {
+    bool inside = false;
+    for (const std::string& store : content.stores)
+      inside = inside || LiesInStore(item.path, store);
+    if (!inside)
+      return Distrust{IDS_CLEAN_REJECT_OUTSIDE, item.path};
+  }
+  return Distrust();
+}
+
 bool WriteWhole(HANDLE file, const std::string& data) {
   constexpr size_t kChunk = 1 << 20;
   for (size_t done = 0; done < data.size();) {
@@ -347,10 +451,10 @@ bool WriteWhole(HANDLE file, const std::string& data) {
   return true;
 }
 
-bool WriteJournal(const std::string& journal, const std::vector<SavedItem>& items) {
+bool WriteJournal(const std::string& journal, const AttributeRecord& record) {
   if (journal.empty())
     return false;
-  const std::string text = FormatJournal(items);
+  const std::string text = FormatJournal(record);
   const std::string temporary = TemporaryJournalPath(journal);
   bool written = false;
   {
@@ -450,10 +554,11 @@ std::string SetAside(JournalFile& file, const std::string& journal, const char* 
 }
 
 // A journal left by a run that was ended before its restore: its words come
-// back, then it goes. A damaged one gives back every item it holds in full
-// and is put aside; the user is told what could not be read. False when the
-// run must stop: the journal is there but can be neither read and removed
-// nor put aside (the user has been told).
+// back, then it goes. One that is not for this program's stores is not
+// applied at all, and a damaged one gives back every item it holds in full;
+// either is put aside and the user told. False when the run must stop: the
+// journal is there but can be neither read and removed nor put aside (the
+// user has been told).
 bool SettleLeftJournal(const std::string& journal) {
   if (journal.empty())
     return true;
@@ -466,31 +571,40 @@ bool SettleLeftJournal(const std::string& journal) {
   const DWORD opened = file.Open(journal);
   if (opened == ERROR_FILE_NOT_FOUND)
     return true;
+  if (opened != ERROR_SUCCESS) {
+    Tell(UiText(IDS_CLEAN_JOURNAL_STUCK, {journal}));
+    return false;
+  }
   std::string text;
   JournalContent content;
-  if (opened == ERROR_SUCCESS && file.Read(text))
+  if (file.Read(text))
     content = ParseJournal(text);
   else
     content.unreadable = true;
+  const Distrust distrust = CheckStores(content);
 
-  if (content.Whole()) {
+  if (distrust.reason == 0 && content.Whole()) {
     RestoreAttributes(content.items);
     // Restored again at the next start, it would undo whatever changed by then.
     if (file.Remove())
       return true;
-  } else if (opened == ERROR_SUCCESS) {
-    const std::string aside = SetAside(file, journal, ".damaged");
-    file.Close();
-    if (!aside.empty()) {
-      RestoreAttributes(content.items);
-      Tell(UiText(IDS_CLEAN_JOURNAL_DAMAGED,
-                  {journal, DescribeDamage(content), std::to_string(content.items.size()), aside}));
-      return true;
-    }
+    Tell(UiText(IDS_CLEAN_JOURNAL_STUCK, {journal}));
+    return false;
   }
+  const std::string aside = SetAside(file, journal, distrust.reason != 0 ? ".rejected" : ".damaged");
   file.Close();
-  Tell(UiText(IDS_CLEAN_JOURNAL_STUCK, {journal}));
-  return false;
+  if (aside.empty()) {
+    Tell(UiText(IDS_CLEAN_JOURNAL_STUCK, {journal}));
+    return false;
+  }
+  if (distrust.reason != 0) {
+    Tell(UiText(IDS_CLEAN_JOURNAL_REJECTED, {journal, UiText(distrust.reason, {distrust.subject}), aside}));
+    return true;
+  }
+  RestoreAttributes(content.items);
+  Tell(UiText(IDS_CLEAN_JOURNAL_DAMAGED,
+              {journal, DescribeDamage(content), std::to_string(content.items.size()), aside}));
+  return true;
 }
 
 // While it lives, the recorded items are plain; its end gives every item its
@@ -627,7 +741,7 @@ int Run() {
     RecordStore(fromDataDir, record);
 
   // With nothing to change there is nothing to journal.
-  if (!record.Items().empty() && !WriteJournal(journal, record.Items()))
+  if (!record.Items().empty() && !WriteJournal(journal, record))
     return kExitJournalTrouble;
   bool ran = false;
   {

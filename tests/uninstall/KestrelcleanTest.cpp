@@ -761,6 +761,49 @@ TEST_F(Kestrelclean, JournalTroubleStopsTheRunBeforeAnyChange) {
   EXPECT_EQ(left, FileText(journal_));
 }
 
+// A journal is trusted only inside the engine stores it names. One that
+// names a file outside them (by its path or by ".." parts), names no store
+// (as Kestrelclean 2.1.0 wrote them) or names a store that is no engine
+// folder is not applied at all: the user is told what it names, the file is
+// kept under another name, and the run goes on as usual.
+TEST_F(Kestrelclean, JournalForAnotherStoreIsNotAppliedButPutAside) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+  const std::string victim = root_ + "\\victim.txt";
+  MakeFile(victim);
+  const DWORD victimWord = ::GetFileAttributesA(victim.c_str());
+
+  const std::string head = "Kestrelclean journal\r\nstore\t" + store + "\r\n";
+  const std::string climbing = store + "\\..\\..\\..\\victim.txt";
+  struct Case {
+    std::string journal;
+    std::string named;  // what the message must name
+  };
+  const Case cases[] = {
+      {head + "00000007\t" + victim + "\r\n00000023\t" + store + "\\Plain.ini\r\nend\t2\r\n", victim},
+      {head + "00000007\t" + climbing + "\r\nend\t1\r\n", climbing},
+      {"Kestrelclean journal\r\n00000023\t" + store + "\\Plain.ini\r\nend\t1\r\n", store + "\\Plain.ini"},
+      {"Kestrelclean journal\r\nstore\t" + root_ + "\r\n00000007\t" + victim + "\r\nend\t1\r\n", root_},
+  };
+  std::string aside = journal_ + ".rejected";
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    std::ofstream(journal_, std::ios::binary) << cases[i].journal;
+    const Report r = Run(start_, {store});
+    ASSERT_EQ(1u, r.told.size());
+    EXPECT_TRUE(Names(r.told[0], journal_) && Names(r.told[0], cases[i].named) && Names(r.told[0], aside))
+        << r.told[0];
+    EXPECT_EQ(cases[i].journal, FileText(aside));
+    EXPECT_EQ(victimWord, ::GetFileAttributesA(victim.c_str()));
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(before, Scan(store));
+    aside = journal_ + ".rejected." + std::to_string(i + 2);
+  }
+}
+
 // A damaged journal is no dead end: every item line it holds in full is
 // restored, the user is told what could not be read, the file is kept
 // under another name and the run goes on; the next run is an ordinary one.
@@ -772,14 +815,15 @@ TEST_F(Kestrelclean, DamagedJournalRestoresWhatItHoldsInFullAndIsPutAside) {
   AttrMap expected = Scan(store);
 
   // A line that is none of a journal's, and a last line cut off in its word.
-  const std::string damaged = "Kestrelclean journal\r\n00000023\t" + store + "\\Plain.ini\r\n" +
-                              "0000002?\t" + store + "\\News\r\n00000021\t" + store + "\\News\\Sys.ini\r\n0000002";
+  const std::string damaged = "Kestrelclean journal\r\nstore\t" + store + "\r\n00000023\t" + store +
+                              "\\Plain.ini\r\n0000002?\t" + store + "\\News\r\n00000021\t" + store +
+                              "\\News\\Sys.ini\r\n0000002";
   std::ofstream(journal_, std::ios::binary) << damaged;
   Report r = Run(start_, {store});
   ASSERT_EQ(1u, r.told.size());
   EXPECT_TRUE(Names(r.told[0], journal_)) << r.told[0];
   EXPECT_TRUE(Names(r.told[0], journal_ + ".damaged")) << r.told[0];
-  EXPECT_TRUE(Says(r.told[0], L"line 3", L"3 行目")) << r.told[0];
+  EXPECT_TRUE(Says(r.told[0], L"line 4", L"4 行目")) << r.told[0];
   EXPECT_EQ(damaged, FileText(journal_ + ".damaged"));
   EXPECT_TRUE(r.complete);
   expected[store + "\\Plain.ini"] = 0x23;
