@@ -451,38 +451,33 @@ bool WriteWhole(HANDLE file, const std::string& data) {
   return true;
 }
 
-bool WriteJournal(const std::string& journal, const AttributeRecord& record) {
-  if (journal.empty())
-    return false;
-  const std::string text = FormatJournal(record);
-  const std::string temporary = TemporaryJournalPath(journal);
-  bool written = false;
-  {
-    FileHandle file(
-        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-      return false;
-    written = WriteWhole(file.Get(), text) && ::FlushFileBuffers(file.Get());
-  }
-  if (written && ::MoveFileExA(temporary.c_str(), journal.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
-  RemoveFile(temporary);
-  return false;
-}
-
-// A journal file held open from the moment it is read until it is removed or
-// put aside. Others may read it meanwhile, but neither write, rename nor
-// remove it (no FILE_SHARE_WRITE, no FILE_SHARE_DELETE), and the removal or
-// renaming goes through this very handle, never through a name: what goes is
-// what was read, never a file that took its name in between. A run ended
-// from outside closes the handle with its process and leaves the file.
+// A journal file held open from the moment it is written or read until it
+// is removed or put aside. Others may read it meanwhile, but neither write,
+// rename nor remove it (no FILE_SHARE_WRITE, no FILE_SHARE_DELETE), and the
+// renaming and removal go through this very handle, never through a name: a
+// run removes the journal it wrote or restored, never a file that took its
+// name in between (a run of another session, say, which the run lock does
+// not see). A run ended from outside closes the handle with its process and
+// leaves the file for the next start.
 class JournalFile {
  public:
+  // Creates the file anew, empty.
+  bool Create(const std::string& path) {
+    file_.Attach(::CreateFileA(path.c_str(), GENERIC_WRITE | DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file_.IsValid();
+  }
+
   // ERROR_SUCCESS, or why the platform refuses.
   DWORD Open(const std::string& path) {
     file_.Attach(::CreateFileA(path.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, 0, nullptr));
     return file_ ? ERROR_SUCCESS : ::GetLastError();
+  }
+
+  // Writes text whole and flushes it to disk.
+  bool Write(const std::string& text) const {
+    return WriteWhole(file_.Get(), text) && ::FlushFileBuffers(file_.Get());
   }
 
   bool Read(std::string& text) const {
@@ -499,22 +494,25 @@ class JournalFile {
     return true;
   }
 
-  // Gives the file the full path `path`, unless a file is there already;
-  // error tells why not. (A relative path would count from the current
-  // directory, not from the file's folder.)
-  bool Rename(const std::string& path, DWORD& error) const {
+  // Gives the file the full path `path`, in place of a file there only when
+  // replace is true; error tells why not. (A relative path would count from
+  // the current directory, not from the file's folder.) The change is
+  // flushed to disk, as MOVEFILE_WRITE_THROUGH would.
+  bool Rename(const std::string& path, bool replace, DWORD& error) const {
     const std::wstring wide = Wide(path);
     const size_t bytes = wide.size() * sizeof(wchar_t);
     std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->ReplaceIfExists = FALSE;
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(bytes);
     std::memcpy(info->FileName, wide.data(), bytes);
-    if (::SetFileInformationByHandle(file_.Get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
-      return true;
-    error = ::GetLastError();
-    return false;
+    if (!::SetFileInformationByHandle(file_.Get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) {
+      error = ::GetLastError();
+      return false;
+    }
+    ::FlushFileBuffers(file_.Get());
+    return true;
   }
 
   // The file goes (when the handle closes, which is at once), read-only or not.
@@ -530,10 +528,25 @@ class JournalFile {
   }
 
   void Close() { file_.Close(); }
+  bool IsOpen() const { return file_.IsValid(); }
 
  private:
   FileHandle file_;
 };
+
+// Writes the record as the journal and keeps it open in file until the run
+// removes it. It is written under a temporary name, flushed to disk and only
+// then renamed over the journal's name: a run ended on the way leaves no
+// journal, only the temporary file, and has changed nothing yet.
+bool WriteJournal(const std::string& journal, const AttributeRecord& record, JournalFile& file) {
+  if (journal.empty() || !file.Create(TemporaryJournalPath(journal)))
+    return false;
+  DWORD error = ERROR_SUCCESS;
+  if (file.Write(FormatJournal(record)) && file.Rename(journal, true, error))
+    return true;
+  file.Remove();
+  return false;
+}
 
 // Puts a journal that cannot be applied whole aside, beside itself under the
 // name of the journal and kind (".damaged"), numbered when that is taken
@@ -545,7 +558,7 @@ std::string SetAside(JournalFile& file, const std::string& journal, const char* 
   for (int number = 1; number <= kMaxNumber; ++number) {
     const std::string candidate = number == 1 ? name : name + "." + std::to_string(number);
     DWORD error = ERROR_SUCCESS;
-    if (file.Rename(candidate, error))
+    if (file.Rename(candidate, false, error))
       return candidate;
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
       break;
@@ -609,23 +622,23 @@ bool SettleLeftJournal(const std::string& journal) {
 
 // While it lives, the recorded items are plain; its end gives every item its
 // word back, however the run leaves the scope, and only then removes the
-// journal.
+// journal it holds, if any.
 class PlainStore {
  public:
-  PlainStore(const std::vector<SavedItem>& items, std::string journal) : items_(items), journal_(std::move(journal)) {
+  PlainStore(const std::vector<SavedItem>& items, JournalFile& journal) : items_(items), journal_(journal) {
     MakePlain(items_);
   }
   ~PlainStore() {
     RestoreAttributes(items_);
-    if (!items_.empty())
-      RemoveFile(journal_);
+    if (journal_.IsOpen())
+      journal_.Remove();
   }
   PlainStore(const PlainStore&) = delete;
   PlainStore& operator=(const PlainStore&) = delete;
 
  private:
   const std::vector<SavedItem>& items_;
-  const std::string journal_;
+  JournalFile& journal_;
 };
 
 // ---------------------------------------------------------------------------
@@ -741,11 +754,12 @@ int Run() {
     RecordStore(fromDataDir, record);
 
   // With nothing to change there is nothing to journal.
-  if (!record.Items().empty() && !WriteJournal(journal, record))
+  JournalFile own;
+  if (!record.Items().empty() && !WriteJournal(journal, record, own))
     return kExitJournalTrouble;
   bool ran = false;
   {
-    const PlainStore plain(record.Items(), journal);
+    const PlainStore plain(record.Items(), own);
     ran = RunSetupTool(startDir);
   }
   return ran ? kExitToolRan : kExitToolNotStarted;

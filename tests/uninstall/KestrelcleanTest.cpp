@@ -700,8 +700,9 @@ TEST_F(Kestrelclean, EndedWhileToolRunsThenStartedAgainRestoresEveryWord) {
 
 // A user who sees nothing happen starts Kestrelclean again. The second start
 // says that one is running and changes nothing: the first run's tool keeps
-// its plain store and the first run's journal stays as it is, to be removed
-// when that run ends as usual.
+// its plain store and the first run's journal stays as it is. That journal,
+// held open by its run, can be neither removed nor replaced meanwhile, so
+// the one the run removes when it ends as usual is its own.
 TEST_F(Kestrelclean, SecondStartWhileOneRunsChangesNothingAndSaysSo) {
   const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
   MakeStore(store);
@@ -718,6 +719,11 @@ TEST_F(Kestrelclean, SecondStartWhileOneRunsChangesNothingAndSaysSo) {
   const std::vector<std::wstring> told = Finish(Start(start_), kExitAlreadyRunning);
   ASSERT_EQ(1u, told.size());
   EXPECT_TRUE(Says(told[0], L"already running", L"既に実行中")) << told[0];
+  EXPECT_EQ(journal, FileText(journal_));
+  EXPECT_FALSE(::DeleteFileA(journal_.c_str()));
+  const std::string other = root_ + "\\other.journal";
+  std::ofstream(other, std::ios::binary) << "Kestrelclean journal\r\nend\t0\r\n";
+  EXPECT_FALSE(::MoveFileExA(other.c_str(), journal_.c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(journal, FileText(journal_));
   Report now;
   now.complete = true;
