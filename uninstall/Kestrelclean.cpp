@@ -233,14 +233,11 @@ void RestoreAttributes(const std::vector<SavedItem>& items) noexcept {
 //   store TAB <full path of a store>               one line per store searched
 //   <attribute word: 8 hex digits> TAB <path>      one line per item
 //   end TAB <number of items>
-// A file of that name beside the program is not necessarily one this program
-// wrote for this installation: it is trusted only inside the stores it names.
 // Names hold no control characters and no trail byte of a double-byte
-// character is below 0x40, so TAB, CR and LF only ever separate. The journal
-// is written under a temporary name, flushed to disk and renamed over its
-// own name: a run ended while writing leaves no journal, only the temporary
-// file, and has changed nothing yet. The end line tells a whole journal from
-// one cut short.
+// character is below 0x40, so TAB, CR and LF only ever separate. The end line
+// tells a whole journal from one cut short. A file of that name beside the
+// program is not necessarily one this program wrote for this installation:
+// it is trusted only inside the stores it names.
 
 constexpr char kJournalHeader[] = "Kestrelclean journal";
 constexpr char kJournalStore[] = "store\t";
