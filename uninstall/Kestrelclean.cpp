@@ -449,13 +449,13 @@ bool WriteWhole(HANDLE file, const std::string& data) {
 }
 
 // A journal file held open from the moment it is written or read until it
-// is removed or put aside. Others may read it meanwhile, but neither write,
-// rename nor remove it (no FILE_SHARE_WRITE, no FILE_SHARE_DELETE), and the
-// renaming and removal go through this very handle, never through a name: a
-// run removes the journal it wrote or restored, never a file that took its
-// name in between (a run of another session, say, which the run lock does
-// not see). A run ended from outside closes the handle with its process and
-// leaves the file for the next start.
+// is removed or put aside. It shares reading alone: nobody else can write,
+// rename or remove it meanwhile (and a reader gets in only by sharing our
+// writing and deletion). Renaming and removal go through this very handle,
+// never through a name: a run removes the journal it wrote or restored,
+// never a file that took its name in between (one of a run in another
+// session, say, which the run lock does not see). A run ended from outside
+// closes the handle with its process and leaves the file for the next start.
 class JournalFile {
  public:
   // Creates the file anew, empty.

@@ -120,9 +120,20 @@ bool IsFile(const std::string& path) {
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// The whole of a file, also while a run holds it: that open denies the
+// sharing of its own rights (writing and deletion) to every other opener.
 std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return "(cannot be read)";
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read != 0)
+    text.append(buffer, read);
+  ::CloseHandle(file);
+  return text;
 }
 
 std::wstring Wide(const std::string& ansi) {
@@ -715,6 +726,7 @@ TEST_F(Kestrelclean, SecondStartWhileOneRunsChangesNothingAndSaysSo) {
   ASSERT_NE(nullptr, first);
   ASSERT_TRUE(held.complete);
   const std::string journal = FileText(journal_);
+  EXPECT_NE(std::string::npos, journal.find("\r\nstore\t" + store + "\r\n")) << journal;
 
   const std::vector<std::wstring> told = Finish(Start(start_), kExitAlreadyRunning);
   ASSERT_EQ(1u, told.size());
