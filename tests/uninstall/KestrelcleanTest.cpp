@@ -1,16 +1,19 @@
 // Runs the real Kestrelclean.exe (a copy of its own per test, so that each
 // test has its own journal beside it) with the host's registry values set in
 // the test prefix and the stand-in setup tool in its start directory; the
-// stand-in reports what it saw while it ran.
+// stand-in reports what it saw while it ran. Kestrelclean's message boxes
+// are read and answered as a user would.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TreeScan.h"
@@ -22,9 +25,9 @@ using kftest::AttrMap;
 
 // Exit codes, as uninstall/README.md documents them.
 constexpr DWORD kExitToolRan = 0;
-constexpr DWORD kExitJournalNotWritten = 1;
+constexpr DWORD kExitJournalTrouble = 1;
 constexpr DWORD kExitToolNotStarted = 2;
-constexpr DWORD kExitJournalUnreadable = 3;
+constexpr DWORD kExitAlreadyRunning = 5;
 
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\B2";
 const char kSettingsKey[] = "Software\\RimArts\\B2\\Settings";
@@ -117,12 +120,98 @@ bool IsFile(const std::string& path) {
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// The whole of a file, also while a run holds it: that open denies the
+// sharing of its own rights (writing and deletion) to every other opener.
+std::string FileText(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return "(cannot be read)";
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read != 0)
+    text.append(buffer, read);
+  ::CloseHandle(file);
+  return text;
+}
+
+std::wstring Wide(const std::string& ansi) {
+  std::wstring wide(ansi.size(), L'\0');
+  wide.resize(static_cast<size_t>(
+      ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], static_cast<int>(wide.size()))));
+  return wide;
+}
+
+// ---------------------------------------------------------------------------
+// Message boxes of another process: top-level dialog windows of its process
+// id, their text read wide from the static control the platform gives the id
+// 0xFFFF, answered with OK.
+
+struct BoxSearch {
+  DWORD pid = 0;
+  HWND box = nullptr;
+};
+
+BOOL CALLBACK FindBoxOfProcess(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[16] = L"";
+  ::GetClassNameW(hwnd, cls, ARRAYSIZE(cls));
+  if (pid != search->pid || std::wcscmp(cls, L"#32770") != 0 || !::IsWindowVisible(hwnd))
+    return TRUE;
+  search->box = hwnd;
+  return FALSE;
+}
+
+std::wstring BoxText(HWND box) {
+  wchar_t text[4096] = L"";
+  DWORD_PTR got = 0;
+  ::SendMessageTimeoutW(::GetDlgItem(box, 0xFFFF), WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, &got);
+  return text;
+}
+
+// Waits for process to end, answering each box it shows; what the boxes
+// said, in order.
+std::vector<std::wstring> AnswerBoxesUntilEnd(HANDLE process) {
+  std::vector<std::wstring> told;
+  BoxSearch search;
+  search.pid = ::GetProcessId(process);
+  for (int waited = 0; ::WaitForSingleObject(process, 20) == WAIT_TIMEOUT; waited += 20) {
+    if (waited > 30000) {
+      ADD_FAILURE() << "Kestrelclean did not end";
+      ::TerminateProcess(process, 98);
+      break;
+    }
+    search.box = nullptr;
+    ::EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
+    if (!search.box)
+      continue;
+    told.push_back(BoxText(search.box));
+    ::PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+    for (int gone = 0; ::IsWindow(search.box) && gone < 5000; gone += 20)
+      ::Sleep(20);
+  }
+  return told;
+}
+
+// Under code page 932 the user's language is Japanese too, and so are the
+// boxes; phrase is the one of that language.
+bool Says(const std::wstring& text, const wchar_t* english, const wchar_t* japanese) {
+  return text.find(::GetACP() == 932 ? japanese : english) != std::wstring::npos;
+}
+
+bool Names(const std::wstring& text, const std::string& path) { return text.find(Wide(path)) != std::wstring::npos; }
+
 struct Report {
   bool present = false;
   bool complete = false;
   DWORD pid = 0;
   std::string module, cmdline, cwd;
   AttrMap entries;
+  std::vector<std::wstring> told;  // what Kestrelclean's message boxes said
 };
 
 Report ReadReport(const std::string& path) {
@@ -167,8 +256,15 @@ class Kestrelclean : public ::testing::Test {
     program_ = programDir + "\\Kestrelclean.exe";
     journal_ = programDir + "\\Kestrelclean.journal";
     ASSERT_TRUE(::CopyFileA((BinDir() + "\\Kestrelclean.exe").c_str(), program_.c_str(), FALSE));
+    holdName_ = "KestrelcleanTestHold" + std::to_string(::GetCurrentProcessId());
+    hold_ = ::CreateEventA(nullptr, TRUE, FALSE, holdName_.c_str());
+    ASSERT_NE(nullptr, hold_);
   }
   void TearDown() override {
+    if (hold_) {
+      ::SetEvent(hold_);
+      ::CloseHandle(hold_);
+    }
     ClearRegistry();
     if (!HasFailure())
       RemoveTree(root_);
@@ -240,6 +336,17 @@ class Kestrelclean : public ::testing::Test {
     return pi.hProcess;
   }
 
+  // Waits for a started Kestrelclean to end, answering its message boxes,
+  // and expects exitCode; closes the process handle.
+  std::vector<std::wstring> Finish(HANDLE process, DWORD exitCode) {
+    std::vector<std::wstring> told = AnswerBoxesUntilEnd(process);
+    DWORD code = 0xFFFFFFFF;
+    ::GetExitCodeProcess(process, &code);
+    EXPECT_EQ(exitCode, code);
+    ::CloseHandle(process);
+    return told;
+  }
+
   // Runs Kestrelclean in startDir to its end, expecting exitCode; the
   // stand-in scans the given roots while it runs. A run that gets as far as
   // the tool leaves no journal behind.
@@ -249,15 +356,34 @@ class Kestrelclean : public ::testing::Test {
     HANDLE process = Start(startDir);
     if (!process)
       return Report();
-    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process, 30000));
-    DWORD code = 0xFFFFFFFF;
-    ::GetExitCodeProcess(process, &code);
-    EXPECT_EQ(exitCode, code);
-    ::CloseHandle(process);
+    std::vector<std::wstring> told = Finish(process, exitCode);
     if (exitCode == kExitToolRan || exitCode == kExitToolNotStarted) {
       EXPECT_FALSE(IsFile(journal_)) << "the journal outlived the restore";
     }
-    return ReadReport(ReportPath());
+    Report report = ReadReport(ReportPath());
+    report.told = std::move(told);
+    return report;
+  }
+
+  // Starts Kestrelclean in startDir and returns once the stand-in has made
+  // its report of scanRoots and waits for hold_; held is that report.
+  HANDLE StartHeld(const std::string& startDir, const std::vector<std::string>& scanRoots, Report& held) {
+    SetStandIn(scanRoots, std::string(), holdName_);
+    HANDLE process = Start(startDir);
+    for (int waited = 0; process && !IsFile(ReportPath()) && waited < 30000; waited += 20)
+      ::Sleep(20);
+    held = ReadReport(ReportPath());
+    return process;
+  }
+
+  // Lets the held stand-in end and waits until it has: it runs in the store,
+  // which the test removes at its end.
+  void ReleaseTool(const Report& held) {
+    ::SetEvent(hold_);
+    if (HANDLE tool = ::OpenProcess(SYNCHRONIZE, FALSE, held.pid)) {
+      ::WaitForSingleObject(tool, 10000);
+      ::CloseHandle(tool);
+    }
   }
 
   std::string ExpectedCommandLine(const std::string& startDir) const {
@@ -268,6 +394,8 @@ class Kestrelclean : public ::testing::Test {
   std::string start_;
   std::string program_;
   std::string journal_;
+  std::string holdName_;
+  HANDLE hold_ = nullptr;  // set: the held stand-in ends
 };
 
 bool IsIni(const std::string& path) { return path.size() >= 4 && SameText(path.substr(path.size() - 4), ".ini"); }
@@ -336,6 +464,7 @@ TEST_F(Kestrelclean, SettingsLocationStoreIsNormalisedWhileToolRunsAndRestoredAf
   const AttrMap storeBefore = Scan(store);
 
   const Report r = Run(start_, {root_ + "\\data"});
+  EXPECT_TRUE(r.told.empty()) << "a run that goes well says nothing";
   ExpectNormalisedWhileRunning(store, storeBefore, r);
   EXPECT_EQ(before.at(root_ + "\\data\\Outside.ini"), r.entries.at(root_ + "\\data\\Outside.ini"));
   EXPECT_TRUE(SameText(store, r.cwd)) << r.cwd;
@@ -562,28 +691,16 @@ TEST_F(Kestrelclean, EndedWhileToolRunsThenStartedAgainRestoresEveryWord) {
   PlaceTool(start_);
   const AttrMap before = Scan(store);
 
-  const std::string holdName = "KestrelcleanTestHold" + std::to_string(::GetCurrentProcessId());
-  HANDLE hold = ::CreateEventA(nullptr, TRUE, FALSE, holdName.c_str());
-  ASSERT_NE(nullptr, hold);
-  SetStandIn({store}, std::string(), holdName);
-  HANDLE process = Start(start_);
+  Report held;
+  HANDLE process = StartHeld(start_, {store}, held);
   ASSERT_NE(nullptr, process);
-  for (int waited = 0; !IsFile(ReportPath()) && waited < 30000; waited += 20)
-    ::Sleep(20);
-  const Report held = ReadReport(ReportPath());
   ExpectNormalisedWhileRunning(store, before, held);
   EXPECT_TRUE(IsFile(journal_));
 
   ::TerminateProcess(process, 99);
   ::WaitForSingleObject(process, 10000);
   ::CloseHandle(process);
-  ::SetEvent(hold);
-  // The stand-in runs in the store: it must be gone before the store is removed.
-  if (HANDLE tool = ::OpenProcess(SYNCHRONIZE, FALSE, held.pid)) {
-    ::WaitForSingleObject(tool, 10000);
-    ::CloseHandle(tool);
-  }
-  ::CloseHandle(hold);
+  ReleaseTool(held);
   EXPECT_NE(before, Scan(store)) << "the store was restored without its journal";
   EXPECT_TRUE(IsFile(journal_));
 
@@ -592,9 +709,48 @@ TEST_F(Kestrelclean, EndedWhileToolRunsThenStartedAgainRestoresEveryWord) {
   EXPECT_EQ(before, Scan(store));
 }
 
-// A journal that cannot be written, or one left by an earlier run that is not
-// whole, stops the run before anything changes; the tool does not start, and
-// such a journal stays for a person to look at.
+// A user who sees nothing happen starts Kestrelclean again. The second start
+// says that one is running and changes nothing: the first run's tool keeps
+// its plain store and the first run's journal stays as it is. That journal,
+// held open by its run, can be neither removed nor replaced meanwhile, so
+// the one the run removes when it ends as usual is its own.
+TEST_F(Kestrelclean, SecondStartWhileOneRunsChangesNothingAndSaysSo) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+
+  Report held;
+  HANDLE first = StartHeld(start_, {store}, held);
+  ASSERT_NE(nullptr, first);
+  ASSERT_TRUE(held.complete);
+  const std::string journal = FileText(journal_);
+  EXPECT_NE(std::string::npos, journal.find("\r\nstore\t" + store + "\r\n")) << journal;
+
+  const std::vector<std::wstring> told = Finish(Start(start_), kExitAlreadyRunning);
+  ASSERT_EQ(1u, told.size());
+  EXPECT_TRUE(Says(told[0], L"already running", L"既に実行中")) << told[0];
+  EXPECT_EQ(journal, FileText(journal_));
+  EXPECT_FALSE(::DeleteFileA(journal_.c_str()));
+  const std::string other = root_ + "\\other.journal";
+  std::ofstream(other, std::ios::binary) << "Kestrelclean journal\r\nend\t0\r\n";
+  EXPECT_FALSE(::MoveFileExA(other.c_str(), journal_.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(journal, FileText(journal_));
+  Report now;
+  now.complete = true;
+  now.entries = Scan(store);
+  ExpectNormalisedWhileRunning(store, before, now);
+
+  ReleaseTool(held);
+  EXPECT_TRUE(Finish(first, kExitToolRan).empty());
+  EXPECT_FALSE(IsFile(journal_));
+  EXPECT_EQ(before, Scan(store));
+}
+
+// A journal that cannot be written, or one left by an earlier run that can
+// be neither read nor put aside (another program holds it), stops the run
+// before anything changes; the tool does not start.
 TEST_F(Kestrelclean, JournalTroubleStopsTheRunBeforeAnyChange) {
   const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
   MakeStore(store);
@@ -604,19 +760,106 @@ TEST_F(Kestrelclean, JournalTroubleStopsTheRunBeforeAnyChange) {
 
   // A folder takes the journal's name.
   MakeDir(journal_);
-  Report r = Run(start_, {store}, kExitJournalNotWritten);
+  Report r = Run(start_, {store}, kExitJournalTrouble);
   EXPECT_FALSE(r.present);
+  EXPECT_TRUE(r.told.empty());
   EXPECT_EQ(before, Scan(store));
   ::RemoveDirectoryA(journal_.c_str());
 
-  // Cut short: no end line after its one item.
-  const std::string cut = "Kestrelclean journal\r\n00000022\t" + store + "\\Plain.ini\r\n";
-  std::ofstream(journal_, std::ios::binary) << cut;
-  r = Run(start_, {store}, kExitJournalUnreadable);
+  const std::string left = "Kestrelclean journal\r\n00000022\t" + store + "\\Plain.ini\r\nend\t1\r\n";
+  std::ofstream(journal_, std::ios::binary) << left;
+  HANDLE holder = ::CreateFileA(journal_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+  r = Run(start_, {store}, kExitJournalTrouble);
+  ::CloseHandle(holder);
   EXPECT_FALSE(r.present);
+  ASSERT_EQ(1u, r.told.size());
+  EXPECT_TRUE(Names(r.told[0], journal_)) << r.told[0];
   EXPECT_EQ(before, Scan(store));
-  std::ifstream in(journal_, std::ios::binary);
-  EXPECT_EQ(cut, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  EXPECT_EQ(left, FileText(journal_));
+}
+
+// A journal is trusted only inside the engine stores it names. One that
+// names a file outside them (by its path or by ".." parts), names no store
+// (as Kestrelclean 2.1.0 wrote them) or names a store that is no engine
+// folder is not applied at all: the user is told what it names, the file is
+// kept under another name, and the run goes on as usual.
+TEST_F(Kestrelclean, JournalForAnotherStoreIsNotAppliedButPutAside) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  const AttrMap before = Scan(store);
+  const std::string victim = root_ + "\\victim.txt";
+  MakeFile(victim);
+  const DWORD victimWord = ::GetFileAttributesA(victim.c_str());
+
+  const std::string head = "Kestrelclean journal\r\nstore\t" + store + "\r\n";
+  const std::string climbing = store + "\\..\\..\\..\\victim.txt";
+  struct Case {
+    std::string journal;
+    std::string named;  // what the message must name
+  };
+  const Case cases[] = {
+      {head + "00000007\t" + victim + "\r\n00000023\t" + store + "\\Plain.ini\r\nend\t2\r\n", victim},
+      {head + "00000007\t" + climbing + "\r\nend\t1\r\n", climbing},
+      {"Kestrelclean journal\r\n00000023\t" + store + "\\Plain.ini\r\nend\t1\r\n", store + "\\Plain.ini"},
+      {"Kestrelclean journal\r\nstore\t" + root_ + "\r\n00000007\t" + victim + "\r\nend\t1\r\n", root_},
+  };
+  std::string aside = journal_ + ".rejected";
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    std::ofstream(journal_, std::ios::binary) << cases[i].journal;
+    const Report r = Run(start_, {store});
+    ASSERT_EQ(1u, r.told.size());
+    EXPECT_TRUE(Names(r.told[0], journal_) && Names(r.told[0], cases[i].named) && Names(r.told[0], aside))
+        << r.told[0];
+    EXPECT_EQ(cases[i].journal, FileText(aside));
+    EXPECT_EQ(victimWord, ::GetFileAttributesA(victim.c_str()));
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(before, Scan(store));
+    aside = journal_ + ".rejected." + std::to_string(i + 2);
+  }
+}
+
+// A damaged journal is no dead end: every item line it holds in full is
+// restored, the user is told what could not be read, the file is kept
+// under another name and the run goes on; the next run is an ordinary one.
+TEST_F(Kestrelclean, DamagedJournalRestoresWhatItHoldsInFullAndIsPutAside) {
+  const std::string store = root_ + "\\data\\PlugIns\\Kestrelfind";
+  MakeStore(store);
+  SetDataDir(root_ + "\\data\\");
+  PlaceTool(start_);
+  AttrMap expected = Scan(store);
+
+  // A line that is none of a journal's, and a last line cut off in its word.
+  const std::string damaged = "Kestrelclean journal\r\nstore\t" + store + "\r\n00000023\t" + store +
+                              "\\Plain.ini\r\n0000002?\t" + store + "\\News\r\n00000021\t" + store +
+                              "\\News\\Sys.ini\r\n0000002";
+  std::ofstream(journal_, std::ios::binary) << damaged;
+  Report r = Run(start_, {store});
+  ASSERT_EQ(1u, r.told.size());
+  EXPECT_TRUE(Names(r.told[0], journal_)) << r.told[0];
+  EXPECT_TRUE(Names(r.told[0], journal_ + ".damaged")) << r.told[0];
+  EXPECT_TRUE(Says(r.told[0], L"line 4", L"4 行目")) << r.told[0];
+  EXPECT_EQ(damaged, FileText(journal_ + ".damaged"));
+  EXPECT_TRUE(r.complete);
+  expected[store + "\\Plain.ini"] = 0x23;
+  expected[store + "\\News\\Sys.ini"] = 0x21;
+  EXPECT_EQ(expected, Scan(store));
+
+  // Nothing of it left but its name: an empty file, kept under the next number.
+  std::ofstream(journal_, std::ios::binary).flush();
+  r = Run(start_, {store});
+  ASSERT_EQ(1u, r.told.size());
+  EXPECT_TRUE(Names(r.told[0], journal_ + ".damaged.2")) << r.told[0];
+  EXPECT_TRUE(IsFile(journal_ + ".damaged.2"));
+  EXPECT_EQ(damaged, FileText(journal_ + ".damaged"));
+  EXPECT_EQ(expected, Scan(store));
+
+  r = Run(start_, {store});
+  EXPECT_TRUE(r.told.empty());
+  EXPECT_TRUE(r.complete);
 }
 
 // 0x95 0x5C, 0x83 0x5C and 0x94 0x5C end in the byte of '\\'.
