@@ -306,13 +306,14 @@ class Bench {
   std::string EngineDir() const { return sandbox_.EngineDir(); }
   HWND HostWindow() { return sandbox_.Window().Handle(); }
   std::string Url() const { return std::string("kftest://bench/?q=") + kWord; }
+  std::string IndexPath() const { return sandbox_.Folder() + "Kestrelfind.idx"; }
   void Reload() {
     sandbox_.Unload();
     sandbox_.Load();
   }
 
   double PluginMenuBuild();
-  double FirstPluginMenuBuild();
+  double FirstPluginMenuBuild(bool cold);
   double FloorMenuBuild();
   double FloorTreeBuild();
   double FloorFileReads();
@@ -371,9 +372,13 @@ double Bench::PluginMenuBuild() {
   return elapsed;
 }
 
-double Bench::FirstPluginMenuBuild() {
-  // A fresh load of the library knows nothing of the engine files yet.
-  Reload();
+double Bench::FirstPluginMenuBuild(bool cold) {
+  // A fresh load of the library: it knows of the engine files only what its
+  // index beside it says (written when the library went), or, cold, nothing.
+  sandbox_.Unload();
+  if (cold)
+    DeleteFileA(IndexPath().c_str());
+  sandbox_.Load();
   PumpIdle();
   return PluginMenuBuild();
 }
@@ -430,9 +435,13 @@ void Bench::MeasureMenu(const StoreShape& shape, bool memory, bool judged) {
 }
 
 void Bench::MeasureFirstMenu(const StoreShape& shape) {
-  const Turns t = RunTurns(Repeats(shape.engines), [this] { return FirstPluginMenuBuild(); },
-                           {[this] { return FloorMenuBuild(); }});
-  Add({"menu build, first after load", ShapeLabel(shape), shape.engines, t.Subject(), t.Floor(), "ms", {}});
+  const Timed floor = [this] { return FloorMenuBuild(); };
+  const Turns warm = RunTurns(Repeats(shape.engines), [this] { return FirstPluginMenuBuild(false); }, {floor});
+  Add({"menu build, first after load", ShapeLabel(shape), shape.engines, warm.Subject(), warm.Floor(), "ms",
+       RatioAtMost(2)});
+  const Turns cold = RunTurns(Repeats(shape.engines), [this] { return FirstPluginMenuBuild(true); }, {floor});
+  Add({"menu build, first after load, cold", ShapeLabel(shape), shape.engines, cold.Subject(), cold.Floor(), "ms",
+       {}});
 }
 
 void Bench::MeasureDialog(const StoreShape& shape, bool memory) {
@@ -486,6 +495,16 @@ void Bench::AddDialogRows(const std::string& operation, const StoreShape& shape,
   }
   const std::string store = ShapeLabel(shape);
   Add({operation, store, shape.engines, turns.Subject(), turns.Floor(0), "ms", RatioAtMost(2)});
+  // What the open takes beyond what it takes on an empty store, against the
+  // same floor: the part that grows with the store.
+  const Row* empty = nullptr;
+  for (const Row& r : rows_) {
+    if (r.store == kEmptyStore && r.operation == operation)
+      empty = &r;
+  }
+  if (empty && operation == "dialog open")
+    Add({operation + " above the empty-store open", store, shape.engines, turns.Subject() - empty->median,
+         turns.Floor(0), "ms", RatioAtMost(2)});
   const std::string againstReads = operation + " against reading every engine file";
   Add({againstReads, store, shape.engines, turns.Subject(), turns.Floor(1), "ms", {}});
   // At this size the dialog is also held to a time of its own.
@@ -551,7 +570,8 @@ void Bench::MeasureSearch(const std::string& engine) {
   };
   const Turns t = RunTurns(quick_ ? 3 : 15, pick, {shell, clipboardAndShell});
   Add({"search", "1 engine", 1, t.Subject(), t.Floor(0), "ms", RatioAtMost(1.2)});
-  Add({"search against shell + clipboard round trip", "1 engine", 1, t.Subject(), t.Floor(1), "ms", {}});
+  Add({"search against shell + clipboard round trip", "1 engine", 1, t.Subject(), t.Floor(1), "ms",
+       RatioAtMost(1.1)});
 }
 
 void Bench::MeasureSearchAll() {
@@ -671,6 +691,10 @@ bool Bench::Run(const std::string& outDir) {
     if (quick_ && c.plotOnly)
       continue;
     const std::string rootEngine = GenerateStore(EngineDir(), c.shape, kUrlTemplate);
+    // A user's store was written long before the menu reads it; the menu's
+    // memory reads a file again while it is younger than the file system's
+    // time resolution (2 s).
+    Sleep(2100);
     if (c.menu)
       MeasureMenu(c.shape, c.memory, !c.plotOnly);
     if (c.menu && !c.plotOnly)
@@ -741,7 +765,8 @@ std::string Bench::Notes() const {
       // are set against twice the floor, never subtracted.
       std::string fixed, grows;
       for (const Row& r : rows_) {
-        if (r.operation.rfind("dialog", 0) != 0 || r.target.kind != Target::kRatio || r.Meets() != "no")
+        if ((r.operation != "dialog open" && r.operation != "dialog F5") || r.target.kind != Target::kRatio ||
+            r.Meets() != "no")
           continue;
         const Row& empty = r.operation == "dialog open" ? *emptyOpen : *emptyF5;
         std::string& list = empty.median > 2 * r.floor ? fixed : grows;

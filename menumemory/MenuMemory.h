@@ -29,23 +29,45 @@ EngineMenuTraits ReadMenuTraits(const std::string& path);
 // when it was written within the file system's time resolution (2 seconds
 // on FAT) of the moment it was read, for a later change in that moment
 // would keep both. What it cannot see: a file replaced by one of the same
-// size carrying an older time (a copy that keeps the time) after that
-// moment; the memory is empty again whenever the library is loaded.
+// size carrying the same older time (a copy that keeps the time) after that
+// moment.
+//
+// Between two loads of the library the memory lives in an index file beside
+// it (Kestrelfind.idx): written when the library goes, read at the first
+// menu, so that the first menu after the host starts reads one file instead
+// of every engine file. The index holds, for each engine file the memory had
+// seen settle, its path below the store, its last-write time and size, and
+// its favourite mark and access key: nothing the engine files do not say,
+// and nothing the next listing does not check again.
 class MenuMemory {
  public:
   // The traits of the engine file at path, listed as entry.
   EngineMenuTraits TraitsOf(const std::string& path, const StoreEntry& entry);
-  // Drops everything remembered.
-  void Forget() { remembered_.clear(); }
+
+  // Takes in what the index at indexPath remembers of the store at
+  // storeDir (a path ending in a backslash). An index that is missing,
+  // damaged, of another format or written for another store is passed over
+  // whole, and replaced at the next Keep.
+  void Recall(const std::string& indexPath, const std::string& storeDir);
+  // Writes what the memory holds of the store at storeDir and has seen
+  // settle into the index at indexPath, when it changed since Recall or the
+  // last Keep. False when the index could not be written (the next start
+  // reads the engine files instead; nothing is lost).
+  bool Keep(const std::string& indexPath, const std::string& storeDir);
 
  private:
   struct Remembered {
     FILETIME written;
     ULONGLONG size;
     bool settled;  // written well before it was read
+    bool seen;     // listed by a menu of this load
     EngineMenuTraits traits;
   };
   std::unordered_map<std::string, Remembered> remembered_;
+  // Something was read from an engine file since the index was read or
+  // written, or remembered that no menu of this load has listed.
+  bool changed_ = false;
+  std::size_t recalled_ = 0;
 };
 
 }  // namespace kf

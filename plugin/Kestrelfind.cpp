@@ -113,6 +113,7 @@ int WINAPI BKC_OnStart() {
 // the library once it is gone goes now, outside the loader lock.
 int WINAPI BKC_OnExit() {
   FinishStartup();
+  kf::KeepMenuMemory();
   kf::ReleaseSettingForm();
   kf::ReleaseSearchQueue();
   kf::UnloadHelpControl();

@@ -38,8 +38,12 @@ constexpr std::size_t kMaxFavourites = 5;
 // Folders deeper down are left out; the rest of the menu is always built.
 constexpr int kMaxFolderDepth = 25;
 
-// What the menu remembers of the engine files between builds.
+// What the menu remembers of the engine files between builds, and between
+// loads through its index beside the library.
 MenuMemory gMenuMemory;
+bool gRecalled = false;
+
+std::string MenuIndexPath() { return ChangeFileExt(gPluginIniPath, ".idx"); }
 
 bool IsSearchMenuType(int menuType) { return menuType == 3 || menuType == 4 || menuType == 11 || menuType == 12; }
 
@@ -245,6 +249,10 @@ void AttachSearchMenu(HMENU hostMenu, int menuType) {
     return;
   // The commands of the menu before are the host's no longer.
   gMenuCommands = MenuCommands();
+  if (!gRecalled) {
+    gRecalled = true;
+    gMenuMemory.Recall(MenuIndexPath(), gEngineDir);
+  }
   MenuHandle popup(CreatePopupMenu());
   if (!popup) {
     // Nothing could hold the items: registering commands or attaching a
@@ -266,6 +274,16 @@ void AttachSearchMenu(HMENU hostMenu, int menuType) {
     }
   }
   gMenuCommands = build.TakeCommands();
+}
+
+void KeepMenuMemory() noexcept {
+  try {
+    // Nothing to keep before the first menu; a failed write only costs the
+    // next start a read of every engine file.
+    if (gRecalled)
+      gMenuMemory.Keep(MenuIndexPath(), gEngineDir);
+  } catch (...) {
+  }
 }
 
 }  // namespace kf

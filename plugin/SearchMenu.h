@@ -13,4 +13,9 @@ namespace kf {
 // get nothing.
 void AttachSearchMenu(HMENU hostMenu, int menuType);
 
+// Writes the menu's memory of the store into its index beside the library
+// (Kestrelfind.idx), for the first menu of the next load; the host is about
+// to unload the library.
+void KeepMenuMemory() noexcept;
+
 }  // namespace kf

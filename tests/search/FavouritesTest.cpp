@@ -65,6 +65,47 @@ TEST_F(FavouritesTest, FavouritesOfTheSameNameShowTheirFolders) {
   EXPECT_EQ("kftest://B/Sub/Google/?q=word", urls_.Lines()[0]);
 }
 
+// The first menu after a load takes what the files said from the index the
+// library wrote beside itself when it last went, without opening an engine
+// file that has not changed; a changed one is read, a damaged index is
+// passed over.
+TEST_F(FavouritesTest, TheFirstMenuAfterALoadTakesTheIndexForFilesThatDidNotChange) {
+  const std::string google = sandbox_.WriteEngine("Web/Google.ini", std::string("kftest://g/?q="));
+  const std::string maps = sandbox_.WriteEngine("Maps.ini", std::string("kftest://m/?q="));
+  SetEngineKey("Web/Google.ini", "pin", "1");
+  SetEngineKey("Maps.ini", "key", "M");
+  // Written well before they are read, as a store is at a start.
+  for (const std::string& path : {google, maps})
+    ASSERT_TRUE(kft::SetFileAge(path, 60));
+  const Strings shown = {"&Copy", "Select &All", kSearchEngines, "Search with Google"};
+  EXPECT_EQ(shown, HostCaptions());
+  const std::string index = sandbox_.Folder() + "Kestrelfind.idx";
+  sandbox_.Unload();
+  ASSERT_TRUE(kft::FileExists(index)) << "written beside the library when it goes";
+
+  // Held open by another program, the file cannot be read: only the index
+  // can say it is a favourite.
+  ASSERT_TRUE(sandbox_.Load());
+  {
+    const kft::ExclusiveFile held(google);
+    ASSERT_TRUE(held.IsOpen());
+    EXPECT_EQ(shown, HostCaptions());
+  }
+  // A file changed while the library was away is read again.
+  SetEngineKey("Maps.ini", "pin", "1");
+  ASSERT_TRUE(kft::SetFileAge(maps, 30));
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with Google", "Search with Maps(&M)"}),
+            HostCaptions());
+  sandbox_.Unload();
+
+  ASSERT_TRUE(kft::WriteBytes(index, "Kestrelfind menu index 1\r\nstore\tX:\\\r\nend\t0\r\n"));
+  ASSERT_TRUE(sandbox_.Load());
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with Google", "Search with Maps(&M)"}),
+            HostCaptions())
+      << "an index of another store is passed over";
+  EXPECT_FALSE(kft::FileExists(sandbox_.EngineDir() + "Kestrelfind.idx")) << "nothing goes into the store";
+}
+
 TEST_F(FavouritesTest, AFavouriteSearchesAsItsFolderItemDoes) {
   sandbox_.WriteEngine("Web/Google.ini", std::string("kftest://g/?q=[WORD]&x"), "sjis");
   SetEngineKey("Web/Google.ini", "pin", "1");

@@ -9,6 +9,7 @@
 #include "EngineStore.h"
 #include "Error.h"
 #include "Files.h"
+#include "MenuIndex.h"
 #include "MenuMemory.h"
 #include "Profile.h"
 
@@ -210,6 +211,42 @@ TEST_F(EngineStoreChanges, TheMenuMemorySeesARewriteThatKeepsSizeAndTime) {
   traits = memory.TraitsOf(path, listed());
   EXPECT_EQ('D', traits.accessKey) << "a change the listing shows";
   EXPECT_TRUE(traits.favourite) << "the first line of a key counts";
+}
+
+// The index of the menu's memory is taken only whole, and only for the store
+// it was written for.
+TEST(MenuIndex, IsReadBackWholeAndOnlyForItsOwnStore) {
+  const std::string store = "C:\\Becky\\PlugIns\\Kestrelfind\\";
+  std::vector<kf::IndexedEngine> engines(2);
+  engines[0] = {"Google.ini", 0x01D9ABCDEF012345ULL, 123, true, 'G'};
+  engines[1] = {"Web\\Sub\\\x95\x5C.ini", 1, 0, false, 0};
+  const std::string text = kf::FormatMenuIndex(store, engines);
+
+  std::vector<kf::IndexedEngine> back;
+  ASSERT_TRUE(kf::ParseMenuIndex(text, store, back));
+  ASSERT_EQ(2u, back.size());
+  EXPECT_EQ(engines[0].relativePath, back[0].relativePath);
+  EXPECT_EQ(engines[0].written, back[0].written);
+  EXPECT_EQ(123u, back[0].size);
+  EXPECT_TRUE(back[0].favourite);
+  EXPECT_EQ('G', back[0].accessKey);
+  EXPECT_EQ(engines[1].relativePath, back[1].relativePath);
+  EXPECT_EQ(0, back[1].accessKey);
+
+  const std::string bad[] = {
+      "",
+      text.substr(0, text.size() - 2),                        // cut short
+      text.substr(0, text.rfind("end")),                      // no end line
+      text + "x",                                             // something after the end
+      std::string(text).replace(text.find("\t1\tG"), 2, "\t2"),  // not a pin value
+      "Kestrelfind menu index 2" + text.substr(text.find("\r\n")),
+  };
+  for (const std::string& damaged : bad) {
+    back.clear();
+    EXPECT_FALSE(kf::ParseMenuIndex(damaged, store, back)) << damaged;
+    EXPECT_TRUE(back.empty());
+  }
+  EXPECT_FALSE(kf::ParseMenuIndex(text, "D:\\Other\\PlugIns\\Kestrelfind\\", back)) << "another store";
 }
 
 }  // namespace

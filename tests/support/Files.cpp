@@ -99,6 +99,31 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
   return ok;
 }
 
+bool SetFileAge(const std::string& path, unsigned seconds) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER time;
+  time.LowPart = now.dwLowDateTime;
+  time.HighPart = now.dwHighDateTime;
+  time.QuadPart -= static_cast<ULONGLONG>(seconds) * 10000000ULL;
+  const FILETIME written = {time.LowPart, time.HighPart};
+  const bool ok = SetFileTime(file, nullptr, nullptr, &written) != FALSE;
+  CloseHandle(file);
+  return ok;
+}
+
+ExclusiveFile::ExclusiveFile(const std::string& path)
+    : file_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+ExclusiveFile::~ExclusiveFile() {
+  if (IsOpen())
+    CloseHandle(file_);
+}
+
 std::string ReadBytes(const std::string& path) {
   std::string bytes;
   return kfhost::ReadFileBytes(kfhost::AnsiToWide(path), bytes) ? bytes : std::string();

@@ -34,5 +34,21 @@ bool WriteBytes(const std::string& path, const std::string& bytes);
 // Empty when the file cannot be read.
 std::string ReadBytes(const std::string& path);
 bool CopyFileTo(const std::string& from, const std::string& to);
+// Sets the file's last-write time to seconds before now.
+bool SetFileAge(const std::string& path, unsigned seconds);
+
+// A file held open with no sharing, as another program may hold it: nobody
+// else can open it until the object goes.
+class ExclusiveFile {
+ public:
+  explicit ExclusiveFile(const std::string& path);
+  ~ExclusiveFile();
+  ExclusiveFile(const ExclusiveFile&) = delete;
+  ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+  bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE file_;
+};
 
 }  // namespace kft

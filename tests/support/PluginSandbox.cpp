@@ -140,6 +140,9 @@ void PluginSandbox::RemoveFiles() {
   SetFileAttributesA(DllPath().c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(DllPath().c_str());
   DeleteFileA(IniPath().c_str());
+  // The menu's index, which the library writes beside its INI file.
+  const std::string ini = IniPath();
+  DeleteFileA((ini.substr(0, ini.size() - 4) + ".idx").c_str());
 }
 
 }  // namespace kft
