@@ -1,4 +1,5 @@
-// kfbench OUTDIR [--quick]: times the real library in this host against the
+// kfbench OUTDIR [--quick] [--only=menu|dialog|search]: times the real
+// library in this host against the
 // floors of Store.h on synthetic stores, prints a table and writes
 // OUTDIR\performance.csv, OUTDIR\performance-table.md and the plot's data
 // OUTDIR\menu-build.dat. Each figure is the median of repeated runs after a
@@ -289,7 +290,9 @@ constexpr int kSearchAllEngines = 8;
 
 class Bench {
  public:
-  explicit Bench(bool quick) : quick_(quick) {}
+  // only: "" for every measurement, or "menu", "dialog" or "search" for
+  // those alone (while working on one of them; the page wants them all).
+  Bench(bool quick, std::string only) : quick_(quick), only_(std::move(only)) {}
   ~Bench() {
     if (floorParent_)
       DestroyWindow(floorParent_);
@@ -331,7 +334,10 @@ class Bench {
   std::string Notes() const;
   bool WriteOutputs(const std::string& outDir) const;
 
+  bool Measures(const char* what) const { return only_.empty() || only_ == what; }
+
   bool quick_;
+  std::string only_;
   kft::PluginSandbox sandbox_;
   std::vector<Row> rows_;
   // Time above the floor of the one-folder menu builds, by engine count.
@@ -688,20 +694,21 @@ bool Bench::Run(const std::string& outDir) {
       {{10000, 1}, true, false, true, false}, {{10000, 100}, true, true, true, false},
   };
   for (const Case& c : cases) {
-    if (quick_ && c.plotOnly)
+    if ((quick_ && c.plotOnly) || !((c.menu && Measures("menu")) || (c.dialog && Measures("dialog")) ||
+                                    (c.shape.engines == 100 && c.shape.folders == 5 && Measures("search"))))
       continue;
     const std::string rootEngine = GenerateStore(EngineDir(), c.shape, kUrlTemplate);
     // A user's store was written long before the menu reads it; the menu's
     // memory reads a file again while it is younger than the file system's
     // time resolution (2 s).
     Sleep(2100);
-    if (c.menu)
+    if (c.menu && Measures("menu"))
       MeasureMenu(c.shape, c.memory, !c.plotOnly);
-    if (c.menu && !c.plotOnly)
+    if (c.menu && !c.plotOnly && Measures("menu"))
       MeasureFirstMenu(c.shape);
-    if (c.dialog)
+    if (c.dialog && Measures("dialog"))
       MeasureDialog(c.shape, c.memory);
-    if (c.shape.engines == 100 && c.shape.folders == 5) {
+    if (c.shape.engines == 100 && c.shape.folders == 5 && Measures("search")) {
       MeasureSearch(rootEngine);
       // Replaces the store: the last thing done with it.
       MeasureSearchAll();
@@ -837,10 +844,18 @@ bool Bench::WriteOutputs(const std::string& outDir) const {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: kfbench OUTDIR [--quick]\n");
+    std::fprintf(stderr, "usage: kfbench OUTDIR [--quick] [--only=menu|dialog|search]\n");
     return 2;
   }
-  const bool quick = argc > 2 && std::string(argv[2]) == "--quick";
-  kfbench::Bench bench(quick);
+  bool quick = false;
+  std::string only;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--quick")
+      quick = true;
+    else if (arg.rfind("--only=", 0) == 0)
+      only = arg.substr(7);
+  }
+  kfbench::Bench bench(quick, only);
   return bench.Run(argv[1]) ? 0 : 1;
 }

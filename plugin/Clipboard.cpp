@@ -220,8 +220,8 @@ bool IsSavableClipboardFormat(UINT format) {
 // ---------------------------------------------------------------------------
 
 // A window with no behaviour of its own: it only owns what the plug-in puts
-// on the clipboard for as long as the session lasts.
-class ClipboardSession::OwnerWindow : public Window {
+// on the clipboard for as long as the search lasts.
+class ClipboardOwner::OwnerWindow : public Window {
  public:
   bool Create() { return Window::Create(kClipboardWindowClass, 0, 0, "", RECT{}, HWND_MESSAGE, nullptr); }
 
@@ -231,16 +231,19 @@ class ClipboardSession::OwnerWindow : public Window {
   }
 };
 
-ClipboardSession::ClipboardSession(DWORD timeoutMs) : window_(std::make_unique<OwnerWindow>()) {
+ClipboardOwner::ClipboardOwner() : window_(std::make_unique<OwnerWindow>()) {
   if (!window_->Create())
     throw Error(UiText(IDS_CLIPBOARD_NO_WINDOW));
-  open_ = std::make_unique<OpenClipboardScope>(window_->Hwnd(), timeoutMs);
-  if (!open_->IsOpen())
-    throw Error(UiText(IDS_CLIPBOARD_BUSY));
 }
 
-// The clipboard is closed before its owner window goes.
-ClipboardSession::~ClipboardSession() { open_.reset(); }
+ClipboardOwner::~ClipboardOwner() = default;
+
+HWND ClipboardOwner::Hwnd() const { return window_->Hwnd(); }
+
+ClipboardSession::ClipboardSession(const ClipboardOwner& owner, DWORD timeoutMs) : open_(owner.Hwnd(), timeoutMs) {
+  if (!open_.IsOpen())
+    throw Error(UiText(IDS_CLIPBOARD_BUSY));
+}
 
 void ClipboardSession::Empty() {
   if (!EmptyClipboard())

@@ -17,15 +17,30 @@ namespace kf {
 // How long another program may keep the clipboard open before we give up.
 constexpr DWORD kClipboardOpenTimeoutMs = 500;
 
-// The clipboard, open for the life of the object. It is opened with a hidden
-// message-only window of the plug-in's own, so that emptying it makes us, not
-// the host's window, the clipboard's owner.
+// The plug-in's window for the clipboard: a hidden message-only window of
+// its own, so that emptying the clipboard makes us, not the host's window,
+// its owner. One serves every session of a search.
+class ClipboardOwner {
+ public:
+  // Throws kf::Error when the window cannot be made.
+  ClipboardOwner();
+  ~ClipboardOwner();
+  ClipboardOwner(const ClipboardOwner&) = delete;
+  ClipboardOwner& operator=(const ClipboardOwner&) = delete;
+
+  HWND Hwnd() const;
+
+ private:
+  class OwnerWindow;
+  std::unique_ptr<OwnerWindow> window_;
+};
+
+// The clipboard, open with owner's window for the life of the object.
 class ClipboardSession {
  public:
   // Retries while another program holds the clipboard open, up to
   // timeoutMs; then throws kf::Error.
-  explicit ClipboardSession(DWORD timeoutMs = kClipboardOpenTimeoutMs);
-  ~ClipboardSession();
+  explicit ClipboardSession(const ClipboardOwner& owner, DWORD timeoutMs = kClipboardOpenTimeoutMs);
   ClipboardSession(const ClipboardSession&) = delete;
   ClipboardSession& operator=(const ClipboardSession&) = delete;
 
@@ -42,9 +57,7 @@ class ClipboardSession {
   bool Put(UINT format, HANDLE data);
 
  private:
-  class OwnerWindow;
-  std::unique_ptr<OwnerWindow> window_;
-  std::unique_ptr<OpenClipboardScope> open_;
+  OpenClipboardScope open_;
 };
 
 // A copy of every clipboard format that can be copied and put back. Left

@@ -1,5 +1,6 @@
 #include "SearchCommand.h"
 
+#include <memory>
 #include <vector>
 
 #include "Clipboard.h"
@@ -58,11 +59,14 @@ EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
 // clipboard as it was. Failures are shown in the error box; the selection is
 // then empty when nothing could be read.
 SelectionText CaptureSelection(HWND window) {
+  std::unique_ptr<ClipboardOwner> owner;
   ClipboardSnapshot saved;
+  DWORD before = 0;
   try {
-    ClipboardSession clipboard;
+    owner = std::make_unique<ClipboardOwner>();
+    const ClipboardSession clipboard(*owner);
     saved.Save(clipboard);
-    clipboard.Empty();
+    before = GetClipboardSequenceNumber();
   } catch (...) {
     ShowCurrentException(window);
     // Whatever could not be saved must not be overwritten by the host's copy.
@@ -70,10 +74,14 @@ SelectionText CaptureSelection(HWND window) {
   }
 
   SendMessageA(window, WM_COMMAND, kCopySelectionCommand, 0);
+  // A host with nothing selected copies nothing: the clipboard still holds
+  // what the user put there, which is neither the selection nor changed.
+  if (GetClipboardSequenceNumber() == before)
+    return SelectionText();
 
   SelectionText word;
   try {
-    ClipboardSession clipboard;
+    ClipboardSession clipboard(*owner);
     word.ansi = clipboard.ReadText();
     const std::wstring unicode = clipboard.ReadUnicodeText();
     word.unicode.assign(unicode.begin(), unicode.end());

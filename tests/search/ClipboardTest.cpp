@@ -94,13 +94,15 @@ int FormatCount() {
 // write, read, restore.
 void SaveOverwriteRestore(kf::ClipboardSnapshot& snapshot, const std::string& intruder = "intruder") {
   {
-    kf::ClipboardSession clipboard;
+    kf::ClipboardOwner owner;
+    kf::ClipboardSession clipboard(owner);
     snapshot.Save(clipboard);
     clipboard.Empty();
   }
   PutBytes(CF_TEXT, Bytes(intruder.begin(), intruder.end() + 1));
   {
-    kf::ClipboardSession clipboard;
+    kf::ClipboardOwner owner;
+    kf::ClipboardSession clipboard(owner);
     EXPECT_EQ(intruder, clipboard.ReadText());
     snapshot.Restore(clipboard);
   }
@@ -150,24 +152,26 @@ TEST_F(ClipboardSnapshotTest, AnsiTextComesBackByteForByte) {
   PutBytes(CF_TEXT, Bytes(text.begin(), text.end() + 1));
   kf::ClipboardSnapshot snapshot;
   SaveOverwriteRestore(snapshot);
-  kf::ClipboardSession clipboard;
+  kf::ClipboardOwner owner;
+  kf::ClipboardSession clipboard(owner);
   EXPECT_EQ(text, clipboard.ReadText());
 }
 
 TEST_F(ClipboardSnapshotTest, ReadTextStopsAtTheFirstNul) {
   PutBytes(CF_TEXT, Bytes{'a', 'b', 0, 'c', 'd', 0});
-  kf::ClipboardSession clipboard;
+  kf::ClipboardOwner owner;
+  kf::ClipboardSession clipboard(owner);
   EXPECT_EQ("ab", clipboard.ReadText());
 }
 
 TEST_F(ClipboardSnapshotTest, UnicodeTextIsReadAsPutOrMadeFromAnsiTextInTheSystemCodePage) {
   const std::wstring unicode = L"caf\u00E9 \u4E2D \U0001F600";
   PutUnicodeText(unicode);
-  EXPECT_EQ(unicode, kf::ClipboardSession().ReadUnicodeText());
+  EXPECT_EQ(unicode, kf::ClipboardSession(kf::ClipboardOwner()).ReadUnicodeText());
 
   const std::wstring cut(L"ab\0cd", 6);
   PutOnClipboard(CF_UNICODETEXT, GlobalFromBytes(cut.data(), cut.size() * sizeof(wchar_t)));
-  EXPECT_EQ(L"ab", kf::ClipboardSession().ReadUnicodeText());
+  EXPECT_EQ(L"ab", kf::ClipboardSession(kf::ClipboardOwner()).ReadUnicodeText());
 
   // Put with a Russian CF_LOCALE, the system would make the Unicode text in
   // code page 1251; the text is in the system's ANSI code page all the same.
@@ -181,7 +185,7 @@ TEST_F(ClipboardSnapshotTest, UnicodeTextIsReadAsPutOrMadeFromAnsiTextInTheSyste
     SetClipboardData(CF_TEXT, GlobalFromBytes(ansi.c_str(), ansi.size() + 1));
     SetClipboardData(CF_LOCALE, GlobalFromBytes(&russian, sizeof russian));
   }
-  EXPECT_EQ(expected, kf::ClipboardSession().ReadUnicodeText());
+  EXPECT_EQ(expected, kf::ClipboardSession(kf::ClipboardOwner()).ReadUnicodeText());
 }
 
 // --- other data ------------------------------------------------------------
@@ -416,7 +420,8 @@ TEST_F(ClipboardSnapshotTest, AFormatItsOwnerCannotRenderIsSkipped) {
 
   kf::ClipboardSnapshot snapshot;
   {
-    kf::ClipboardSession clipboard;
+    kf::ClipboardOwner owner;
+    kf::ClipboardSession clipboard(owner);
     ASSERT_NO_THROW(snapshot.Save(clipboard));
     snapshot.Restore(clipboard);
   }
@@ -436,9 +441,10 @@ TEST_F(ClipboardSnapshotTest, AnEmptyClipboardIsEmptyAgainAfterRestore) {
 // --- opening ---------------------------------------------------------------
 
 TEST(ClipboardSessionTest, WaitsForAProgramThatReleasesTheClipboardSoon) {
+  const kf::ClipboardOwner owner;
   kft::clip::Holder holder(150);
   const DWORD start = GetTickCount();
-  ASSERT_NO_THROW(kf::ClipboardSession clipboard);
+  ASSERT_NO_THROW(kf::ClipboardSession clipboard(owner));
   const DWORD waited = GetTickCount() - start;
   EXPECT_GE(waited, 100u);
   EXPECT_LT(waited, 500u);
@@ -448,7 +454,8 @@ TEST(ClipboardSessionTest, GivesUpInBoundedTimeWhenTheClipboardStaysBusy) {
   kft::clip::Holder holder(2000);
   const DWORD start = GetTickCount();
   try {
-    kf::ClipboardSession clipboard;
+    kf::ClipboardOwner owner;
+    kf::ClipboardSession clipboard(owner);
     ADD_FAILURE() << "opened a clipboard another thread holds";
   } catch (const kf::Error& e) {
     EXPECT_NE(std::string::npos, std::string(e.what()).find("clipboard")) << e.what();
@@ -459,9 +466,11 @@ TEST(ClipboardSessionTest, GivesUpInBoundedTimeWhenTheClipboardStaysBusy) {
 }
 
 TEST(ClipboardSessionTest, OwnsTheClipboardThroughAHiddenWindowOfItsOwn) {
-  kf::ClipboardSession clipboard;
+  kf::ClipboardOwner ours;
+  kf::ClipboardSession clipboard(ours);
   clipboard.Empty();
   HWND owner = GetClipboardOwner();
+  EXPECT_EQ(ours.Hwnd(), owner);
   ASSERT_NE(nullptr, owner);
   char cls[64] = "";
   GetClassNameA(owner, cls, sizeof cls);
