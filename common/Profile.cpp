@@ -26,17 +26,16 @@ std::string ReadProfileText(const std::string& iniPath, const char* section, con
   return std::string(buffer, n);
 }
 
-int ReadProfileInt(const std::string& iniPath, const char* section, const char* key, int fallback) {
-  const std::string text = ReadProfileText(iniPath, section, key, std::string());
-  const std::string_view trimmed = TrimSpaces(text);
+int ProfileInt(std::string_view value, int fallback) {
+  const std::string_view trimmed = TrimSpaces(value);
   if (trimmed.empty())
     return fallback;
   const std::string number(trimmed);
   char* end = nullptr;
-  const long value = std::strtol(number.c_str(), &end, 10);
+  const long parsed = std::strtol(number.c_str(), &end, 10);
   if (!end || *end || end == number.c_str())
     return fallback;
-  return static_cast<int>(value);
+  return static_cast<int>(parsed);
 }
 
 namespace {

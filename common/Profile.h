@@ -22,9 +22,9 @@ constexpr std::size_t kMaxProfileValue = kProfileValueBuffer - 1;
 std::string ReadProfileText(const std::string& iniPath, const char* section, const char* key,
                             const std::string& fallback);
 
-// A whole decimal number of section (negative ones too); fallback when the
-// key is missing or its value is not such a number.
-int ReadProfileInt(const std::string& iniPath, const char* section, const char* key, int fallback);
+// A value as a whole decimal number (negative ones too, blanks around it
+// allowed); fallback when it is empty or not such a number.
+int ProfileInt(std::string_view value, int fallback);
 
 // Writes key = *value into section, or removes the key when value is null
 // (every line of it: a key repeated by hand must not come back). Throws

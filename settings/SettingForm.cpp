@@ -80,7 +80,7 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
   EnableWindow(Control(kModifyButton), FALSE);
   CreateTooltips();
 
-  Layout();
+  // Laid out when it is shown, at the size it is shown in.
   EnsureStoreFolder(rootDir_);
   ReloadTree();
   // Selected now, the root lists its engines once; the tree then keeps
@@ -338,9 +338,12 @@ void SettingForm::RestoreGeometry() {
       ReadFormPlacement(iniPath_, {{left, top, left + MinWidth(), top + MinHeight()}, Scale(kDefaultTreeWidth, dpi_)},
                         {MinWidth(), MinHeight()});
   const RECT& r = placement.rect;
-  SetWindowPos(Hwnd(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The tree's width first: a new size lays the form out once, with it.
   treeWidth_ = placement.treeWidth;
-  Layout();
+  const bool resized = r.right - r.left != width || r.bottom - r.top != height;
+  SetWindowPos(Hwnd(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!resized)
+    Layout();
 }
 
 void SettingForm::SaveGeometry() {

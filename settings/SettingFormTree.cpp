@@ -108,7 +108,7 @@ void SettingForm::ReloadTree() {
 
 void SettingForm::AddFolderNodes(const std::string& dir, HTREEITEM parent) {
   try {
-    for (const StoreEntry& entry : ListStoreFolder(dir, true).folders) {
+    for (const StoreEntry& entry : ListStoreFolder(dir, true, Listed::FoldersOnly).folders) {
       folders_.push_back(std::make_unique<FolderNode>());
       FolderNode& folder = *folders_.back();
       folder.isRoot = false;

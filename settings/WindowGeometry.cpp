@@ -47,10 +47,12 @@ RECT OntoAMonitor(const RECT& rect) {
 }
 
 FormPlacement ReadFormPlacement(const std::string& iniPath, const FormPlacement& fallback, SIZE minimum) {
-  const auto read = [&iniPath](const char* key, int value) {
+  // One read of the file for the five values.
+  const ProfileSection section(iniPath, kGeneralSection);
+  const auto read = [&section](const char* key, int value) {
     // Negative positions are kept: a dialog may sit left of or above the
     // primary monitor.
-    return ReadProfileInt(iniPath, kGeneralSection, key, value);
+    return ProfileInt(section.Value(key), value);
   };
   const int left = read(kLeft, fallback.rect.left);
   const int top = read(kTop, fallback.rect.top);

@@ -52,7 +52,7 @@ std::string ExtractEngineName(const std::string& fileName) {
   return dot == std::string::npos ? std::string() : fileName.substr(0, dot);
 }
 
-FolderListing ListStoreFolder(const std::string& dir, bool includeHidden) {
+FolderListing ListStoreFolder(const std::string& dir, bool includeHidden, Listed listed) {
   // One listing gives both the subfolders and the engines: under Wine the
   // listing of a folder costs about as much as the menu's own items.
   FolderListing listing;
@@ -62,7 +62,7 @@ FolderListing ListStoreFolder(const std::string& dir, bool includeHidden) {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!IsDotName(data.cFileName))
         listing.folders.push_back(EntryOf(data));
-    } else if (MatchesEnginePattern(data)) {
+    } else if (listed == Listed::FoldersAndEngines && MatchesEnginePattern(data)) {
       listing.engines.push_back(EntryOf(data));
     }
   });

@@ -48,7 +48,9 @@ struct FolderListing {
   std::vector<StoreEntry> folders;
   std::vector<StoreEntry> engines;
 };
-FolderListing ListStoreFolder(const std::string& dir, bool includeHidden);
+enum class Listed { FoldersAndEngines, FoldersOnly };
+FolderListing ListStoreFolder(const std::string& dir, bool includeHidden,
+                              Listed listed = Listed::FoldersAndEngines);
 
 // The first engine of engines whose engine name is name exactly, or null.
 StoreEntry* FindEngine(std::vector<StoreEntry>& engines, const std::string& name);
