@@ -139,4 +139,14 @@ bool MenuMemory::Keep(const std::string& indexPath, const std::string& storeDir)
   return true;
 }
 
+const std::vector<std::size_t>* MenuMemory::OrderOf(const std::string& folderPath,
+                                                   const std::string& listedNames) const {
+  const auto found = orders_.find(folderPath);
+  return found != orders_.end() && found->second.listedNames == listedNames ? &found->second.order : nullptr;
+}
+
+void MenuMemory::KeepOrder(const std::string& folderPath, std::string listedNames, std::vector<std::size_t> order) {
+  orders_[folderPath] = Order{std::move(listedNames), std::move(order)};
+}
+
 }  // namespace kf

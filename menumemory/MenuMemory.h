@@ -9,6 +9,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "EngineStore.h"
 
@@ -44,6 +45,14 @@ class MenuMemory {
   // The traits of the engine file at path, listed as entry.
   EngineMenuTraits TraitsOf(const std::string& path, const StoreEntry& entry);
 
+  // The menu order of the engines of the folder at folderPath, as it was
+  // sorted when the folder last listed exactly listedNames (its engine file
+  // names in listing order, each ended by a NUL); null when it listed
+  // anything else since. Sorting by the locale's collation costs more than
+  // everything else a menu build does with a name.
+  const std::vector<std::size_t>* OrderOf(const std::string& folderPath, const std::string& listedNames) const;
+  void KeepOrder(const std::string& folderPath, std::string listedNames, std::vector<std::size_t> order);
+
   // Takes in what the index at indexPath remembers of the store at
   // storeDir (a path ending in a backslash). An index that is missing,
   // damaged, of another format or written for another store is passed over
@@ -64,6 +73,11 @@ class MenuMemory {
     EngineMenuTraits traits;
   };
   std::unordered_map<std::string, Remembered> remembered_;
+  struct Order {
+    std::string listedNames;
+    std::vector<std::size_t> order;
+  };
+  std::unordered_map<std::string, Order> orders_;
   // Something was read from an engine file since the index was read or
   // written, or remembered that no menu of this load has listed.
   bool changed_ = false;

@@ -161,20 +161,22 @@ class SortNames {
 
 }  // namespace
 
-void SortByCaption(std::vector<MenuEngine>& items, std::size_t first, std::size_t last) {
-  if (first >= last || last >= items.size())
-    return;
+std::vector<std::size_t> CaptionOrder(const std::vector<MenuEngine>& items, std::size_t first, std::size_t last) {
+  if (first > last || last >= items.size())
+    return {};
+  const std::size_t count = last - first + 1;
+  std::vector<std::size_t> order(count);
+  for (std::size_t i = 0; i < count; ++i)
+    order[i] = i;
+  if (count < 2)
+    return order;
   // Each caption is folded, converted and given its sort key once; the sort
   // then compares keys. A menu of thousands of engines would otherwise make
   // the locale compare some hundred thousand pairs of names.
-  const std::size_t count = last - first + 1;
   SortNames names(count, UserLocaleCodePage());
   bool keyed = true;
   for (std::size_t i = first; i <= last; ++i)
     keyed = names.Add(items[i].caption) && keyed;
-  std::vector<std::size_t> order(count);
-  for (std::size_t i = 0; i < count; ++i)
-    order[i] = i;
   if (keyed)
     std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return names.KeyLess(x, y); });
   // The keys are the locale's own, but the collation is what decides: one
@@ -185,11 +187,19 @@ void SortByCaption(std::vector<MenuEngine>& items, std::size_t first, std::size_
     ordered = names.Compare(order[i - 1], order[i]) <= 0;
   if (!ordered)
     std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return names.Compare(x, y) < 0; });
+  return order;
+}
+
+void ApplyOrder(std::vector<MenuEngine>& items, std::size_t first, const std::vector<std::size_t>& order) {
   std::vector<MenuEngine> sorted;
-  sorted.reserve(count);
+  sorted.reserve(order.size());
   for (std::size_t i : order)
     sorted.push_back(std::move(items[first + i]));
   std::move(sorted.begin(), sorted.end(), items.begin() + static_cast<std::ptrdiff_t>(first));
+}
+
+void SortByCaption(std::vector<MenuEngine>& items, std::size_t first, std::size_t last) {
+  ApplyOrder(items, first, CaptionOrder(items, first, last));
 }
 
 }  // namespace kf

@@ -195,7 +195,10 @@ void MenuBuild::AppendEngines(const std::string& path, const std::string& folder
   std::vector<MenuEngine>& engines = commands_.engines;
   const std::size_t first = engines.size();
   engines.reserve(first + files.size());
+  std::string listedNames;
   for (const StoreEntry& file : files) {
+    listedNames += file.name;
+    listedNames.push_back('\0');
     MenuEngine entry;
     entry.filePath = path + file.name;
     entry.caption = ExtractEngineName(file.name);
@@ -207,7 +210,14 @@ void MenuBuild::AppendEngines(const std::string& path, const std::string& folder
       favourites_.push_back(entry);
     engines.push_back(std::move(entry));
   }
-  SortByCaption(engines, first, engines.size() - 1);
+  // The folder lists what it listed last time: the order is what it was.
+  if (const std::vector<std::size_t>* order = gMenuMemory.OrderOf(path, listedNames)) {
+    ApplyOrder(engines, first, *order);
+  } else {
+    std::vector<std::size_t> fresh = CaptionOrder(engines, first, engines.size() - 1);
+    ApplyOrder(engines, first, fresh);
+    gMenuMemory.KeepOrder(path, std::move(listedNames), std::move(fresh));
+  }
   for (std::size_t i = first; i < engines.size(); ++i)
     AppendMenuA(menu, MF_STRING, engines[i].commandId, EngineMenuText(engines[i].caption, engines[i].accessKey).c_str());
 }
