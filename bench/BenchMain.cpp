@@ -367,6 +367,8 @@ const Row* Bench::FindRow(const std::string& operation) const {
 }
 
 double Bench::PluginMenuBuild() {
+  // What earlier builds registered is of no more use (untimed).
+  kfhost::ClearRegistrations();
   // The host's context menu with an item of its own, as the host builds it.
   HMENU host = CreatePopupMenu();
   AppendMenuA(host, MF_STRING, 0xFF01, "&Copy");

@@ -37,6 +37,8 @@ void ResetApiCallCounts() {
 
 const std::vector<Registration>& Registrations() { return State().registrations; }
 
+void ClearRegistrations() { State().registrations.clear(); }
+
 const Registration* FindRegistration(UINT id) {
   const auto& all = State().registrations;
   for (auto it = all.rbegin(); it != all.rend(); ++it)

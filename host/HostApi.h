@@ -32,6 +32,9 @@ void ResetApiCallCounts();
 
 // Every registration of the run, oldest first.
 const std::vector<Registration>& Registrations();
+// Forgets them (ids still never repeat): a long benchmark run would
+// otherwise time the host's growing table along with the plug-in.
+void ClearRegistrations();
 // The registration with exactly this id, or null.
 const Registration* FindRegistration(UINT id);
 // The latest registration whose id has these low 16 bits, or null: a menu

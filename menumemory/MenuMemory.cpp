@@ -4,6 +4,7 @@
 
 #include "Handles.h"
 #include "MenuIndex.h"
+#include "Path.h"
 #include "Profile.h"
 
 namespace kf {
@@ -102,31 +103,65 @@ void MenuMemory::Recall(const std::string& indexPath, const std::string& storeDi
     changed_ = true;  // what is there is of no use: the next Keep replaces it
     return;
   }
-  for (const IndexedEngine& engine : engines) {
+  for (IndexedEngine& engine : engines) {
     const Remembered remembered{FileTimeOf(engine.written), engine.size, true, false,
                                 EngineMenuTraits{engine.favourite, engine.accessKey}};
-    if (remembered_.emplace(storeDir + engine.relativePath, remembered).second)
+    std::string path = storeDir + engine.relativePath;
+    const std::string folder = ExtractFilePath(path);
+    recalledOrders_[folder].push_back(path.substr(folder.size()));
+    if (remembered_.emplace(std::move(path), remembered).second)
       ++recalled_;
   }
 }
 
+namespace {
+
+IndexedEngine IndexEntry(const std::string& relativePath, const FILETIME& written, ULONGLONG size,
+                         const EngineMenuTraits& traits) {
+  IndexedEngine engine;
+  engine.relativePath = relativePath;
+  engine.written = (static_cast<unsigned long long>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+  engine.size = size;
+  engine.favourite = traits.favourite;
+  engine.accessKey = traits.accessKey;
+  return engine;
+}
+
+// The NUL-ended names of listedNames, in order.
+std::vector<std::string_view> SplitNames(const std::string& listedNames) {
+  std::vector<std::string_view> names;
+  for (std::size_t start = 0, end; (end = listedNames.find('\0', start)) != std::string::npos; start = end + 1)
+    names.emplace_back(listedNames.data() + start, end - start);
+  return names;
+}
+
+}  // namespace
+
 bool MenuMemory::Keep(const std::string& indexPath, const std::string& storeDir) {
+  // What no menu listed since the load may be gone: it is read again when it
+  // shows up. The rest goes in folder by folder, each in its menu order.
+  const auto keeps = [&storeDir](const std::string& path, const Remembered& remembered) {
+    return remembered.settled && remembered.seen && path.compare(0, storeDir.size(), storeDir) == 0;
+  };
   std::vector<IndexedEngine> engines;
+  std::unordered_map<std::string, bool> written;
+  for (const auto& [folder, order] : orders_) {
+    const std::vector<std::string_view> names = SplitNames(order.listedNames);
+    for (const std::size_t index : order.order) {
+      std::string path = folder + std::string(names[index]);
+      const auto found = remembered_.find(path);
+      if (found == remembered_.end() || !keeps(path, found->second) || !written.emplace(path, true).second)
+        continue;
+      engines.push_back(IndexEntry(path.substr(storeDir.size()), found->second.written, found->second.size,
+                                   found->second.traits));
+    }
+  }
   bool anySeen = false;
   for (const auto& [path, remembered] : remembered_) {
     anySeen = anySeen || remembered.seen;
-    // What no menu listed since the load may be gone: it is read again when
-    // it shows up.
-    if (!remembered.settled || !remembered.seen || path.compare(0, storeDir.size(), storeDir) != 0)
-      continue;
-    IndexedEngine engine;
-    engine.relativePath = path.substr(storeDir.size());
-    engine.written = (static_cast<unsigned long long>(remembered.written.dwHighDateTime) << 32) |
-                     remembered.written.dwLowDateTime;
-    engine.size = remembered.size;
-    engine.favourite = remembered.traits.favourite;
-    engine.accessKey = remembered.traits.accessKey;
-    engines.push_back(std::move(engine));
+    if (keeps(path, remembered) && written.find(path) == written.end())
+      engines.push_back(IndexEntry(path.substr(storeDir.size()), remembered.written, remembered.size,
+                                   remembered.traits));
   }
   // Unchanged, or no menu this time to tell what is still there: the index
   // stays as it is.
@@ -139,10 +174,43 @@ bool MenuMemory::Keep(const std::string& indexPath, const std::string& storeDir)
   return true;
 }
 
-const std::vector<std::size_t>* MenuMemory::OrderOf(const std::string& folderPath,
-                                                   const std::string& listedNames) const {
+std::vector<std::size_t> MenuMemory::RecalledOrder(const std::string& folderPath, const std::string& listedNames) {
+  const auto found = recalledOrders_.find(folderPath);
+  if (found == recalledOrders_.end())
+    return {};
+  const std::vector<std::string> recalled = std::move(found->second);
+  recalledOrders_.erase(found);
+  const std::vector<std::string_view> listed = SplitNames(listedNames);
+  if (listed.size() != recalled.size())
+    return {};
+  std::unordered_map<std::string_view, std::size_t> listedAt;
+  for (std::size_t i = 0; i < listed.size(); ++i)
+    listedAt.emplace(listed[i], i);
+  std::vector<std::size_t> order;
+  order.reserve(recalled.size());
+  for (const std::string& name : recalled) {
+    const auto at = listedAt.find(name);
+    if (at == listedAt.end())
+      return {};
+    order.push_back(at->second);
+    listedAt.erase(at);  // a name twice in the index is no order
+  }
+  return order;
+}
+
+const std::vector<std::size_t>* MenuMemory::OrderOf(const std::string& folderPath, const std::string& listedNames,
+                                                   bool& fromIndex) {
+  fromIndex = false;
   const auto found = orders_.find(folderPath);
-  return found != orders_.end() && found->second.listedNames == listedNames ? &found->second.order : nullptr;
+  if (found != orders_.end() && found->second.listedNames == listedNames)
+    return &found->second.order;
+  fromIndex = true;
+  std::vector<std::size_t> recalled = RecalledOrder(folderPath, listedNames);
+  if (recalled.empty())
+    return nullptr;
+  Order& kept = orders_[folderPath];
+  kept = Order{listedNames, std::move(recalled)};
+  return &kept.order;
 }
 
 void MenuMemory::KeepOrder(const std::string& folderPath, std::string listedNames, std::vector<std::size_t> order) {

@@ -49,8 +49,12 @@ class MenuMemory {
   // sorted when the folder last listed exactly listedNames (its engine file
   // names in listing order, each ended by a NUL); null when it listed
   // anything else since. Sorting by the locale's collation costs more than
-  // everything else a menu build does with a name.
-  const std::vector<std::size_t>* OrderOf(const std::string& folderPath, const std::string& listedNames) const;
+  // everything else a menu build does with a name. The index keeps each
+  // folder's engines in menu order, so that the first build of a load finds
+  // the order of a folder whose names did not change; fromIndex then says
+  // so, for the caller to check it (an index is a file anyone may edit).
+  const std::vector<std::size_t>* OrderOf(const std::string& folderPath, const std::string& listedNames,
+                                          bool& fromIndex);
   void KeepOrder(const std::string& folderPath, std::string listedNames, std::vector<std::size_t> order);
 
   // Takes in what the index at indexPath remembers of the store at
@@ -78,6 +82,13 @@ class MenuMemory {
     std::vector<std::size_t> order;
   };
   std::unordered_map<std::string, Order> orders_;
+  // Each folder's engine file names in the menu order the index gave, until
+  // a build of the folder takes them up.
+  std::unordered_map<std::string, std::vector<std::string>> recalledOrders_;
+
+  // The order of listedNames by the recalled menu order of the folder, or
+  // an empty one when the folder lists other names than it did.
+  std::vector<std::size_t> RecalledOrder(const std::string& folderPath, const std::string& listedNames);
   // Something was read from an engine file since the index was read or
   // written, or remembered that no menu of this load has listed.
   bool changed_ = false;

@@ -57,6 +57,16 @@ class SortNames {
     keys_.reserve(count * 96);
   }
 
+  // Without its sort key: for comparisons alone.
+  void AddUnkeyed(const std::string& caption) {
+    Name name;
+    name.folded = Span{folded_.size(), caption.size()};
+    folded_ += caption;
+    LowerSingleByteChars(&folded_[name.folded.start], name.folded.length);
+    name.wide = WideOf(name.folded);
+    names_.push_back(name);
+  }
+
   // False when the locale gives no sort key for this name.
   bool Add(const std::string& caption) {
     Name name;
@@ -188,6 +198,22 @@ std::vector<std::size_t> CaptionOrder(const std::vector<MenuEngine>& items, std:
   if (!ordered)
     std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return names.Compare(x, y) < 0; });
   return order;
+}
+
+bool IsCaptionOrder(const std::vector<MenuEngine>& items, std::size_t first, const std::vector<std::size_t>& order) {
+  if (first + order.size() > items.size())
+    return false;
+  SortNames names(order.size(), UserLocaleCodePage());
+  for (const std::size_t i : order) {
+    if (i >= order.size())
+      return false;
+    names.AddUnkeyed(items[first + i].caption);
+  }
+  for (std::size_t k = 1; k < names.Count(); ++k) {
+    if (names.Compare(k - 1, k) > 0)
+      return false;
+  }
+  return true;
 }
 
 void ApplyOrder(std::vector<MenuEngine>& items, std::size_t first, const std::vector<std::size_t>& order) {

@@ -15,6 +15,10 @@ namespace kf {
 // counted from first, of the item that goes k-th.
 std::vector<std::size_t> CaptionOrder(const std::vector<MenuEngine>& items, std::size_t first, std::size_t last);
 
+// Whether order (counted from first, as CaptionOrder's) puts the items in
+// the order CaptionOrder gives: one comparison of neighbours, no sort.
+bool IsCaptionOrder(const std::vector<MenuEngine>& items, std::size_t first, const std::vector<std::size_t>& order);
+
 // Puts items[first..first + order.size()) in order (CaptionOrder's).
 void ApplyOrder(std::vector<MenuEngine>& items, std::size_t first, const std::vector<std::size_t>& order);
 

@@ -192,9 +192,11 @@ void MenuBuild::AppendEngines(const std::string& path, const std::string& folder
     AppendMenuA(menu, MF_STRING | MF_GRAYED, 0, UiText(IDS_NO_ITEM).c_str());
     return;
   }
+  // No reserve to the folder's exact count: a store of many folders would
+  // move every engine listed before at each folder. The vector's own growth
+  // moves each about twice in all.
   std::vector<MenuEngine>& engines = commands_.engines;
   const std::size_t first = engines.size();
-  engines.reserve(first + files.size());
   std::string listedNames;
   for (const StoreEntry& file : files) {
     listedNames += file.name;
@@ -210,8 +212,11 @@ void MenuBuild::AppendEngines(const std::string& path, const std::string& folder
       favourites_.push_back(entry);
     engines.push_back(std::move(entry));
   }
-  // The folder lists what it listed last time: the order is what it was.
-  if (const std::vector<std::size_t>* order = gMenuMemory.OrderOf(path, listedNames)) {
+  // The folder lists what it listed last time: the order is what it was
+  // (one from the index is checked: a file anyone may edit).
+  bool fromIndex = false;
+  const std::vector<std::size_t>* order = gMenuMemory.OrderOf(path, listedNames, fromIndex);
+  if (order && (!fromIndex || IsCaptionOrder(engines, first, *order))) {
     ApplyOrder(engines, first, *order);
   } else {
     std::vector<std::size_t> fresh = CaptionOrder(engines, first, engines.size() - 1);

@@ -72,16 +72,28 @@ TEST_F(FavouritesTest, FavouritesOfTheSameNameShowTheirFolders) {
 TEST_F(FavouritesTest, TheFirstMenuAfterALoadTakesTheIndexForFilesThatDidNotChange) {
   const std::string google = sandbox_.WriteEngine("Web/Google.ini", std::string("kftest://g/?q="));
   const std::string maps = sandbox_.WriteEngine("Maps.ini", std::string("kftest://m/?q="));
+  const std::string ask = sandbox_.WriteEngine("Web/Ask.ini", std::string("kftest://a/?q="));
   SetEngineKey("Web/Google.ini", "pin", "1");
   SetEngineKey("Maps.ini", "key", "M");
   // Written well before they are read, as a store is at a start.
-  for (const std::string& path : {google, maps})
+  for (const std::string& path : {google, maps, ask})
     ASSERT_TRUE(kft::SetFileAge(path, 60));
   const Strings shown = {"&Copy", "Select &All", kSearchEngines, "Search with Google"};
   EXPECT_EQ(shown, HostCaptions());
   const std::string index = sandbox_.Folder() + "Kestrelfind.idx";
   sandbox_.Unload();
   ASSERT_TRUE(kft::FileExists(index)) << "written beside the library when it goes";
+  // The index keeps each folder in menu order; one edited out of order is
+  // not believed.
+  std::string text = kft::ReadBytes(index);
+  const std::size_t askLine = text.find("Web\\Ask.ini\r\n");
+  const std::size_t googleLine = text.find("Web\\Google.ini\r\n");
+  ASSERT_LT(askLine, googleLine);
+  const std::size_t askStart = text.rfind("\r\n", askLine) + 2;
+  const std::string askEntry = text.substr(askStart, askLine + 13 - askStart);
+  text.erase(askStart, askEntry.size());
+  text.insert(text.find("\r\n", text.find("Web\\Google.ini")) + 2, askEntry);
+  ASSERT_TRUE(kft::WriteBytes(index, text));
 
   // Held open by another program, the file cannot be read: only the index
   // can say it is a favourite.
@@ -89,7 +101,11 @@ TEST_F(FavouritesTest, TheFirstMenuAfterALoadTakesTheIndexForFilesThatDidNotChan
   {
     const kft::ExclusiveFile held(google);
     ASSERT_TRUE(held.IsOpen());
-    EXPECT_EQ(shown, HostCaptions());
+    const std::vector<MenuItem> host = sandbox_.BuildMenu(3);
+    EXPECT_EQ(shown, Captions(host));
+    const MenuItem* web = kft::FindMenuItem(host, std::string(kSearchEngines) + "/Web");
+    ASSERT_NE(nullptr, web);
+    EXPECT_EQ(Strings({"Ask", "Google"}), Captions(web->children));
   }
   // A file changed while the library was away is read again.
   SetEngineKey("Maps.ini", "pin", "1");
