@@ -69,6 +69,8 @@ using ImageListHandle = UniqueHandle<HandleTraits<HIMAGELIST, ::ImageList_Destro
 // own hold on itself (KeepThisModuleLoaded).
 using Library = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
 using WindowsHook = UniqueHandle<HandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
+// A window with no object of the library's (see WindowClassInfo).
+using WindowHandle = UniqueHandle<HandleTraits<HWND, ::DestroyWindow>>;
 
 // Locks global memory for the life of the object.
 class GlobalLockGuard {

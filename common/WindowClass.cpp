@@ -32,7 +32,8 @@ void RegisterWindowClass(const WindowClassInfo& info) {
   WNDCLASSEXA cls = {};
   cls.cbSize = sizeof(cls);
   cls.style = CS_HREDRAW | CS_VREDRAW;
-  cls.lpfnWndProc = Window::Procedure();
+  const WNDPROC defaultProc = dialog ? DefDlgProcA : DefWindowProcA;
+  cls.lpfnWndProc = info.systemProcedure ? defaultProc : Window::Procedure();
   cls.cbWndExtra = dialog ? DLGWINDOWEXTRA : 0;
   cls.hInstance = ThisModule();
   cls.hCursor = LoadCursor(nullptr, info.cursor);
@@ -45,7 +46,7 @@ void RegisterWindowClass(const WindowClassInfo& info) {
     atom = RegisterClassExA(&cls);
   if (!atom)
     throw Error(UiText(IDS_WINDOW_CLASS_NOT_REGISTERED, {info.name, SystemMessage(GetLastError())}));
-  gClasses.push_back({info.name, atom, dialog ? DefDlgProcA : DefWindowProcA});
+  gClasses.push_back({info.name, atom, defaultProc});
 }
 
 void UnregisterWindowClasses() noexcept {

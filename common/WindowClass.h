@@ -18,6 +18,10 @@ struct WindowClassInfo {
   const char* name;
   DefaultHandling handling;
   LPCSTR cursor;  // a system cursor (IDC_ARROW, IDC_SIZEWE)
+  // A window that only has to exist (the clipboard's owner) gets the
+  // system's procedure itself: nothing of the library runs through it, so
+  // it may outlive the library. It has no object (no Window).
+  bool systemProcedure = false;
 };
 
 // Registers the class with this module's handle and the button-face

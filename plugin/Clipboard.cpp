@@ -4,17 +4,19 @@
 
 #include "Error.h"
 #include "Handles.h"
+#include "Module.h"
 #include "TextIds.h"
 #include "UiText.h"
 #include "WideText.h"
-#include "Window.h"
+#include "WindowClass.h"
 
 namespace kf {
 
 namespace {
 
 // The clipboard's owner while the plug-in has put something there.
-const WindowClassInfo kClipboardWindowClass = {"KestrelfindClipboardWindow", DefaultHandling::Window, IDC_ARROW};
+const WindowClassInfo kClipboardWindowClass = {"KestrelfindClipboardWindow", DefaultHandling::Window, IDC_ARROW,
+                                               true};
 
 // Registered formats whose data is a live link to an OLE object: asking for
 // them makes the source application (Office in particular) serialise or
@@ -219,28 +221,27 @@ bool IsSavableClipboardFormat(UINT format) {
 
 // ---------------------------------------------------------------------------
 
-// A window with no behaviour of its own: it only owns what the plug-in puts
-// on the clipboard for as long as the search lasts.
-class ClipboardOwner::OwnerWindow : public Window {
- public:
-  bool Create() { return Window::Create(kClipboardWindowClass, 0, 0, "", RECT{}, HWND_MESSAGE, nullptr); }
+namespace {
 
- private:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    return DefaultHandling(msg, wParam, lParam);
-  }
-};
+WindowHandle& TheOwnerWindow() { return Resident<WindowHandle>(); }
 
-ClipboardOwner::ClipboardOwner() : window_(std::make_unique<OwnerWindow>()) {
-  if (!window_->Create())
+}  // namespace
+
+HWND ClipboardOwnerWindow() {
+  WindowHandle& window = TheOwnerWindow();
+  if (window && IsWindow(window.Get()))
+    return window.Get();
+  RegisterWindowClass(kClipboardWindowClass);
+  window.Attach(CreateWindowExA(0, kClipboardWindowClass.name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(),
+                                nullptr));
+  if (!window)
     throw Error(UiText(IDS_CLIPBOARD_NO_WINDOW));
+  return window.Get();
 }
 
-ClipboardOwner::~ClipboardOwner() = default;
+void ReleaseClipboardOwner() noexcept { TheOwnerWindow().Close(); }
 
-HWND ClipboardOwner::Hwnd() const { return window_->Hwnd(); }
-
-ClipboardSession::ClipboardSession(const ClipboardOwner& owner, DWORD timeoutMs) : open_(owner.Hwnd(), timeoutMs) {
+ClipboardSession::ClipboardSession(HWND owner, DWORD timeoutMs) : open_(owner, timeoutMs) {
   if (!open_.IsOpen())
     throw Error(UiText(IDS_CLIPBOARD_BUSY));
 }

@@ -19,28 +19,21 @@ constexpr DWORD kClipboardOpenTimeoutMs = 500;
 
 // The plug-in's window for the clipboard: a hidden message-only window of
 // its own, so that emptying the clipboard makes us, not the host's window,
-// its owner. One serves every session of a search.
-class ClipboardOwner {
- public:
-  // Throws kf::Error when the window cannot be made.
-  ClipboardOwner();
-  ~ClipboardOwner();
-  ClipboardOwner(const ClipboardOwner&) = delete;
-  ClipboardOwner& operator=(const ClipboardOwner&) = delete;
+// its owner. Made at the first capture and kept until the library goes
+// (ReleaseClipboardOwner): under Wine, making and destroying a window cost
+// more than the rest of a capture. It has the system's own window
+// procedure, so that nothing of the library runs through it, and a host
+// that frees the library without BKC_OnExit leaves only an idle window.
+// Throws kf::Error when the window cannot be made.
+HWND ClipboardOwnerWindow();
+void ReleaseClipboardOwner() noexcept;
 
-  HWND Hwnd() const;
-
- private:
-  class OwnerWindow;
-  std::unique_ptr<OwnerWindow> window_;
-};
-
-// The clipboard, open with owner's window for the life of the object.
+// The clipboard, open with the owner window for the life of the object.
 class ClipboardSession {
  public:
   // Retries while another program holds the clipboard open, up to
   // timeoutMs; then throws kf::Error.
-  explicit ClipboardSession(const ClipboardOwner& owner, DWORD timeoutMs = kClipboardOpenTimeoutMs);
+  explicit ClipboardSession(HWND owner, DWORD timeoutMs = kClipboardOpenTimeoutMs);
   ClipboardSession(const ClipboardSession&) = delete;
   ClipboardSession& operator=(const ClipboardSession&) = delete;
 

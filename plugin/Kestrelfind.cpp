@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "Clipboard.h"
 #include "Dbcs.h"
 #include "EnvironmentProbe.h"
 #include "ErrorBox.h"
@@ -116,6 +117,7 @@ int WINAPI BKC_OnExit() {
   kf::KeepMenuMemory();
   kf::ReleaseSettingForm();
   kf::ReleaseSearchQueue();
+  kf::ReleaseClipboardOwner();
   kf::UnloadHelpControl();
   kf::UnregisterWindowClasses();
   return 0;

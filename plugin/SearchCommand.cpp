@@ -1,6 +1,5 @@
 #include "SearchCommand.h"
 
-#include <memory>
 #include <vector>
 
 #include "Clipboard.h"
@@ -59,12 +58,12 @@ EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
 // clipboard as it was. Failures are shown in the error box; the selection is
 // then empty when nothing could be read.
 SelectionText CaptureSelection(HWND window) {
-  std::unique_ptr<ClipboardOwner> owner;
+  HWND owner = nullptr;
   ClipboardSnapshot saved;
   DWORD before = 0;
   try {
-    owner = std::make_unique<ClipboardOwner>();
-    const ClipboardSession clipboard(*owner);
+    owner = ClipboardOwnerWindow();
+    const ClipboardSession clipboard(owner);
     saved.Save(clipboard);
     before = GetClipboardSequenceNumber();
   } catch (...) {
@@ -81,7 +80,7 @@ SelectionText CaptureSelection(HWND window) {
 
   SelectionText word;
   try {
-    ClipboardSession clipboard(*owner);
+    ClipboardSession clipboard(owner);
     word.ansi = clipboard.ReadText();
     const std::wstring unicode = clipboard.ReadUnicodeText();
     word.unicode.assign(unicode.begin(), unicode.end());

@@ -94,14 +94,14 @@ int FormatCount() {
 // write, read, restore.
 void SaveOverwriteRestore(kf::ClipboardSnapshot& snapshot, const std::string& intruder = "intruder") {
   {
-    kf::ClipboardOwner owner;
+    const HWND owner = kf::ClipboardOwnerWindow();
     kf::ClipboardSession clipboard(owner);
     snapshot.Save(clipboard);
     clipboard.Empty();
   }
   PutBytes(CF_TEXT, Bytes(intruder.begin(), intruder.end() + 1));
   {
-    kf::ClipboardOwner owner;
+    const HWND owner = kf::ClipboardOwnerWindow();
     kf::ClipboardSession clipboard(owner);
     EXPECT_EQ(intruder, clipboard.ReadText());
     snapshot.Restore(clipboard);
@@ -152,14 +152,14 @@ TEST_F(ClipboardSnapshotTest, AnsiTextComesBackByteForByte) {
   PutBytes(CF_TEXT, Bytes(text.begin(), text.end() + 1));
   kf::ClipboardSnapshot snapshot;
   SaveOverwriteRestore(snapshot);
-  kf::ClipboardOwner owner;
+  const HWND owner = kf::ClipboardOwnerWindow();
   kf::ClipboardSession clipboard(owner);
   EXPECT_EQ(text, clipboard.ReadText());
 }
 
 TEST_F(ClipboardSnapshotTest, ReadTextStopsAtTheFirstNul) {
   PutBytes(CF_TEXT, Bytes{'a', 'b', 0, 'c', 'd', 0});
-  kf::ClipboardOwner owner;
+  const HWND owner = kf::ClipboardOwnerWindow();
   kf::ClipboardSession clipboard(owner);
   EXPECT_EQ("ab", clipboard.ReadText());
 }
@@ -167,11 +167,11 @@ TEST_F(ClipboardSnapshotTest, ReadTextStopsAtTheFirstNul) {
 TEST_F(ClipboardSnapshotTest, UnicodeTextIsReadAsPutOrMadeFromAnsiTextInTheSystemCodePage) {
   const std::wstring unicode = L"caf\u00E9 \u4E2D \U0001F600";
   PutUnicodeText(unicode);
-  EXPECT_EQ(unicode, kf::ClipboardSession(kf::ClipboardOwner()).ReadUnicodeText());
+  EXPECT_EQ(unicode, kf::ClipboardSession(kf::ClipboardOwnerWindow()).ReadUnicodeText());
 
   const std::wstring cut(L"ab\0cd", 6);
   PutOnClipboard(CF_UNICODETEXT, GlobalFromBytes(cut.data(), cut.size() * sizeof(wchar_t)));
-  EXPECT_EQ(L"ab", kf::ClipboardSession(kf::ClipboardOwner()).ReadUnicodeText());
+  EXPECT_EQ(L"ab", kf::ClipboardSession(kf::ClipboardOwnerWindow()).ReadUnicodeText());
 
   // Put with a Russian CF_LOCALE, the system would make the Unicode text in
   // code page 1251; the text is in the system's ANSI code page all the same.
@@ -185,7 +185,7 @@ TEST_F(ClipboardSnapshotTest, UnicodeTextIsReadAsPutOrMadeFromAnsiTextInTheSyste
     SetClipboardData(CF_TEXT, GlobalFromBytes(ansi.c_str(), ansi.size() + 1));
     SetClipboardData(CF_LOCALE, GlobalFromBytes(&russian, sizeof russian));
   }
-  EXPECT_EQ(expected, kf::ClipboardSession(kf::ClipboardOwner()).ReadUnicodeText());
+  EXPECT_EQ(expected, kf::ClipboardSession(kf::ClipboardOwnerWindow()).ReadUnicodeText());
 }
 
 // --- other data ------------------------------------------------------------
@@ -420,7 +420,7 @@ TEST_F(ClipboardSnapshotTest, AFormatItsOwnerCannotRenderIsSkipped) {
 
   kf::ClipboardSnapshot snapshot;
   {
-    kf::ClipboardOwner owner;
+    const HWND owner = kf::ClipboardOwnerWindow();
     kf::ClipboardSession clipboard(owner);
     ASSERT_NO_THROW(snapshot.Save(clipboard));
     snapshot.Restore(clipboard);
@@ -441,7 +441,7 @@ TEST_F(ClipboardSnapshotTest, AnEmptyClipboardIsEmptyAgainAfterRestore) {
 // --- opening ---------------------------------------------------------------
 
 TEST(ClipboardSessionTest, WaitsForAProgramThatReleasesTheClipboardSoon) {
-  const kf::ClipboardOwner owner;
+  const HWND owner = kf::ClipboardOwnerWindow();
   kft::clip::Holder holder(150);
   const DWORD start = GetTickCount();
   ASSERT_NO_THROW(kf::ClipboardSession clipboard(owner));
@@ -454,7 +454,7 @@ TEST(ClipboardSessionTest, GivesUpInBoundedTimeWhenTheClipboardStaysBusy) {
   kft::clip::Holder holder(2000);
   const DWORD start = GetTickCount();
   try {
-    kf::ClipboardOwner owner;
+    const HWND owner = kf::ClipboardOwnerWindow();
     kf::ClipboardSession clipboard(owner);
     ADD_FAILURE() << "opened a clipboard another thread holds";
   } catch (const kf::Error& e) {
@@ -466,17 +466,22 @@ TEST(ClipboardSessionTest, GivesUpInBoundedTimeWhenTheClipboardStaysBusy) {
 }
 
 TEST(ClipboardSessionTest, OwnsTheClipboardThroughAHiddenWindowOfItsOwn) {
-  kf::ClipboardOwner ours;
+  const HWND ours = kf::ClipboardOwnerWindow();
   kf::ClipboardSession clipboard(ours);
   clipboard.Empty();
   HWND owner = GetClipboardOwner();
-  EXPECT_EQ(ours.Hwnd(), owner);
+  EXPECT_EQ(ours, owner);
   ASSERT_NE(nullptr, owner);
   char cls[64] = "";
   GetClassNameA(owner, cls, sizeof cls);
   EXPECT_STREQ("KestrelfindClipboardWindow", cls);
   EXPECT_FALSE(IsWindowVisible(owner));
   EXPECT_EQ(Self(), reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE)));
+  EXPECT_EQ(reinterpret_cast<LONG_PTR>(&DefWindowProcA), GetWindowLongPtrA(owner, GWLP_WNDPROC))
+      << "nothing of the library runs through it: it may outlive the library";
+  EXPECT_EQ(ours, kf::ClipboardOwnerWindow()) << "one window for every capture";
+  kf::ReleaseClipboardOwner();
+  EXPECT_FALSE(IsWindow(ours));
 }
 
 }  // namespace
