@@ -69,13 +69,9 @@ class SortNames {
 
   // False when the locale gives no sort key for this name.
   bool Add(const std::string& caption) {
-    Name name;
-    name.folded = Span{folded_.size(), caption.size()};
-    folded_ += caption;
-    LowerSingleByteChars(&folded_[name.folded.start], name.folded.length);
-    name.wide = WideOf(name.folded);
+    AddUnkeyed(caption);
+    Name& name = names_.back();
     name.key = KeyOf(name.wide);
-    names_.push_back(name);
     return name.key.length != kNoKey;
   }
 
