@@ -10,16 +10,16 @@ namespace kf {
 
 namespace {
 
+// Every box of the plug-in is captioned with its name, in either language,
+// so that the user knows who speaks without a prefix in the text.
+const wchar_t kBoxCaption[] = L"Kestrelfind";
+
 HWND LiveOwner(HWND owner) { return owner && IsWindow(owner) ? owner : nullptr; }
 
 }  // namespace
 
-// The captions are the platform's own words, so they follow the user
-// interface language, not the ANSI code page; the wide API shows them right
-// under either code page.
 void ShowErrorBox(HWND owner, const std::string& message) {
-  MessageBoxW(LiveOwner(owner), AnsiToWide(UiText(IDS_ERROR_PREFIX) + message).c_str(),
-              UiTextWide(IDS_WARNING_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+  MessageBoxW(LiveOwner(owner), AnsiToWide(message).c_str(), kBoxCaption, MB_OK | MB_ICONWARNING);
 }
 
 void ShowCurrentException(HWND owner) noexcept {
@@ -40,8 +40,8 @@ void ShowCurrentException(HWND owner) noexcept {
 }
 
 bool Confirm(HWND owner, const std::string& question) {
-  return MessageBoxW(LiveOwner(owner), AnsiToWide(question).c_str(), UiTextWide(IDS_CONFIRM_CAPTION).c_str(),
-                     MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+  return MessageBoxW(LiveOwner(owner), AnsiToWide(question).c_str(), kBoxCaption, MB_OKCANCEL | MB_ICONQUESTION) ==
+         IDOK;
 }
 
 }  // namespace kf

@@ -12,19 +12,17 @@ namespace kf {
 
 // Both boxes belong to owner, so that the user cannot start another command
 // behind them; an owner that is no longer a window gives a box of its own
-// (a dead handle would make it fail).
+// (a dead handle would make it fail). Both are captioned "Kestrelfind" and
+// show their text as it is given.
 
-// Warning icon, OK only, the warning caption of the chosen language ("警告"
-// or "Warning"). Text: the error prefix ("Kestrelfind Error:  ", two blanks,
-// or its Japanese) and message.
+// Warning icon, OK only.
 void ShowErrorBox(HWND owner, const std::string& message);
 
 // Shows the exception being handled in the error box; never throws. Call it
 // only from a catch block of an entry point that Windows or the host called.
 void ShowCurrentException(HWND owner) noexcept;
 
-// Question icon, OK and Cancel, the confirmation caption of the chosen
-// language ("確認" / "Confirm"). True only for OK.
+// Question icon, OK and Cancel. True only for OK.
 bool Confirm(HWND owner, const std::string& question);
 
 }  // namespace kf

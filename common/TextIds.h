@@ -14,13 +14,13 @@
 #define IDS_SEARCH_ALL 105
 #define IDS_SEARCH_WITH 106
 
+// What the host shows of the plug-in where its version resource cannot say.
+#define IDS_PLUGIN_DESCRIPTION 107
+
 // The message boxes.
-#define IDS_ERROR_PREFIX 200
 #define IDS_OUT_OF_MEMORY 201
 #define IDS_UNEXPECTED_FAILURE 202
 #define IDS_SYSTEM_ERROR_CODE 203
-#define IDS_WARNING_CAPTION 726
-#define IDS_CONFIRM_CAPTION 727
 #define IDS_WINDOW_CLASS_NOT_REGISTERED 204
 
 // The store's changes.

@@ -12,11 +12,6 @@ namespace {
 
 UiLanguage gLanguage = UiLanguage::English;
 
-LANGID LangIdOf(UiLanguage language) {
-  return language == UiLanguage::Japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)
-                                          : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-}
-
 // A string of a string table in one language. Tables are stored in blocks
 // of 16 counted UTF-16 strings; LoadString would pick the language of the
 // thread, which belongs to the host.
@@ -55,9 +50,16 @@ UiLanguage ChooseUiLanguage(const std::string& setting, UINT ansiCodePage, LANGI
 
 void SetUiLanguage(UiLanguage language) { gLanguage = language; }
 
+UiLanguage CurrentUiLanguage() { return gLanguage; }
+
+LANGID LanguageId(UiLanguage language) {
+  return language == UiLanguage::Japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)
+                                          : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+}
+
 std::wstring UiTextWide(UINT id) {
   std::wstring text;
-  if (!FindString(id, LangIdOf(gLanguage), text) && !FindString(id, LangIdOf(UiLanguage::English), text))
+  if (!FindString(id, LanguageId(gLanguage), text) && !FindString(id, LanguageId(UiLanguage::English), text))
     return std::wstring();
   return text;
 }

@@ -20,6 +20,9 @@ UiLanguage ChooseUiLanguage(const std::string& setting, UINT ansiCodePage, LANGI
 
 // The language of every text shown from now on. English until set.
 void SetUiLanguage(UiLanguage language);
+UiLanguage CurrentUiLanguage();
+// The language of the library's resources in language.
+LANGID LanguageId(UiLanguage language);
 
 // The text of id in the current language (in English where the current
 // language lacks it), in the process's ANSI code page; "" when no language

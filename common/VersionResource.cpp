@@ -24,7 +24,7 @@ const VS_FIXEDFILEINFO* VersionResource::Fixed() const {
   return static_cast<const VS_FIXEDFILEINFO*>(value);
 }
 
-std::string VersionResource::String(const char* key) const {
+std::string VersionResource::String(const char* key, LANGID language) const {
   if (block_.empty())
     return std::string();
   void* block = const_cast<char*>(block_.data());
@@ -32,7 +32,14 @@ std::string VersionResource::String(const char* key) const {
   UINT length = 0;
   if (!VerQueryValueA(block, "\\VarFileInfo\\Translation", &value, &length) || !value || length < 2 * sizeof(WORD))
     return std::string();
+  // Pairs of language and code page.
   const WORD* translation = static_cast<const WORD*>(value);
+  for (const WORD* pair = translation; pair + 2 <= translation + length / sizeof(WORD); pair += 2) {
+    if (language && pair[0] == language) {
+      translation = pair;
+      break;
+    }
+  }
   char query[96];
   std::snprintf(query, sizeof query, "\\StringFileInfo\\%04X%04X\\%s", translation[0], translation[1], key);
   if (!VerQueryValueA(block, query, &value, &length) || !value || length == 0)

@@ -1,5 +1,5 @@
 // A file's version resource: the fixed file version and the strings of its
-// first translation.
+// translations.
 #pragma once
 
 #include <windows.h>
@@ -17,9 +17,10 @@ class VersionResource {
   bool IsEmpty() const { return block_.empty(); }
   // The fixed part, or null when there is none.
   const VS_FIXEDFILEINFO* Fixed() const;
-  // A value of the string block of the first translation listed, up to its
-  // first NUL ("ProductName", "FileDescription"); "" when missing.
-  std::string String(const char* key) const;
+  // A value of a string block, up to its first NUL ("ProductName",
+  // "FileDescription"); "" when missing. The block of the first translation
+  // listed in language, else of the first translation listed.
+  std::string String(const char* key, LANGID language = 0) const;
 
  private:
   std::vector<char> block_;

@@ -55,15 +55,15 @@ void FinishStartup() {
     kf::ProbeEnvironment();
   } catch (...) {
   }
-  try {
-    kf::LoadPluginInfo();
-  } catch (...) {
-  }
   // The language holds for the life of the library: the user's setting is
   // read once, as the help file says ("start Becky! again").
   try {
     kf::SetUiLanguage(kf::ChooseUiLanguage(kf::ReadPluginSetting(kf::gPluginIniPath, kf::kLanguageSetting), GetACP(),
                                            GetUserDefaultUILanguage()));
+  } catch (...) {
+  }
+  try {
+    kf::LoadPluginInfo();  // in that language
   } catch (...) {
   }
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "AsciiText.h"
+#include "Dbcs.h"
 #include "EngineStore.h"
 #include "ErrorBox.h"
 #include "Handles.h"
@@ -62,13 +64,31 @@ std::string MenuText(const std::string& name) {
   return text;
 }
 
-// The menu text of an engine: its name, and its access key as Japanese menus
-// show one, "(&X)" after the text (a name of kanji has no letter to mark).
-std::string EngineMenuText(const std::string& text, char accessKey) {
-  std::string shown = MenuText(text);
-  if (accessKey)
-    shown += std::string("(&") + accessKey + ")";
-  return shown;
+// The menu text of an engine's item: before, the engine's name and after,
+// with the engine's access key marked as menus of the language do. English
+// underlines the first letter of the name that is the key, in either case,
+// and adds "(&X)" only where the name lacks it; Japanese always adds "(&X)"
+// (a name of kanji has no letter to mark).
+std::string EngineMenuText(const std::string& before, const std::string& name, const std::string& after,
+                           char accessKey) {
+  std::size_t mark = std::string::npos;
+  if (accessKey && CurrentUiLanguage() == UiLanguage::English) {
+    // Character by character: a trail byte of a double-byte character may
+    // look like a letter.
+    for (std::size_t i = 0; i < name.size() && mark == std::string::npos; i += CharLength(name, i, IsAnsiLeadByte)) {
+      if (ToUpperAscii(name[i]) == accessKey)
+        mark = i;
+    }
+  }
+  std::string text = MenuText(before);
+  if (mark == std::string::npos) {
+    text += MenuText(name) + MenuText(after);
+    if (accessKey)
+      text += std::string("(&") + accessKey + ")";
+  } else {
+    text += MenuText(name.substr(0, mark)) + '&' + MenuText(name.substr(mark)) + MenuText(after);
+  }
+  return text;
 }
 
 void WINAPI ToggleShowAll(HWND, LPARAM) { gShowAll = !gShowAll; }
@@ -224,7 +244,8 @@ void MenuBuild::AppendEngines(const std::string& path, const std::string& folder
     gMenuMemory.KeepOrder(path, std::move(listedNames), std::move(fresh));
   }
   for (std::size_t i = first; i < engines.size(); ++i)
-    AppendMenuA(menu, MF_STRING, engines[i].commandId, EngineMenuText(engines[i].caption, engines[i].accessKey).c_str());
+    AppendMenuA(menu, MF_STRING, engines[i].commandId,
+                EngineMenuText(std::string(), engines[i].caption, std::string(), engines[i].accessKey).c_str());
 }
 
 // Whether another shown favourite has the same name: then each shows its
@@ -248,11 +269,16 @@ void MenuBuild::AppendFavourites(HMENU hostMenu) {
     // Registered again for the host's menu: the same engine keeps its own
     // item in its folder.
     favourite.commandId = gBeckyApi->RegisterCommand(favourite.caption.c_str(), menuType_, SearchCommand);
-    std::string text = UiText(IDS_SEARCH_WITH, {favourite.caption});
+    // "Search with %1": the text on either side of the name.
+    const std::string pattern = UiText(IDS_SEARCH_WITH);
+    const std::size_t at = std::min(pattern.find("%1"), pattern.size());
+    std::string after = FillPlaceholders(pattern.substr(std::min(at + 2, pattern.size())), {});
     if (!favourite.folder.empty() && SharesItsName(favourites_, i))
-      text += " (" + favourite.folder + ")";
-    // EngineMenuText doubles the name's "&" once, with the rest of the item's text.
-    AppendMenuA(hostMenu, MF_STRING, favourite.commandId, EngineMenuText(text, favourite.accessKey).c_str());
+      after += " (" + favourite.folder + ")";
+    AppendMenuA(hostMenu, MF_STRING, favourite.commandId,
+                EngineMenuText(FillPlaceholders(pattern.substr(0, at), {}), favourite.caption, after,
+                               favourite.accessKey)
+                    .c_str());
     commands_.engines.push_back(favourite);
   }
 }

@@ -9,6 +9,8 @@
 #include "Module.h"
 #include "Path.h"
 #include "PluginState.h"
+#include "TextIds.h"
+#include "UiText.h"
 #include "Version.h"
 #include "VersionResource.h"
 
@@ -42,8 +44,8 @@ bool InitPlugin(HINSTANCE instance) {
 
 void LoadPluginInfo() {
   // What the host shows when the version resource cannot be read.
-  gPluginInfo = {"Kestrelfind", "Kestrel Software", KF_VERSION_QUAD_TEXT,
-                 "This plug-in passes selected word to search engines."};
+  gPluginInfo = {"Kestrelfind", "Kestrel Software", KF_VERSION_QUAD_TEXT, UiText(IDS_PLUGIN_DESCRIPTION)};
+  const LANGID language = LanguageId(CurrentUiLanguage());
 
   const VersionResource resource(ModuleFileName(ThisModule()));
   struct Field {
@@ -57,7 +59,7 @@ void LoadPluginInfo() {
       {"FileDescription", &PluginInfoText::description},
   };
   for (const Field& f : fields) {
-    const std::string text(TrimSpaces(resource.String(f.key)));
+    const std::string text(TrimSpaces(resource.String(f.key, language)));
     if (!text.empty())
       gPluginInfo.*f.field = text;
   }

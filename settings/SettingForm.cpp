@@ -74,7 +74,9 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
   engineList_.OnKeyUp = [this](UINT key) { OnEngineListKeyUp(key); };
   CreateFolderMenu();
   WatchDragInput();
-  CheckEncodingButton(kSjisRadio);
+  // Nearly every site today takes UTF-8; a file without "encode" still
+  // searches in Shift-JIS, as files written before have always done.
+  CheckEncodingButton(kNewEngineEncoding);
   SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
   EnableWindow(Control(kAddButton), FALSE);
   EnableWindow(Control(kModifyButton), FALSE);
@@ -335,7 +337,7 @@ void SettingForm::RestoreGeometry() {
   const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
   const int top = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
   const FormPlacement placement =
-      ReadFormPlacement(iniPath_, {{left, top, left + MinWidth(), top + MinHeight()}, Scale(kDefaultTreeWidth, dpi_)},
+      ReadFormPlacement(iniPath_, {{left, top, left + MinWidth(), top + MinHeight()}, TreeWidthForLabels()},
                         {MinWidth(), MinHeight()});
   const RECT& r = placement.rect;
   // The tree's width first: a new size lays the form out once, with it.

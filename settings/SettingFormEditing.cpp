@@ -176,17 +176,20 @@ void SettingForm::OnModifyClicked() {
 }
 
 void SettingForm::OnDeleteEngineClicked() {
-  if (engineList_.Selected() < 0 || !SelectedFolder())
-    return;
-  if (!Confirm(Hwnd(), UiText(IDS_DELETE_ENGINE_QUESTION)))
-    return;
-  // The question box may have let anything happen meanwhile: look again.
   FolderNode* folder = nullptr;
-  StoreEntry* engine = SelectedEngine(&folder);
+  const StoreEntry* engine = SelectedEngine(&folder);
   if (!engine)
     return;
+  const std::string fileName = engine->name;
+  if (!Confirm(Hwnd(), UiText(IDS_DELETE_ENGINE_QUESTION, {ExtractEngineName(fileName)})))
+    return;
+  // The question box may have let anything happen meanwhile: delete only
+  // the engine the question named.
+  engine = SelectedEngine(&folder);
+  if (!engine || engine->name != fileName)
+    return;
   try {
-    DeleteEngine(JoinPath(folder->path, engine->name));
+    DeleteEngine(Hwnd(), JoinPath(folder->path, fileName));
   } catch (...) {
     ShowCurrentException(Hwnd());
   }
@@ -196,7 +199,7 @@ void SettingForm::OnDeleteEngineClicked() {
 void SettingForm::OnClearClicked() {
   SetEditText(kNameEdit, std::string());
   SetEditText(kUrlEdit, std::string());
-  CheckEncodingButton(kSjisRadio);
+  CheckEncodingButton(kNewEngineEncoding);
   SetCheck(Control(kFavouriteCheck), false);
   SetEditText(kAccessKeyEdit, std::string());
 }

@@ -2,6 +2,9 @@
 // renaming a folder in place.
 #include "SettingFormPrivate.h"
 
+#include <string>
+
+#include "EngineStore.h"
 #include "ErrorBox.h"
 #include "Path.h"
 #include "SettingTextIds.h"
@@ -71,22 +74,58 @@ void SettingForm::OnAddFolderClicked() {
   const FolderNode* folder = SelectedFolder();
   if (!folder)
     return;
+  std::string created;
   try {
-    kf::CreateFolder(folder->path);
+    created = kf::CreateFolder(folder->path);
   } catch (...) {
     ShowCurrentException(Hwnd());
   }
   RebuildAndSelectRoot();
+  if (!created.empty())
+    StartNamingFolder(created);
 }
 
+// As Explorer's New folder: the new folder is selected with its name open
+// for editing; Escape keeps the name it was made with.
+void SettingForm::StartNamingFolder(const std::string& folderPath) {
+  HWND tree = Control(kFolderTree);
+  for (HTREEITEM item : folderItems_) {
+    const FolderNode* folder = FolderOf(item);
+    if (folder && SameTextIgnoringCase(folder->path, folderPath)) {
+      TreeView_SelectItem(tree, item);
+      TreeView_EnsureVisible(tree, item);
+      SetFocus(tree);
+      TreeView_EditLabel(tree, item);
+      return;
+    }
+  }
+}
+
+namespace {
+
+// The question names the folder and what goes with it.
+std::string DeleteFolderQuestion(const FolderNode& folder) {
+  const std::size_t engines = CountEnginesBelow(folder.path);
+  if (engines == 0)
+    return UiText(IDS_DELETE_FOLDER_QUESTION, {folder.name});
+  if (engines == 1)
+    return UiText(IDS_DELETE_FOLDER_AND_ENGINE_QUESTION, {folder.name});
+  return UiText(IDS_DELETE_FOLDER_AND_ENGINES_QUESTION, {folder.name, std::to_string(engines)});
+}
+
+}  // namespace
+
 void SettingForm::OnDeleteFolderClicked() {
-  if (!SelectedFolder())
-    return;
-  if (!Confirm(Hwnd(), UiText(IDS_DELETE_FOLDER_QUESTION)))
-    return;
-  // Look again after the question; and never the root, which is the store.
   const FolderNode* folder = SelectedFolder();
   if (!folder || folder->isRoot)
+    return;
+  const std::string path = folder->path;
+  if (!Confirm(Hwnd(), DeleteFolderQuestion(*folder)))
+    return;
+  // Look again after the question: only the folder it named, and never the
+  // root, which is the store.
+  folder = SelectedFolder();
+  if (!folder || folder->isRoot || folder->path != path)
     return;
   try {
     kf::DeleteFolder(Hwnd(), folder->path);

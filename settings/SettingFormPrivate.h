@@ -37,6 +37,9 @@ constexpr int kTreeIndent = 19;
 constexpr int kItemHeight = 12;
 constexpr int kMinSplitPane = 8;
 
+// The encoding a new engine starts with: a fresh dialog's and Clear's.
+constexpr ControlId kNewEngineEncoding = kUtf8Radio;
+
 // Work the keyboard hook hands to the form (posted, so that it runs in the
 // form's own dispatch and not inside somebody's GetMessage).
 constexpr UINT WM_KF_KEYACTION = WM_APP + 102;
@@ -123,6 +126,9 @@ class SettingForm : public Window {
   void AddFolderNodes(const std::string& dir, HTREEITEM parent);
   void FillEngineList(const std::vector<StoreEntry>& engines);
   void SelectRoot();
+  // The width that shows every folder's name whole, within bounds: the
+  // tree's width at the first showing.
+  int TreeWidthForLabels() const;
   HTREEITEM AddFolderNode(HTREEITEM parent, FolderNode& folder, bool hidden);
   FolderNode* FolderOf(HTREEITEM item) const;
   FolderNode* SelectedFolder() const;
@@ -168,6 +174,7 @@ class SettingForm : public Window {
   void ShowFolderMenuAtSelection();  // the context-menu key and Shift+F10
   void RunFolderMenuCommand(UINT command);
   void OnAddFolderClicked();
+  void StartNamingFolder(const std::string& folderPath);
   void OnDeleteFolderClicked();
   // Whether a label edit may start on item.
   bool MayRenameFolder(HTREEITEM item);

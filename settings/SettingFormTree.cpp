@@ -1,6 +1,8 @@
 // The settings dialog's folder tree and engine check list.
 #include "SettingFormPrivate.h"
 
+#include <algorithm>
+
 #include "Dbcs.h"
 #include "ErrorBox.h"
 #include "Path.h"
@@ -132,6 +134,24 @@ void SettingForm::FillEngineList(const std::vector<StoreEntry>& engines) {
   for (const StoreEntry& engine : engines)
     engineList_.Add(ExtractEngineName(engine.name), !engine.IsHidden());
   engineList_.Select(-1);
+}
+
+int SettingForm::TreeWidthForLabels() const {
+  // The right end of the widest label (every folder is expanded), with the
+  // tree's frame; at least the default width, at most a share of the form
+  // that leaves the list room.
+  HWND tree = Control(kFolderTree);
+  LONG right = 0;
+  RECT rc;
+  for (HTREEITEM item : folderItems_) {
+    if (TreeView_GetItemRect(tree, item, &rc, TRUE))
+      right = std::max(right, rc.right);
+  }
+  RECT frame = {0, 0, right + Scale(4, dpi_), 0};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(tree, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(tree, GWL_EXSTYLE)));
+  return std::min(std::max(static_cast<int>(frame.right - frame.left), Scale(kDefaultTreeWidth, dpi_)),
+                  MinWidth() * 3 / 5);
 }
 
 void SettingForm::SelectRoot() {

@@ -132,9 +132,30 @@ HWND SettingControls::operator[](ControlId id) const {
 }
 
 GdiObject CreateDialogFont(int dpi, int averageWidth) {
-  return GdiObject(CreateFontA(-Scale(kFontHeight, dpi), averageWidth, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                               SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               VARIABLE_PITCH | FF_SWISS, "MS PGothic"));
+  LOGFONTA font = {};
+  font.lfWeight = FW_NORMAL;
+  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  font.lfQuality = DEFAULT_QUALITY;
+  font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (CurrentUiLanguage() == UiLanguage::Japanese) {
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpynA(font.lfFaceName, "MS PGothic", LF_FACESIZE);
+  } else if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    // The face the system's own dialogs and message boxes use.
+    font.lfCharSet = metrics.lfMessageFont.lfCharSet;
+    font.lfQuality = metrics.lfMessageFont.lfQuality;
+    lstrcpynA(font.lfFaceName, metrics.lfMessageFont.lfFaceName, LF_FACESIZE);
+  } else {
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, "MS Shell Dlg 2", LF_FACESIZE);
+  }
+  // The layout is drawn for this height, whatever the face.
+  font.lfHeight = -Scale(kFontHeight, dpi);
+  font.lfWidth = averageWidth;
+  return GdiObject(CreateFontIndirectA(&font));
 }
 
 SettingControls CreateControls(HWND form, HFONT font, int dpi) {

@@ -230,9 +230,26 @@ std::string ModifyEngine(const std::string& dir, const std::string& fileName, co
   return current;
 }
 
-void DeleteEngine(const std::string& enginePath) {
-  if (!DeleteFileA(enginePath.c_str()))
-    Fail(IDS_DELETE_ENGINE_FAILED, {enginePath}, GetLastError());
+void DeleteEngine(HWND owner, const std::string& enginePath) {
+  // A file gone since it was listed is reported in the system's words: the
+  // shell's own code for it has no message.
+  if (!IsFile(enginePath))
+    Fail(IDS_DELETE_ENGINE_FAILED, {enginePath}, ERROR_FILE_NOT_FOUND);
+  const DWORD error = RunShellOperation(owner, FO_DELETE, ShellNameList(enginePath), std::string());
+  if (error)
+    Fail(IDS_DELETE_ENGINE_FAILED, {enginePath}, error);
+}
+
+std::size_t CountEnginesBelow(const std::string& folderPath) {
+  const FolderListing listing = ListStoreFolder(IncludeTrailingBackslash(folderPath), true);
+  std::size_t count = listing.engines.size();
+  for (const StoreEntry& folder : listing.folders) {
+    // A junction may lead back up the tree; the shell deletes the link, not
+    // what it leads to.
+    if ((folder.attr & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+      count += CountEnginesBelow(JoinPath(folderPath, folder.name));
+  }
+  return count;
 }
 
 std::string CreateFolder(const std::string& parentDir) {

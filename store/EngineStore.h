@@ -107,8 +107,13 @@ bool CreateEngine(const std::string& dir, const std::string& name, const EngineF
 std::string ModifyEngine(const std::string& dir, const std::string& fileName, const std::string& name,
                          const EngineFields& fields);
 
-// Deletes the engine's file for good.
-void DeleteEngine(const std::string& enginePath);
+// Moves the engine's file to the recycle bin, as DeleteFolder does a folder:
+// a wrong click loses nothing.
+void DeleteEngine(HWND owner, const std::string& enginePath);
+
+// The engine files in the folder and in every folder below it, hidden ones
+// too: what deleting the folder takes with it.
+std::size_t CountEnginesBelow(const std::string& folderPath);
 
 // Creates a "KFND<n>" directory in parentDir, n the first number no file or
 // folder there has taken, and returns its path.

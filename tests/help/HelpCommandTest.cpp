@@ -42,7 +42,7 @@ TEST_F(HelpCommand, WithoutARegisteredControlSaysSoOnceLoadedAndNeverRetries) {
   dialog.Pump(200);
   ASSERT_EQ(2u, boxes.Count());
   for (const auto& box : boxes.Boxes())
-    EXPECT_EQ("Kestrelfind Error:  The HTML Help viewer is not available.", box.TextUtf8());
+    EXPECT_EQ("The HTML Help viewer is not available.", box.TextUtf8());
   EXPECT_EQ(0, HelpWindowsOfThisThread());
   EXPECT_TRUE(dialog.Visible());
   dialog.Close();

@@ -33,7 +33,7 @@ TEST(PluginInfo, ComesFromTheVersionResourceWithTheDefaultsWhereItIsSilent) {
     const char* library;
     std::string name, vendor, version, description;
   };
-  const std::string fallbackDescription = "This plug-in passes selected word to search engines.";
+  const std::string fallbackDescription = "Sends the selected word to search engines.";
   const Case cases[] = {
       {"Kestrelfind.dll", "Kestrelfind", "Kestrel Software", KF_VERSION_QUAD_TEXT, fallbackDescription},
       {"Kestrelfind_NoCompany.dll", "Kestrelfind", "Kestrel Software", "2.0.1.0", fallbackDescription},
@@ -51,6 +51,17 @@ TEST(PluginInfo, ComesFromTheVersionResourceWithTheDefaultsWhereItIsSilent) {
     EXPECT_EQ(c.version, info.version);
     EXPECT_EQ(c.description, info.description);
   }
+}
+
+// The host shows the description in the plug-in's language: Japanese from
+// the resource's Japanese block, where the plug-in speaks Japanese.
+TEST(PluginInfo, DescribesThePluginInItsLanguage) {
+  kft::PluginSandbox sandbox;
+  ASSERT_TRUE(sandbox.Ready());
+  WritePrivateProfileStringA("General", "Language", "ja", sandbox.IniPath().c_str());
+  ASSERT_TRUE(sandbox.Load());
+  EXPECT_EQ(kft::IsCodePage932() ? u8"選択した語句を検索エンジンに送ります。" : "Sends the selected word to search engines.",
+            kft::AnsiToUtf8(sandbox.Plugin().QueryInfo().description));
 }
 
 TEST(PluginInfo, IsTheSameWhenAskedAgainAndAtLoad) {

@@ -1,8 +1,9 @@
 // Favourite engines (pin=1) straight in the host's context menu, and access
-// keys (key=X) shown the way Japanese menus show them.
+// keys (key=X) shown the way menus of the plug-in's language show them.
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -110,13 +111,13 @@ TEST_F(FavouritesTest, TheFirstMenuAfterALoadTakesTheIndexForFilesThatDidNotChan
   // A file changed while the library was away is read again.
   SetEngineKey("Maps.ini", "pin", "1");
   ASSERT_TRUE(kft::SetFileAge(maps, 30));
-  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with Google", "Search with Maps(&M)"}),
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with Google", "Search with &Maps"}),
             HostCaptions());
   sandbox_.Unload();
 
   ASSERT_TRUE(kft::WriteBytes(index, "Kestrelfind menu index 1\r\nstore\tX:\\\r\nend\t0\r\n"));
   ASSERT_TRUE(sandbox_.Load());
-  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with Google", "Search with Maps(&M)"}),
+  EXPECT_EQ(Strings({"&Copy", "Select &All", kSearchEngines, "Search with Google", "Search with &Maps"}),
             HostCaptions())
       << "an index of another store is passed over";
   EXPECT_FALSE(kft::FileExists(sandbox_.EngineDir() + "Kestrelfind.idx")) << "nothing goes into the store";
@@ -133,34 +134,77 @@ TEST_F(FavouritesTest, AFavouriteSearchesAsItsFolderItemDoes) {
   EXPECT_EQ(Strings({"kftest://g/?q=word&x", "kftest://g/?q=word&x"}), urls_.Lines());
 }
 
-TEST_F(FavouritesTest, AnAccessKeyIsOneLetterOrDigitShownAfterTheName) {
-  const struct {
-    const char* name;
-    const char* key;
-    const char* shown;
-  } cases[] = {{"Google", "G", "Google(&G)"}, {"Bing", "b", "Bing(&B)"},   {"Nine", "9", "Nine(&9)"},
-               {"Two", "GG", "Two"},        {"Bang", "!", "Bang"},        {"Blank", "", "Blank"},
-               {"A&B", "K", "A&&B(&K)"}};
-  for (const auto& c : cases) {
-    sandbox_.WriteEngine(std::string("Web/") + c.name + ".ini", std::string("kftest://x/?q="));
-    SetEngineKey(std::string("Web/") + c.name + ".ini", "key", c.key);
+// An access key is one letter or digit. English menus underline it in the
+// name (its first occurrence, in either case; "(&X)" only where the name
+// lacks it); Japanese ones always show "(&X)" after the text.
+class AccessKeyTest : public SearchFixture {
+ protected:
+  struct Shown {
+    Strings folder;      // Web's items, sorted
+    Strings favourites;  // the host's menu after "Search engines"
+  };
+  // Writes the cases' engines into Web (Google and A&B pinned) and builds
+  // the menu; wanted gets what Web should show in the plug-in's language.
+  Shown Build(Strings& wanted) {
+    struct Case {
+      std::string name;
+      const char* key;
+      std::string english, japanese;
+    };
+    std::vector<Case> cases = {{"Google", "G", "&Google", "Google(&G)"}, {"Maps", "p", "Ma&ps", "Maps(&P)"},
+                               {"Nine", "9", "Nine(&9)", "Nine(&9)"},    {"Two", "GG", "Two", "Two"},
+                               {"Bang", "!", "Bang", "Bang"},             {"Blank", "", "Blank", "Blank"},
+                               {"A&B", "K", "A&&B(&K)", "A&&B(&K)"},      {"B&A", "a", "B&&&A", "B&&A(&A)"}};
+    // The trail byte of "ア" is an "A": never the letter marked.
+    if (kft::IsCodePage932())
+      cases.push_back({kft::Utf8ToAnsi(u8"アA"), "a", kft::Utf8ToAnsi(u8"ア&A"), kft::Utf8ToAnsi(u8"アA(&A)")});
+    for (const Case& c : cases) {
+      sandbox_.WriteEngine("Web/" + c.name + ".ini", std::string("kftest://x/?q="));
+      SetEngineKey("Web/" + c.name + ".ini", "key", c.key);
+      wanted.push_back(Japanese() ? c.japanese : c.english);
+    }
+    std::sort(wanted.begin(), wanted.end());
+    SetEngineKey("Web/Google.ini", "pin", "1");
+    SetEngineKey("Web/A&B.ini", "pin", "1");
+    const std::vector<MenuItem> host = sandbox_.BuildMenu(3);
+    Shown shown;
+    for (const MenuItem& item : host)
+      shown.favourites.push_back(item.caption);
+    shown.favourites.erase(shown.favourites.begin(), shown.favourites.begin() + 3);
+    if (const MenuItem* web = kft::FindMenuItem(host, SearchEngines() + "/Web")) {
+      for (const MenuItem& item : web->children)
+        shown.folder.push_back(item.caption);
+    }
+    std::sort(shown.folder.begin(), shown.folder.end());
+    return shown;
   }
-  SetEngineKey("Web/Google.ini", "pin", "1");
-  SetEngineKey("Web/A&B.ini", "pin", "1");
-  const std::vector<MenuItem> host = sandbox_.BuildMenu(3);
-  const MenuItem* web = kft::FindMenuItem(host, std::string(kSearchEngines) + "/Web");
-  ASSERT_NE(nullptr, web);
-  Strings raw;
-  for (const MenuItem& item : web->children)
-    raw.push_back(item.caption);
-  EXPECT_EQ(Strings({"A&&B(&K)", "Bang", "Bing(&B)", "Blank", "Google(&G)", "Nine(&9)", "Two"}), raw);
-  ASSERT_LE(2u, host.size());
-  EXPECT_EQ("Search with A&&B(&K)", host[host.size() - 2].caption);
-  EXPECT_EQ("Search with Google(&G)", host.back().caption);
+  bool Japanese() const { return Language() == "ja" && kft::IsCodePage932(); }
+  std::string SearchEngines() const { return Japanese() ? kft::Utf8ToAnsi(u8"検索エンジン") : kSearchEngines; }
+};
+
+class JapaneseAccessKeyTest : public AccessKeyTest {
+ protected:
+  std::string Language() const override { return "ja"; }
+};
+
+TEST_F(AccessKeyTest, EnglishMenusUnderlineTheKeyInTheName) {
+  Strings wanted;
+  const Shown shown = Build(wanted);
+  EXPECT_EQ(wanted, shown.folder);
+  EXPECT_EQ(Strings({"Search with A&&B(&K)", "Search with &Google"}), shown.favourites);
   // A key set since the last menu is shown by the next one.
   SetEngineKey("Web/Two.ini", "key", "t");
-  const MenuItem* two = kft::FindMenuItem(sandbox_.BuildMenu(3), std::string(kSearchEngines) + "/Web/Two(&T)");
-  EXPECT_NE(nullptr, two);
+  EXPECT_NE(nullptr, kft::FindMenuItem(sandbox_.BuildMenu(3), std::string(kSearchEngines) + "/Web/&Two"));
+}
+
+TEST_F(JapaneseAccessKeyTest, JapaneseMenusShowTheKeyAfterTheText) {
+  Strings wanted;
+  const Shown shown = Build(wanted);
+  EXPECT_EQ(wanted, shown.folder);
+  if (Japanese()) {
+    EXPECT_EQ(Strings({kft::Utf8ToAnsi(u8"A&&Bで検索(&K)"), kft::Utf8ToAnsi(u8"Googleで検索(&G)")}),
+              shown.favourites);
+  }
 }
 
 }  // namespace

@@ -61,26 +61,14 @@ TEST_F(JapaneseMenuTest, MenusReadInJapaneseAndCommandsKeepTheirNames) {
 TEST(StringTables, EveryTextHasBothLanguages) {
   kft::PluginSandbox sandbox;
   ASSERT_TRUE(sandbox.Ready());
-  const HMODULE library = LoadLibraryExA(sandbox.DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_TRUE(library);
-  // The ids each language has, from the string table blocks of 16.
-  auto idsOf = [&](LANGID language) {
+  const auto idsOf = [&](LANGID language) {
     std::set<UINT> ids;
-    for (UINT block = 1; block < 4096; ++block) {
-      const HRSRC found = FindResourceExW(library, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block), language);
-      if (!found)
-        continue;
-      const auto* p = static_cast<const WCHAR*>(LockResource(LoadResource(library, found)));
-      const DWORD size = SizeofResource(library, found) / sizeof(WCHAR);
-      for (UINT i = 0, at = 0; i < 16 && at < size; ++i, at += 1 + p[at])
-        if (p[at])
-          ids.insert((block - 1) * 16 + i);
-    }
+    for (const auto& text : kft::StringTable(sandbox.DllPath(), language))
+      ids.insert(text.first);
     return ids;
   };
   const std::set<UINT> english = idsOf(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   const std::set<UINT> japanese = idsOf(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN));
-  FreeLibrary(library);
   EXPECT_GT(english.size(), 60u);
   EXPECT_EQ(english, japanese);
 }

@@ -83,7 +83,7 @@ TEST_F(SearchCommandTest, ATemplateOf2048CharactersOrMoreIsCutTo2047) {
   SelectInMail("find abc here", "abc");
   PickEngine("Engine");
   EXPECT_TRUE(urls_.ExpectNothingOpened(300));
-  EXPECT_EQ(Strings({"Kestrelfind Error:  The address of " + std::to_string(expected.size()) +
+  EXPECT_EQ(Strings({"The address of " + std::to_string(expected.size()) +
                      " characters was not opened: it is too long for this system's shell."}),
             BoxTexts());
 }
@@ -355,7 +355,7 @@ TEST_F(SearchCommandTest, ABusyClipboardIsReportedAndNeitherCopiedOverNorSearche
   }
   EXPECT_EQ(0, sandbox_.Window().CopyRequestCount()) << "the host's copy would overwrite unsaved data";
   ASSERT_EQ(1u, boxes_.Count());
-  EXPECT_EQ(u8"Kestrelfind Error:  Cannot open the clipboard: another program is using it.", BoxTexts()[0]);
+  EXPECT_EQ(u8"Cannot open the clipboard: another program is using it.", BoxTexts()[0]);
   EXPECT_TRUE(urls_.ExpectNothingOpened(300));
   EXPECT_EQ(std::optional<std::string>("precious"), kft::clip::GetText());
 }
@@ -393,12 +393,12 @@ TEST_P(RefusedAddressTest, MailTextNeverChoosesWhatTheShellStarts) {
   EXPECT_TRUE(urls_.ExpectNothingOpened());
   ASSERT_EQ(1u, boxes_.Count());
   const kft::SeenMessageBox& box = boxes_.Boxes()[0];
-  EXPECT_EQ(std::string("Kestrelfind Error:  The address \"") + c.shownAddress +
+  EXPECT_EQ(std::string("The address \"") + c.shownAddress +
                 "\" was not opened: it is not a web address.",
             box.TextUtf8());
   EXPECT_TRUE(box.IsOkOnly());
   EXPECT_EQ(kft::BoxIcon::Warning, box.icon);
-  EXPECT_EQ("Warning", box.CaptionUtf8()) << "the caption of the plug-in's language";
+  EXPECT_EQ("Kestrelfind", box.CaptionUtf8()) << "the caption names who speaks; the text does not";
 }
 
 INSTANTIATE_TEST_SUITE_P(

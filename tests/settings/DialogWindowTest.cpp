@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <vector>
+
 #include "SettingDriver.h"
+#include "SettingTextIds.h"
 #include "Version.h"
 
 using namespace kf;
@@ -42,16 +46,11 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_FALSE(dialog.Enabled(kAddButton));
   EXPECT_FALSE(dialog.Enabled(kModifyButton));
   EXPECT_FALSE(dialog.Enabled(kHelpButton)) << "no help file beside the library";
-  EXPECT_TRUE(dialog.Checked(kSjisRadio));
-  EXPECT_FALSE(dialog.Checked(kEucRadio));
+  EXPECT_TRUE(dialog.Checked(kUtf8Radio)) << "what nearly every site takes";
+  EXPECT_FALSE(dialog.Checked(kSjisRadio));
   EXPECT_EQ("Show / Hide &Folder", dialog.Text(kFolderVisibilityButton));
-  EXPECT_EQ("Close(&Q)", dialog.Text(kCloseButton));
+  EXPECT_EQ("&Close", dialog.Text(kCloseButton));
   EXPECT_EQ("Kestrelfind  " KF_VERSION_TEXT, dialog.Text(kProductLabel));
-  EXPECT_EQ(L"&SJIS\uFF08default\uFF09", [&] {
-    wchar_t text[64] = {};
-    GetWindowTextW(dialog.Control(kSjisRadio), text, 64);
-    return std::wstring(text);
-  }());
 }
 
 TEST_F(DialogWindow, TwoSetupCallsServeOneDialog) {
@@ -198,7 +197,7 @@ TEST_F(DialogWindow, AReadOnlyIniIsReportedOnceAndKeptAsItWas) {
   SetWindowPos(form, nullptr, 0, 0, 450, 420, SWP_NOMOVE | SWP_NOZORDER);
   dialog.Click(kCloseButton);
   ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Kestrelfind Error:  Unable to write to " + kft::AnsiToUtf8(ini) +
+  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Unable to write to " + kft::AnsiToUtf8(ini) +
                                                   ": "));
   EXPECT_FALSE(dialog.Visible());
   EXPECT_EQ("400", kft::IniValue(ini, "width"));
@@ -283,7 +282,7 @@ TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   ASSERT_TRUE(Open());
   ASSERT_EQ(dialog.Control(kFolderTree), dialog.Focus());
   const ControlId order[] = {kEngineList,     kSearchAllCheck, kNameEdit,           kUrlEdit,
-                            kSjisRadio,      kFavouriteCheck, kAccessKeyEdit,      kClearButton,
+                            kUtf8Radio,      kFavouriteCheck, kAccessKeyEdit,      kClearButton,
                             kDeleteEngineButton, kCloseButton, kFolderTree};
   for (ControlId id : order) {
     dialog.KeyDown(dialog.Focus(), VK_TAB);
@@ -330,18 +329,19 @@ TEST_F(DialogWindow, MnemonicsFocusFieldsPickRadiosAndPressButtons) {
   dialog.AltKey(dialog.Focus(), '8');
   EXPECT_TRUE(dialog.Checked(kUtf8Radio));
 
-  // Alt+C is the Clear button; Alt+A is nothing while Add is disabled.
+  // Alt+L is the Clear button; Alt+A is nothing while Add is disabled.
+  dialog.AltKey(dialog.Focus(), 'S');
   dialog.Type(kNameEdit, "x");
   dialog.Type(kUrlEdit, "y");
-  dialog.AltKey(dialog.Focus(), 'c');
+  dialog.AltKey(dialog.Focus(), 'l');
   EXPECT_EQ("", dialog.Text(kNameEdit));
   EXPECT_EQ("", dialog.Text(kUrlEdit));
-  EXPECT_TRUE(dialog.Checked(kSjisRadio));
+  EXPECT_TRUE(dialog.Checked(kUtf8Radio));
   dialog.AltKey(dialog.Focus(), 'a');
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath(".ini")));
 
-  // Alt+Q closes.
-  dialog.AltKey(dialog.Focus(), 'q');
+  // Alt+C closes.
+  dialog.AltKey(dialog.Focus(), 'c');
   EXPECT_FALSE(dialog.Visible());
 }
 
@@ -370,12 +370,8 @@ TEST_F(DialogWindow, SpeaksJapaneseWhenTheSettingSaysSo) {
   const bool japanese = kft::IsCodePage932();
   char caption[128] = {};
   GetWindowTextA(form, caption, sizeof caption);
-  EXPECT_EQ(japanese ? u8"Kestrelfind の設定" : "Kestrelfind Setting", kft::AnsiToUtf8(caption));
+  EXPECT_EQ(japanese ? u8"Kestrelfind の設定" : "Kestrelfind Settings", kft::AnsiToUtf8(caption));
   EXPECT_EQ(japanese ? u8"名前(&N)" : "&Name", kft::AnsiToUtf8(dialog.Text(kNameLabel)));
-  wchar_t sjis[64] = {};
-  GetWindowTextW(dialog.Control(kSjisRadio), sjis, ARRAYSIZE(sjis));
-  EXPECT_EQ(japanese ? u8"SJIS（既定）(&S)" : u8"&SJIS（default）", kft::WideToUtf8(sjis))
-      << "the full-width parentheses whatever the code page";
   dialog.AltKey(dialog.Focus(), 'n');
   EXPECT_EQ(dialog.Control(kNameEdit), dialog.Focus()) << "the mnemonics stay";
 
@@ -383,8 +379,42 @@ TEST_F(DialogWindow, SpeaksJapaneseWhenTheSettingSaysSo) {
   dialog.ClickItem(0);
   dialog.Click(kDeleteEngineButton);
   ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ(japanese ? u8"選択した項目を削除しますか?" : "Delete selected item?", boxes.Boxes()[0].TextUtf8());
-  EXPECT_EQ(japanese ? u8"確認" : "Confirm", boxes.Boxes()[0].CaptionUtf8());
+  EXPECT_EQ(japanese ? u8"エンジン「Gone」を削除しますか？" : "Delete the engine \"Gone\"?", boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ("Kestrelfind", boxes.Boxes()[0].CaptionUtf8());
+}
+
+// In each language the captions of one level mark different keys: the
+// dialog's controls, and the folder menu. English marks a letter of the
+// caption itself, as English Windows does; Japanese adds "(&X)".
+TEST(AccessKeys, EachLevelMarksEveryKeyOnceInTheLanguagesWay) {
+  kft::PluginSandbox sandbox;
+  ASSERT_TRUE(sandbox.Ready());
+  std::vector<UINT> dialogTexts;
+  for (const ControlRow& row : kSettingLayout) {
+    if (row.text)
+      dialogTexts.push_back(row.text);
+  }
+  const std::vector<UINT> folderMenu = {IDS_ADD_FOLDER, IDS_DELETE_FOLDER};
+  for (const bool japanese : {false, true}) {
+    SCOPED_TRACE(japanese ? "Japanese" : "English");
+    const std::map<UINT, std::string> texts = kft::StringTable(
+        sandbox.DllPath(), japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)
+                                    : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    for (const std::vector<UINT>* level : std::vector<const std::vector<UINT>*>{&dialogTexts, &folderMenu}) {
+      std::map<char, std::string> taken;
+      for (UINT id : *level) {
+        const auto text = texts.find(id);
+        ASSERT_NE(texts.end(), text) << "text " << id;
+        const std::string& caption = text->second;
+        const char key = kft::AccessKeyIn(caption);
+        if (!key)
+          continue;
+        EXPECT_EQ(japanese, caption.find("(&") != std::string::npos) << caption;
+        const auto added = taken.emplace(key, caption);
+        EXPECT_TRUE(added.second) << caption << " and " << added.first->second << " both mark " << key;
+      }
+    }
+  }
 }
 
 TEST_F(DialogWindow, EnterPressesTheFocusedButtonAndEscapeCloses) {

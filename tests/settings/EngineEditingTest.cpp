@@ -110,13 +110,13 @@ TEST_F(EngineEditing, AddOfANameWhoseFileAppearedOutsideKeepsThatFileAndShowsIt)
   EXPECT_EQ(0u, boxes.Count());
 }
 
-TEST_F(EngineEditing, AddInTheSelectedFolderUsesTheSjisRadioByDefault) {
+TEST_F(EngineEditing, AddInTheSelectedFolderUsesUtf8ByDefault) {
   sandbox.MakeFolder("Web");
   ASSERT_TRUE(Open());
   dialog.SelectNode("Web");
   Fill("Google", "https://g.example/[WORD]");
   dialog.Click(kAddButton);
-  EXPECT_EQ("sjis", Value("Web/Google.ini", "encode"));
+  EXPECT_EQ("utf8", Value("Web/Google.ini", "encode"));
   EXPECT_EQ(std::vector<std::string>{"Google"}, dialog.Items());
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Google.ini")));
 }
@@ -233,7 +233,7 @@ TEST_F(EngineEditing, ModifyOntoAnotherListedEngineChangesNeitherAndSaysWhy) {
   EXPECT_EQ("https://b.example/", Value("B.ini", "url"));
   EXPECT_EQ("sjis", Value("B.ini", "encode"));
   ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Kestrelfind Error:  Could not rename the engine file \"" +
+  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Could not rename the engine file \"" +
                                                   kft::AnsiToUtf8(sandbox.EnginePath("A.ini")) + "\" to \"B.ini\": "))
       << boxes.Boxes()[0].TextUtf8();
   EXPECT_EQ((std::vector<std::string>{"A", "B"}), dialog.Items());
@@ -289,7 +289,7 @@ TEST_F(EngineEditing, ModifyOfAReadOnlyFileReportsAndStillRefreshes) {
   dialog.Click(kModifyButton);
   EXPECT_EQ("u", Value("Locked.ini", "url"));
   ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Kestrelfind Error:  Unable to write to " +
+  EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Unable to write to " +
                                                   kft::AnsiToUtf8(sandbox.EnginePath("Locked.ini")) + ": "));
   EXPECT_EQ(std::vector<std::string>{"Locked"}, dialog.Items());
   EXPECT_EQ(-1, dialog.SelectedItem());
@@ -303,7 +303,7 @@ TEST_F(EngineEditing, DeleteAsksFirstAndCancelLeavesEverything) {
   dialog.Click(kDeleteEngineButton);
   ASSERT_EQ(1u, boxes.Count());
   const kft::SeenMessageBox& box = boxes.Boxes()[0];
-  EXPECT_EQ("Delete selected item?", box.TextUtf8());
+  EXPECT_EQ("Delete the engine \"Gone\"?", box.TextUtf8());
   EXPECT_TRUE(box.HasButton(IDOK));
   EXPECT_TRUE(box.HasButton(IDCANCEL));
   EXPECT_EQ(2u, box.buttons.size());
@@ -331,18 +331,20 @@ TEST_F(EngineEditing, TheDeleteKeyInTheListAsksTheSameQuestion) {
   dialog.ClickItem(0);
   dialog.Key(dialog.Control(kEngineList), VK_DELETE);
   ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ("Delete selected item?", boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ("Delete the engine \"Gone\"?", boxes.Boxes()[0].TextUtf8());
   EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Gone.ini")));
 }
 
 TEST_F(EngineEditing, ADeleteThatFailsSaysWhyAndTheEngineStaysListed) {
-  sandbox.WriteEngine("Locked.ini", std::string("u"), std::string("sjis"), FILE_ATTRIBUTE_READONLY);
+  sandbox.WriteEngine("Locked.ini", std::string("u"));
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
+  const kft::ExclusiveFile held(sandbox.EnginePath("Locked.ini"));
   dialog.Click(kDeleteEngineButton);
   ASSERT_EQ(2u, boxes.Count()) << "the question, then the failure";
-  EXPECT_EQ(0u, boxes.Boxes()[1].TextUtf8().find("Kestrelfind Error:  Could not delete the engine file \"" +
-                                                  kft::AnsiToUtf8(sandbox.EnginePath("Locked.ini")) + "\": "));
+  EXPECT_EQ(0u, boxes.Boxes()[1].TextUtf8().find("Could not move the engine file \"" +
+                                                  kft::AnsiToUtf8(sandbox.EnginePath("Locked.ini")) +
+                                                  "\" to the recycle bin: "));
   EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Locked.ini")));
   EXPECT_EQ(std::vector<std::string>{"Locked"}, dialog.Items());
 }
@@ -388,7 +390,7 @@ TEST_F(EngineEditing, FavouriteAndKeyAreFilledWrittenAndRemoved) {
   EXPECT_EQ(0u, boxes.Count());
 }
 
-TEST_F(EngineEditing, ClearEmptiesTheFieldsChecksSjisAndDisablesBothButtons) {
+TEST_F(EngineEditing, ClearEmptiesTheFieldsChecksUtf8AndDisablesBothButtons) {
   sandbox.WriteEngine("Euc.ini", std::string("u"), std::string("euc"));
   ASSERT_TRUE(Open());
   dialog.ClickItem(0);
@@ -397,7 +399,7 @@ TEST_F(EngineEditing, ClearEmptiesTheFieldsChecksSjisAndDisablesBothButtons) {
   EXPECT_EQ("", dialog.Text(kNameEdit));
   EXPECT_EQ("", dialog.Text(kUrlEdit));
   EXPECT_EQ("", kft::TooltipText(dialog.Form(), dialog.Control(kNameEdit)));
-  EXPECT_TRUE(dialog.Checked(kSjisRadio));
+  EXPECT_TRUE(dialog.Checked(kUtf8Radio));
   EXPECT_FALSE(dialog.Checked(kEucRadio));
   EXPECT_FALSE(dialog.Enabled(kAddButton));
   EXPECT_FALSE(dialog.Enabled(kModifyButton));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <utility>
 
@@ -96,7 +97,9 @@ TEST_F(Folders, TheContextMenuSelectsTheNodeAndOffersDeleteForFoldersOnly) {
   EXPECT_TRUE(IsDir("Web"));
 }
 
-TEST_F(Folders, AddFolderTakesTheFirstFreeNumberAndRebuildsWithTheRootSelected) {
+// As Explorer's New folder: the new folder is selected, its name open for
+// editing; Escape keeps the made-up name, a name typed in renames it.
+TEST_F(Folders, AddFolderTakesTheFirstFreeNumberAndOpensItsNameForEditing) {
   sandbox.MakeFolder("KFND0");
   sandbox.MakeFolder("KFND2");
   sandbox.MakeFolder("Web");
@@ -105,37 +108,59 @@ TEST_F(Folders, AddFolderTakesTheFirstFreeNumberAndRebuildsWithTheRootSelected) 
   MenuOn("ROOT", 'a');
   EXPECT_TRUE(IsDir("KFND1"));
   EXPECT_FALSE(IsDir("KFND3"));
-  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
   EXPECT_EQ(5u, dialog.Nodes().size()) << "the new folder is in the rebuilt tree";
+  EXPECT_EQ("KFND1", dialog.SelectedNodeText());
+  ASSERT_TRUE(dialog.LabelEditor());
+  dialog.Key(dialog.LabelEditor(), VK_ESCAPE);
+  EXPECT_FALSE(dialog.LabelEditor());
+  EXPECT_TRUE(IsDir("KFND1"));
+  EXPECT_EQ("KFND1", dialog.SelectedNodeText());
 
   // A plain file takes its number too: the folder gets the next one.
   MenuOn("Web", 'a');
   EXPECT_TRUE(kft::FileExists(sandbox.EnginePath("Web/KFND0")));
-  EXPECT_TRUE(IsDir("Web/KFND1"));
+  HWND editor = dialog.LabelEditor();
+  ASSERT_TRUE(editor);
+  SetWindowTextA(editor, "News");
+  dialog.KeyDown(editor, VK_RETURN);
+  dialog.KeyUp(Tree(), VK_RETURN);
+  EXPECT_TRUE(IsDir("Web/News"));
+  EXPECT_FALSE(IsDir("Web/KFND1"));
+  EXPECT_EQ("News", dialog.SelectedNodeText());
   EXPECT_EQ(0u, boxes.Count());
-  EXPECT_EQ("ROOT", dialog.SelectedNodeText());
 }
 
 TEST_F(Folders, DeleteFolderAsksOnceAndOnlyOkMovesTheWholeFolderAway) {
   sandbox.WriteEngine("Web/Google.ini", "kftest://g/?q=[WORD]");
   sandbox.WriteEngine("Web/Deep/Inner.ini", "kftest://i/");
+  sandbox.WriteEngine("One/Only.ini", "kftest://o/");
+  sandbox.MakeFolder("Empty");
   ASSERT_TRUE(Open());
-  boxes.QueueAnswers({IDCANCEL});
+  // The question says what goes: the folder, and every engine below it.
+  boxes.QueueAnswers({IDCANCEL, IDCANCEL, IDCANCEL});
   MenuOn("Web", 'd');
-  ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ("Delete selected folder?", boxes.Boxes()[0].TextUtf8());
+  MenuOn("One", 'd');
+  MenuOn("Empty", 'd');
+  ASSERT_EQ(3u, boxes.Count());
+  EXPECT_EQ("Delete the folder \"Web\" and the 2 engines in it?", boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ("Delete the folder \"One\" and the engine in it?", boxes.Boxes()[1].TextUtf8());
+  EXPECT_EQ("Delete the folder \"Empty\"?", boxes.Boxes()[2].TextUtf8());
   EXPECT_TRUE(boxes.Boxes()[0].HasButton(IDOK) && boxes.Boxes()[0].HasButton(IDCANCEL));
+  EXPECT_TRUE(IsDir("Empty") && IsDir("One"));
+  boxes.Clear();
   EXPECT_TRUE(IsEngine("Web/Deep/Inner.ini"));
-  EXPECT_EQ("Web", dialog.SelectedNodeText()) << "a cancelled delete changes nothing";
+  EXPECT_EQ("Empty", dialog.SelectedNodeText()) << "a cancelled delete changes nothing";
 
   // The Delete key runs the same command on the folder selected now, even
   // after the menu was last shown (greyed) on the root.
   MenuOn("ROOT", VK_ESCAPE);
   dialog.SelectNode("Web");
   dialog.Key(Tree(), VK_DELETE);
-  EXPECT_EQ(2u, boxes.Count());
+  EXPECT_EQ(1u, boxes.Count());
   EXPECT_FALSE(IsDir("Web"));
-  EXPECT_EQ((std::vector<std::string>{"ROOT"}), NodeTexts());
+  std::vector<std::string> left = NodeTexts();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ((std::vector<std::string>{"  Empty", "  One", "ROOT"}), left);
   EXPECT_EQ("ROOT", dialog.SelectedNodeText());
 }
 

@@ -65,12 +65,26 @@ TEST_F(EngineStoreChanges, RenameFolderSucceedsOrSaysWhy) {
   EXPECT_FALSE(kft::DirectoryExists(Path("Old")));
 }
 
-TEST_F(EngineStoreChanges, DeleteFolderTakesEverythingInIt) {
+// A wrong click loses nothing: engines and folders go to the recycle bin.
+TEST_F(EngineStoreChanges, DeletesGoToTheRecycleBin) {
   CreateDirectoryA(Path("Gone").c_str(), nullptr);
   CreateDirectoryA(Path("Gone\\Sub").c_str(), nullptr);
+  WriteEngine("Gone\\E.ini", "u");
   WriteEngine("Gone\\Sub\\E.ini", "u");
+  WriteEngine("Gone\\Sub\\F.ini", "u");
+  SetFileAttributesA(Path("Gone\\Sub\\F.ini").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  WriteEngine("Binned engine.ini", "u");
+  EXPECT_EQ(3u, kf::CountEnginesBelow(Path("Gone"))) << "hidden ones and those in subfolders too";
+
+  const int engines = kft::CountInRecycleBin("Binned engine.ini");
+  const int folders = kft::CountInRecycleBin("Gone");
+  kf::DeleteEngine(nullptr, Path("Binned engine.ini"));
   kf::DeleteFolder(nullptr, Path("Gone"));
+  EXPECT_FALSE(kft::FileExists(Path("Binned engine.ini")));
   EXPECT_FALSE(kft::DirectoryExists(Path("Gone")));
+  EXPECT_EQ(engines + 1, kft::CountInRecycleBin("Binned engine.ini"));
+  EXPECT_EQ(folders + 1, kft::CountInRecycleBin("Gone"));
+  ExpectFailure([&] { kf::DeleteEngine(nullptr, Path("Binned engine.ini")); }, "Could not move the engine file");
 }
 
 TEST_F(EngineStoreChanges, MoveEngineReplacesAnEngineOfTheSameName) {
@@ -106,7 +120,7 @@ TEST_F(EngineStoreChanges, EngineChangesThatFailSayWhyAndWriteNothing) {
   EXPECT_EQ("b", Url("B.ini"));
   EXPECT_EQ("C.ini", kf::ModifyEngine(root, "A.ini", "C", {"c", "euc"}));
   EXPECT_EQ("c", Url("C.ini"));
-  ExpectFailure([&] { kf::DeleteEngine(Path("A.ini")); }, "Could not delete the engine file");
+  ExpectFailure([&] { kf::DeleteEngine(nullptr, Path("A.ini")); }, "Could not move the engine file");
   // A URL the profile layer would change on its way is not claimed as saved.
   ExpectFailure([&] { kf::CreateEngine(root, "Quoted", {"\"https://q/\"", "sjis"}); }, "was not saved as entered");
 }
@@ -163,7 +177,7 @@ TEST_F(EngineStoreChanges, NoChangeTouchesTheCurrentDirectory) {
   EXPECT_FALSE(kf::ToggleFolderVisibility(Path("F")));
   kf::CreateEngine(Path("F"), "G", {"u", "sjis"});
   kf::ModifyEngine(Path("F"), "G.ini", "H", {"u", "sjis"});
-  kf::DeleteEngine(Path("F\\H.ini"));
+  kf::DeleteEngine(nullptr, Path("F\\H.ini"));
   kf::CreateFolder(Path("F"));
   char after[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, after);

@@ -1,5 +1,8 @@
 #include "Files.h"
 
+#include <shlobj.h>
+#include <shlwapi.h>
+
 #include <atomic>
 
 #include "Text.h"
@@ -131,6 +134,35 @@ std::string ReadBytes(const std::string& path) {
 
 bool CopyFileTo(const std::string& from, const std::string& to) {
   return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+int CountInRecycleBin(const std::string& name) {
+  IShellFolder* desktop = nullptr;
+  IShellFolder* bin = nullptr;
+  LPITEMIDLIST binId = nullptr;
+  int count = 0;
+  if (SUCCEEDED(SHGetDesktopFolder(&desktop)) && SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &binId)) &&
+      SUCCEEDED(desktop->BindToObject(binId, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&bin)))) {
+    IEnumIDList* items = nullptr;
+    if (bin->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items) == S_OK) {
+      LPITEMIDLIST item = nullptr;
+      while (items->Next(1, &item, nullptr) == S_OK) {
+        STRRET shown = {};
+        char text[MAX_PATH] = {};
+        if (SUCCEEDED(bin->GetDisplayNameOf(item, SHGDN_INFOLDER, &shown)) &&
+            SUCCEEDED(StrRetToBufA(&shown, item, text, MAX_PATH)) && lstrcmpiA(text, name.c_str()) == 0)
+          ++count;
+        CoTaskMemFree(item);
+      }
+      items->Release();
+    }
+  }
+  if (bin)
+    bin->Release();
+  CoTaskMemFree(binId);
+  if (desktop)
+    desktop->Release();
+  return count;
 }
 
 }  // namespace kft

@@ -37,6 +37,11 @@ bool CopyFileTo(const std::string& from, const std::string& to);
 // Sets the file's last-write time to seconds before now.
 bool SetFileAge(const std::string& path, unsigned seconds);
 
+// How many items the recycle bin holds under name (a file or folder name,
+// no path), as the shell lists them: the bin keeps older ones of the same
+// name, so compare counts.
+int CountInRecycleBin(const std::string& name);
+
 // A file held open with no sharing, as another program may hold it: nobody
 // else can open it until the object goes.
 class ExclusiveFile {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "HostText.h"
@@ -25,6 +26,14 @@ std::string Sjis(const std::string& utf8);
 
 // True when the process runs with ANSI code page 932.
 bool IsCodePage932();
+
+// Every string of a library's string table in one language, by id, as
+// UTF-8; empty when the library cannot be read.
+std::map<UINT, std::string> StringTable(const std::string& libraryPath, LANGID language);
+
+// The access key a caption marks ("&Name", "名前(&N)"), upper case; 0 for
+// none ("&&" is a plain "&").
+char AccessKeyIn(const std::string& caption);
 
 // "41 42 8C 9F": the bytes of a string, for readable failure messages.
 std::string HexBytes(const std::string& bytes);
