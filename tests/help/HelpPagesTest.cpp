@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -31,7 +32,7 @@ std::string Utf8(const std::wstring& text) {
   return utf8;
 }
 
-// Every *.html under the folder, as paths relative to it, sorted.
+// Every *.html under the folder, as paths relative to it.
 void ListPages(const std::wstring& root, const std::wstring& sub, std::vector<std::wstring>& pages) {
   WIN32_FIND_DATAW data;
   const HANDLE find = FindFirstFileW((root + L"\\" + sub + L"*").c_str(), &data);
@@ -48,7 +49,6 @@ void ListPages(const std::wstring& root, const std::wstring& sub, std::vector<st
     }
   } while (FindNextFileW(find, &data));
   FindClose(find);
-  std::sort(pages.begin(), pages.end());
 }
 
 bool ReadFileBytes(const std::wstring& path, std::string& bytes) {
@@ -197,6 +197,7 @@ TEST(HelpPages, BreakLinesOnlyWhereTheViewerDrawsNoStraySpace) {
   const std::wstring root = Wide(KF_HELP_SOURCE_DIR);
   std::vector<std::wstring> pages;
   ListPages(root, L"", pages);
+  std::sort(pages.begin(), pages.end());
   ASSERT_TRUE(
       std::any_of(pages.begin(), pages.end(), [](const std::wstring& page) { return page.rfind(L"ja\\", 0) == 0; }))
       << "no Japanese pages found in " << KF_HELP_SOURCE_DIR;
