@@ -53,6 +53,25 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_EQ("Kestrelfind  " KF_VERSION_TEXT, dialog.Text(kProductLabel));
 }
 
+// With no width of the user's yet, the tree shows every folder's name whole,
+// but leaves the list the larger part of the form.
+TEST_F(DialogWindow, TheTreeFitsItsFoldersNamesAtTheFirstShowing) {
+  sandbox.MakeFolder("Encyclopedia");
+  sandbox.MakeFolder("Encyclopedia/Reference works");
+  ASSERT_TRUE(Open());
+  RECT client;
+  GetClientRect(dialog.Control(kFolderTree), &client);
+  EXPECT_LE(dialog.NodeRect("Reference works").right, client.right);
+  EXPECT_GT(dialog.TreeWidth(), 130);
+  dialog.Close();
+  sandbox.Unload();
+
+  sandbox.MakeFolder(std::string(120, 'W'));
+  WritePrivateProfileStringA("General", "FolderWidth", nullptr, sandbox.IniPath().c_str());
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(340 * 3 / 5, dialog.TreeWidth());
+}
+
 TEST_F(DialogWindow, TwoSetupCallsServeOneDialog) {
   ASSERT_TRUE(sandbox.Load());
   EXPECT_EQ(1, sandbox.Plugin().OnPlugInSetup(nullptr));
