@@ -8,7 +8,9 @@
 #include "FileSystem.h"
 #include "MenuCommands.h"
 #include "Path.h"
+#include "PluginState.h"
 #include "Profile.h"
+#include "RecentEngines.h"
 #include "SearchAddress.h"
 #include "SearchQueue.h"
 #include "ShellOpen.h"
@@ -121,8 +123,14 @@ void RunSearch(HWND window, LPARAM param) {
       continue;
     const PreparedSearch search = PrepareSearch(engine.filePath, selection);
     const std::string failure = search.address.empty() ? search.failure : OpenAddress(search.address);
-    if (!failure.empty())
+    if (!failure.empty()) {
       ShowErrorBox(window, failure);
+      continue;
+    }
+    // A search made: its engine goes to the top of the menu's list.
+    const std::string below = PathBelowStore(gEngineDir, engine.filePath);
+    if (!below.empty())
+      NoteRecentEngine(gPluginIniPath, gEngineDir, below, RecentCount(gPluginIniPath));
   }
 }
 

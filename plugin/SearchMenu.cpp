@@ -15,6 +15,7 @@
 #include "Path.h"
 #include "PluginSettings.h"
 #include "PluginState.h"
+#include "RecentEngines.h"
 #include "SearchCommand.h"
 #include "TextIds.h"
 #include "UiText.h"
@@ -93,6 +94,42 @@ std::string EngineMenuText(const std::string& before, const std::string& name, c
 
 void WINAPI ToggleShowAll(HWND, LPARAM) { gShowAll = !gShowAll; }
 
+// Whether another engine of a list has the same name: then each shows its
+// folder, so that the user can tell them apart.
+bool SharesItsName(const std::vector<MenuEngine>& engines, std::size_t index) {
+  for (std::size_t i = 0; i < engines.size(); ++i) {
+    if (i != index && SameTextIgnoringCase(engines[i].caption, engines[index].caption))
+      return true;
+  }
+  return false;
+}
+
+// Whether the menu lists the engine at path below the store: its file is
+// there, plainly below the store (the list is a file anyone may edit), and
+// neither it nor a folder above it is hidden, unless hidden ones are shown.
+bool IsListedEngine(const std::string& engine, bool showHidden) {
+  if (engine.empty() || engine[0] == '\\' || FindChar(engine, ':', IsAnsiLeadByte) != std::string::npos)
+    return false;
+  std::string path = gEngineDir;
+  for (std::size_t start = 0; start <= engine.size();) {
+    std::size_t end = FindText(engine, "\\", start, IsAnsiLeadByte);
+    if (end == std::string::npos)
+      end = engine.size();
+    const std::string part = engine.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..")
+      return false;
+    path += part;
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    const bool last = end == engine.size();
+    if (attr == INVALID_FILE_ATTRIBUTES || ((attr & FILE_ATTRIBUTE_DIRECTORY) != 0) == last ||
+        (!showHidden && (attr & FILE_ATTRIBUTE_HIDDEN)))
+      return false;
+    path += '\\';
+    start = end + 1;
+  }
+  return true;
+}
+
 // One build of the popup: it registers every command with the host for
 // menuType and records what each means.
 class MenuBuild {
@@ -100,7 +137,8 @@ class MenuBuild {
   MenuBuild(int menuType, bool showHidden, bool searchAll)
       : menuType_(menuType), showHidden_(showHidden), searchAll_(searchAll) {}
 
-  // "Show All", a separator, then the store's folders and engines.
+  // "Show All", a separator, the engines used last, then the store's
+  // folders and engines.
   void FillPopup(HMENU popup);
   // The first favourites by name, appended to the host's menu.
   void AppendFavourites(HMENU hostMenu);
@@ -115,6 +153,11 @@ class MenuBuild {
   // below "Search engines" (1 for the store's top); below kMaxFolderDepth no
   // popups are added.
   void AddFolder(const std::string& path, const std::string& folder, HMENU menu, int depth);
+  // The engines used last that are listed, numbered "&1 NAME" on, and a
+  // separator; nothing while there are none. Their own keys are not shown:
+  // the digits are theirs here. The list is a convenience: a failure leaves
+  // it out.
+  void AddRecentEngines(HMENU menu) noexcept;
   // "Search All (N)" and its separator; the index of its record, or -1 when
   // the folder does not offer it.
   int OfferSearchAll(HMENU menu, int depth, std::size_t engineCount);
@@ -140,7 +183,42 @@ void MenuBuild::FillPopup(HMENU popup) {
   AppendMenuA(popup, MF_STRING | (gShowAll ? MF_CHECKED : MF_UNCHECKED), showAllId, UiText(IDS_SHOW_ALL).c_str());
   AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
   EnsureStoreFolder(gEngineDir);
+  AddRecentEngines(popup);
   AddFolder(gEngineDir, std::string(), popup, 1);
+}
+
+void MenuBuild::AddRecentEngines(HMENU menu) noexcept {
+  try {
+    const int count = RecentCount(gPluginIniPath);
+    if (count == 0) {
+      ForgetRecentEngines(gPluginIniPath);
+      return;
+    }
+    std::vector<MenuEngine> recent;
+    for (const std::string& engine : ReadRecentEngines(gPluginIniPath)) {
+      if (static_cast<int>(recent.size()) == count)
+        break;
+      if (!IsListedEngine(engine, showHidden_))
+        continue;
+      MenuEngine entry;
+      entry.filePath = gEngineDir + engine;
+      entry.caption = ExtractEngineName(ExtractFileName(engine));
+      entry.folder = ExcludeTrailingBackslash(ExtractFilePath(engine));
+      recent.push_back(std::move(entry));
+    }
+    for (std::size_t i = 0; i < recent.size(); ++i) {
+      MenuEngine& engine = recent[i];
+      engine.commandId = gBeckyApi->RegisterCommand(engine.caption.c_str(), menuType_, SearchCommand);
+      std::string text = "&" + std::to_string(i + 1) + " " + MenuText(engine.caption);
+      if (!engine.folder.empty() && SharesItsName(recent, i))
+        text += " (" + MenuText(engine.folder) + ")";
+      AppendMenuA(menu, MF_STRING, engine.commandId, text.c_str());
+      commands_.engines.push_back(engine);
+    }
+    if (!recent.empty())
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  } catch (...) {
+  }
 }
 
 void MenuBuild::AddFolder(const std::string& path, const std::string& folder, HMENU menu, int depth) {
@@ -246,16 +324,6 @@ void MenuBuild::AppendEngines(const std::string& path, const std::string& folder
   for (std::size_t i = first; i < engines.size(); ++i)
     AppendMenuA(menu, MF_STRING, engines[i].commandId,
                 EngineMenuText(std::string(), engines[i].caption, std::string(), engines[i].accessKey).c_str());
-}
-
-// Whether another shown favourite has the same name: then each shows its
-// folder, so that the user can tell them apart.
-bool SharesItsName(const std::vector<MenuEngine>& favourites, std::size_t index) {
-  for (std::size_t i = 0; i < favourites.size(); ++i) {
-    if (i != index && SameTextIgnoringCase(favourites[i].caption, favourites[index].caption))
-      return true;
-  }
-  return false;
 }
 
 void MenuBuild::AppendFavourites(HMENU hostMenu) {
