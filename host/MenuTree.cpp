@@ -1,5 +1,7 @@
 #include "MenuTree.h"
 
+#include <cwchar>
+
 #include "HostText.h"
 
 namespace kfhost {
@@ -41,6 +43,47 @@ std::vector<std::string> SplitPath(const std::string& path) {
       return parts;
     start = slash + 1;
   }
+}
+
+// '*' matches any run of characters, everything else itself.
+bool GlobMatches(const wchar_t* pattern, const wchar_t* text) {
+  if (*pattern == L'*') {
+    for (;; ++text) {
+      if (GlobMatches(pattern + 1, text))
+        return true;
+      if (!*text)
+        return false;
+    }
+  }
+  if (!*pattern)
+    return !*text;
+  return *pattern == *text && GlobMatches(pattern + 1, text + 1);
+}
+
+bool IsPlace(const std::wstring& pattern) {
+  return pattern.size() >= 2 && pattern[0] == L'#' && pattern.find_first_not_of(L"0123456789", 1) == std::wstring::npos;
+}
+
+bool PartMatches(const std::wstring& pattern, const MenuItem& item, size_t place) {
+  if (IsPlace(pattern))
+    return std::wcstoul(pattern.c_str() + 1, nullptr, 10) == place + 1;
+  return !item.separator && GlobMatches(pattern.c_str(), AnsiToWide(item.caption).c_str());
+}
+
+const MenuItem* MatchFrom(const std::vector<MenuItem>& items, const std::vector<std::wstring>& parts, size_t depth,
+                          std::vector<int>& positions) {
+  for (size_t place = 0; place < items.size(); ++place) {
+    const MenuItem& item = items[place];
+    if (!PartMatches(parts[depth], item, place))
+      continue;
+    positions.push_back(static_cast<int>(place));
+    if (depth + 1 == parts.size())
+      return &item;
+    if (const MenuItem* found = MatchFrom(item.children, parts, depth + 1, positions))
+      return found;
+    positions.pop_back();
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -106,6 +149,15 @@ const MenuItem* FindMenuItem(const std::vector<MenuItem>& items, const std::stri
     level = found->IsPopup() ? &found->children : nullptr;
   }
   return found;
+}
+
+const MenuItem* MatchMenuPath(const std::vector<MenuItem>& items, const std::string& utf8Path,
+                              std::vector<int>& positions) {
+  positions.clear();
+  std::vector<std::wstring> parts;
+  for (const std::string& part : SplitPath(utf8Path))
+    parts.push_back(Utf8ToWide(part));
+  return MatchFrom(items, parts, 0, positions);
 }
 
 }  // namespace kfhost

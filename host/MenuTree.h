@@ -37,4 +37,15 @@ inline std::string MenuToText(HMENU menu) { return MenuToText(ReadMenu(menu)); }
 // engines/Web/Google"), compared as ANSI bytes; null when there is none.
 const MenuItem* FindMenuItem(const std::vector<MenuItem>& items, const std::string& ansiPath);
 
+// The item a script names by a path of patterns, one a level, separated by
+// '/' (UTF-8). A pattern is a caption in which '*' stands for any run of
+// characters ("*Google*"; "*" alone for any item), or "#N", the Nth item of
+// its level counted from 1, separators included. So a script names a
+// plug-in's items by what it made itself (engines, folders) or by place,
+// and goes on working when the plug-in's wording changes. On each level the
+// first item that matches and leads on to the rest of the path is taken;
+// positions gets its place on each level (from 0). Null when none matches.
+const MenuItem* MatchMenuPath(const std::vector<MenuItem>& items, const std::string& utf8Path,
+                              std::vector<int>& positions);
+
 }  // namespace kfhost

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ControlInput.h"
 #include "HostApi.h"
 #include "HostText.h"
 #include "MenuTree.h"
@@ -174,6 +175,10 @@ bool ScriptRunner::RunLine(const std::string& rawLine) {
   if (cmd == "windows") return CmdWindows();
   if (cmd == "wait") return CmdWait(args);
   if (cmd == "screenshot") return CmdScreenshot(args);
+  if (cmd == "boxes") return CmdBoxes(args);
+  if (cmd == "click") return CmdClick(args);
+  if (cmd == "settext") return CmdSetText(args);
+  if (cmd == "keys") return CmdKeys(args);
   if (cmd == "echo") {
     Print(rest);
     return true;
@@ -243,14 +248,18 @@ bool ScriptRunner::CmdPick(const std::vector<std::string>& args) {
   if (!menu)
     return false;
   const std::vector<MenuItem> items = ReadMenu(menu);
-  const MenuItem* item = FindMenuItem(items, Utf8ToAnsi(args[1]));
-  if (!item)
+  std::vector<int> positions;
+  const MenuItem* item = MatchMenuPath(items, args[1], positions);
+  if (!item || item->separator)
     return Fail("no such menu item: " + args[1]);
   if (item->IsPopup())
     return Fail("menu item is a submenu: " + args[1]);
   if (item->grayed)
     return Fail("menu item is grayed: " + args[1]);
-  Print("picked " + args[1] + " #" + std::to_string(item->id));
+  // A pattern's last part says what it matched.
+  const std::string last = args[1].substr(args[1].rfind('/') + 1);
+  Print("picked " + args[1] + (last == item->CaptionUtf8() ? "" : " (" + item->CaptionUtf8() + ")") + " #" +
+        std::to_string(item->id));
   window_.SendMenuCommand(item->id);
   return true;
 }
@@ -262,23 +271,20 @@ bool ScriptRunner::CmdShowMenu(const std::vector<std::string>& args) {
   HMENU menu = window_.BuildContextMenu(static_cast<int>(type));
   if (!menu)
     return Fail("cannot create the menu");
-  // The item position of each caption, level by level. '/' never occurs
-  // inside a UTF-8 sequence, so the path splits before conversion.
+  // The item position of each level's submenu; an empty path opens none.
   std::vector<int> positions;
   std::string opened;
-  std::vector<MenuItem> level = ReadMenu(menu);
-  std::istringstream parts(args[1]);
-  for (std::string part; std::getline(parts, part, '/');) {
-    const std::string ansi = Utf8ToAnsi(part);
-    size_t at = 0;
-    while (at < level.size() && (level[at].separator || level[at].caption != ansi))
-      ++at;
-    if (at == level.size() || !level[at].IsPopup())
+  if (!args[1].empty()) {
+    const std::vector<MenuItem> items = ReadMenu(menu);
+    const MenuItem* item = MatchMenuPath(items, args[1], positions);
+    if (!item || !item->IsPopup())
       return Fail("no such submenu: " + args[1]);
-    positions.push_back(static_cast<int>(at));
-    opened += (opened.empty() ? "" : " > ") + part;
-    const std::vector<MenuItem> children = level[at].children;
-    level = children;
+    const std::vector<MenuItem>* level = &items;
+    for (const int position : positions) {
+      const MenuItem& at = (*level)[static_cast<size_t>(position)];
+      opened += (opened.empty() ? "" : " > ") + at.CaptionUtf8();
+      level = &at.children;
+    }
   }
   const std::string file = args.size() == 3 ? args[2] : std::string();
   std::string error;
@@ -380,6 +386,83 @@ bool ScriptRunner::CmdScreenshot(const std::vector<std::string>& args) {
   if (!SaveScreenshot(Utf8ToWide(args[0]), window, error))
     return Fail("screenshot " + args[0] + ": " + error);
   Print("screenshot " + args[0]);
+  return true;
+}
+
+bool ScriptRunner::CmdBoxes(const std::vector<std::string>& args) {
+  if (args.size() == 1 && args[0] == "off") {
+    boxes_.reset();
+    return true;
+  }
+  if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "ok" && args[1] != "cancel"))
+    return Fail("usage: boxes PREFIX [ok|cancel] | boxes off");
+  const BoxCatcher::Answer answer =
+      args.size() == 2 && args[1] == "cancel" ? BoxCatcher::Answer::Cancel : BoxCatcher::Answer::Ok;
+  if (boxes_) {
+    boxes_->Change(args[0], answer);
+    return true;
+  }
+  boxes_ = std::make_unique<BoxCatcher>(args[0], answer, out_);
+  if (!boxes_->Hooked()) {
+    const DWORD error = GetLastError();
+    boxes_.reset();
+    return Fail("boxes: cannot hook the thread (error " + std::to_string(error) + ")");
+  }
+  return true;
+}
+
+HWND ScriptRunner::ControlOf(const std::vector<std::string>& args, bool countOk, const char* usage) {
+  long id = 0;
+  if (!countOk || args.size() < 2 || !ParseInt(args[1], id)) {
+    Fail(usage);
+    return nullptr;
+  }
+  const HWND window = FindThreadWindow(Utf8ToWide(args[0]));
+  if (!window) {
+    Fail("no visible window of class " + args[0]);
+    return nullptr;
+  }
+  const HWND control = FindControl(window, static_cast<int>(id));
+  if (!control || !IsWindowVisible(control)) {
+    Fail("no visible control " + args[1] + " in " + args[0]);
+    return nullptr;
+  }
+  return control;
+}
+
+bool ScriptRunner::CmdClick(const std::vector<std::string>& args) {
+  const HWND button = ControlOf(args, args.size() == 2, "usage: click CLASS ID");
+  if (!button)
+    return false;
+  if (!IsWindowEnabled(button))
+    return Fail("control " + args[1] + " of " + args[0] + " is disabled");
+  Print("click " + args[1] + " (" + ControlCaption(button) + ")");
+  // Returns once the click is handled: a box it shows is answered first.
+  SendMessageW(button, BM_CLICK, 0, 0);
+  return true;
+}
+
+bool ScriptRunner::CmdSetText(const std::vector<std::string>& args) {
+  const HWND control = ControlOf(args, args.size() == 3, "usage: settext CLASS ID TEXT");
+  if (!control)
+    return false;
+  SetWindowTextW(control, Utf8ToWide(args[2]).c_str());
+  return true;
+}
+
+bool ScriptRunner::CmdKeys(const std::vector<std::string>& args) {
+  const HWND control = ControlOf(args, args.size() >= 3, "usage: keys CLASS ID KEY...");
+  if (!control)
+    return false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (const UINT key = KeyOfName(args[i]))
+      PostKey(control, key);
+    else
+      PostText(control, Utf8ToWide(args[i]));
+    // Each word handled before the next, with whatever it set off (a box
+    // it shows is answered inside).
+    PumpMessages(100);
+  }
   return true;
 }
 

@@ -11,6 +11,9 @@
 //                                open the submenus A, then B, save a
 //                                screenshot of the window and its open menus
 //                                (.png/.bmp), and close it with nothing chosen
+//                                (in both paths '*' stands for any run of
+//                                characters, and "#N" is the Nth item of its
+//                                level: MatchMenuPath in MenuTree.h)
 //   setup                        every plug-in's BKC_OnPlugInSetup
 //   info                         the plug-ins' information
 //   plugins                      which libraries loaded, which failed
@@ -21,6 +24,21 @@
 //   windows                      the visible top-level windows of the host
 //   wait MS                      pump messages for MS milliseconds
 //   screenshot FILE [window]     the screen (or the active window), .png/.bmp
+//   boxes PREFIX [ok|cancel]     from now on catch every message box shown
+//                                on this thread: save a screenshot of it over
+//                                its owner to PREFIX-NN-slug.png, print
+//                                "box N [caption] text -> button; file", and
+//                                answer it with OK, or with Cancel where the
+//                                box offers it
+//   boxes off                    boxes block the script again
+//   click CLASS ID               click the button with that control id in the
+//                                visible window of that class
+//   settext CLASS ID TEXT        set that control's text (an edit's change
+//                                notification follows)
+//   keys CLASS ID KEY...         focus that control and post it each KEY: a
+//                                key's name (Enter, Escape, Tab, Space,
+//                                Delete, Home, End, Up, Down, F1...) is
+//                                pressed and released, any other word typed
 //   echo TEXT                    print TEXT
 //   quit                         stop the script
 //   run                          hand the window to the user: the normal
@@ -34,6 +52,9 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
+#include "BoxCatcher.h"
 #include "HostWindow.h"
 #include "PluginHost.h"
 
@@ -73,6 +94,13 @@ class ScriptRunner {
   bool CmdWindows();
   bool CmdWait(const std::vector<std::string>& args);
   bool CmdScreenshot(const std::vector<std::string>& args);
+  bool CmdBoxes(const std::vector<std::string>& args);
+  // The control args[1] names in the window of class args[0], visible;
+  // null after saying why (usage when countOk is false).
+  HWND ControlOf(const std::vector<std::string>& args, bool countOk, const char* usage);
+  bool CmdClick(const std::vector<std::string>& args);
+  bool CmdSetText(const std::vector<std::string>& args);
+  bool CmdKeys(const std::vector<std::string>& args);
   bool CmdRun();
 
   PluginHost& plugins_;
@@ -81,6 +109,7 @@ class ScriptRunner {
   HANDLE err_;
   int lineNumber_ = 0;
   bool quit_ = false;
+  std::unique_ptr<BoxCatcher> boxes_;
 };
 
 // Splits a command line into words; "..." groups, \" inside quotes is a quote.

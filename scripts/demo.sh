@@ -1,18 +1,29 @@
 #!/usr/bin/env bash
-# Builds everything, lays out a demo host under build/demo/ (BeckyHost.exe,
-# its PlugIns folder with Kestrelfind.dll, the help file, the starter engines
-# and two more in a folder of their own, a sample mail) and runs the host
-# headlessly with a script: load the plug-in and print what it answered;
-# put the user's own text on the clipboard; right-click a selected word and
-# show the mail view's context menu on screen with "Search engines" and one
-# folder open (a screenshot), closed with nothing chosen; pick a Shift-JIS, an
-# EUC-JP and a UTF-8 engine for three words of the mail, the favourite
-# engine and a folder's "Search All"; show the clipboard again (the user's
-# text is back); open the settings dialog (a screenshot). It does so in
-# English, then shows the menu and the dialog again in Japanese. At the end it
-# prints the URLs the shell was asked to open and where the screenshots are
-# (build/demo/screenshots/, menu-en.png, menu-ja.png, setting-dialog-en.png,
-# setting-dialog-ja.png).
+# Builds what the demo runs (the plug-in, the host, the help files, the
+# package's starter engines and the stand-in browser), lays out a demo host
+# under build/demo/ (BeckyHost.exe, its PlugIns folder with Kestrelfind.dll,
+# the help file, the starter engines, two more in a folder of their own, a
+# folder of all of them, one that opens the selection as a web address, a
+# sample mail) and runs the host headlessly with a script: load the
+# plug-in and print what it answered; put the user's own text on the
+# clipboard; right-click a selected word and show the mail view's context
+# menu on screen with "Search engines" and one folder open (a screenshot),
+# closed with nothing chosen; pick a Shift-JIS, an EUC-JP and a UTF-8 engine
+# for three words of the mail, the favourite engine and a folder's "Search
+# All"; show the clipboard again (the user's text is back); open the settings
+# dialog (a screenshot). Then it meets every question and error box a user
+# can: a word that is no web address, "Search All" of more than eight
+# engines, deleting an engine and a folder in the dialog (both answered
+# Cancel, so nothing goes) and adding an engine under a name Windows refuses;
+# the host photographs and answers each box. It does so in English, then
+# shows the menu, the dialog and the boxes again in Japanese. At the end it
+# prints the URLs the shell was asked to open and the screenshots
+# (build/demo/screenshots/: menu-en.png, menu-ja.png, setting-dialog-en.png,
+# setting-dialog-ja.png, and box-en-NN-*.png, box-ja-NN-*.png).
+#
+# The scripts name the plug-in's menu items by the engines and folders the
+# demo made, or by place ("#1"), and the dialog's controls by their ids, so
+# that they go on working when the plug-in's wording changes.
 #
 #   scripts/demo.sh                 the run above
 #   scripts/demo.sh --interactive   lay out the demo and start the host on
@@ -62,6 +73,12 @@ lay_out_demo() {
   # ...and, for the demo only, two sites that take the older Japanese encodings.
   write_engine "Japanese sites/Google (Shift-JIS).ini" "https://www.google.co.jp/search?q=[WORD]&ie=Shift_JIS" sjis
   write_engine "Japanese sites/Yahoo! JAPAN (EUC-JP).ini" "https://search.yahoo.co.jp/search?p=[WORD]&ei=EUC-JP" euc
+  # Every engine so far in one folder, whose "Search All" asks first; and
+  # one engine with no address template, which opens the selection itself
+  # as a web address.
+  mkdir -p "$demo/PlugIns/Kestrelfind/All engines"
+  cp "$demo/PlugIns/Kestrelfind/"*/*.ini "$demo/PlugIns/Kestrelfind/All engines/"
+  write_engine "Open as address.ini" "" utf8
   # Google one step away, with its access key; and "Search All" in the
   # folders' menus.
   printf 'pin=1\r\nkey=G\r\n' >>"$demo/PlugIns/Kestrelfind/Web/Google.ini"
@@ -80,8 +97,65 @@ Kestrelfind を使えば、選んだ単語をすぐに検索できます。
 MAIL
 }
 
+# The id of a control of the settings dialog, counted as the enum in
+# settings/SettingLayout.h counts them; the demo stops when there is none.
+control_id() {
+  awk -v want="$1" '
+    /enum ControlId/ { inside = 1; next }
+    inside && /^};/ { exit }
+    inside && match($0, /^ *k[A-Za-z0-9]+/) {
+      name = substr($0, RSTART, RLENGTH); gsub(/ /, "", name)
+      if (match($0, /= *[0-9]+/)) { value = substr($0, RSTART + 1, RLENGTH - 1) + 0 } else { value++ }
+      if (name == want) { print value; found = 1; exit }
+    }
+    END { if (!found) exit 1 }' "$root/settings/SettingLayout.h" ||
+    { echo "no control $1 in settings/SettingLayout.h" >&2; return 1; }
+}
+
+# Host script lines for the language $1 (en, ja), the same in both: the
+# boxes the plug-in can show are caught from here on, questions answered
+# Cancel. A word that is no web address for the engine without a template;
+# "Search All" of the folder of every engine (its first item); the settings
+# dialog (a screenshot); in it the first engine of "Japanese sites"
+# deleted, the folder deleted, and an engine added under the name $2, which
+# Windows refuses.
+box_steps() {
+  local form=KestrelfindSettingForm tree list name url add clear delete
+  tree=$(control_id kFolderTree)
+  list=$(control_id kEngineList)
+  name=$(control_id kNameEdit)
+  url=$(control_id kUrlEdit)
+  add=$(control_id kAddButton)
+  clear=$(control_id kClearButton)
+  delete=$(control_id kDeleteEngineButton)
+  cat <<STEPS
+echo -- the boxes the plug-in can show: each is photographed, told and answered (Cancel where it asks)
+boxes screenshots/box-$1 cancel
+echo -- 会議 with the engine that opens the selection as a web address: it is none
+select 会議
+pick 3 "*/Open as address"
+echo -- "Search All" of a folder of more than eight engines asks first
+pick 3 "*/All engines/#1"
+echo -- the plug-in's settings dialog
+setup
+wait 1500
+screenshot screenshots/setting-dialog-$1.png window
+echo -- in the dialog: delete an engine, then its folder; add an engine under a name Windows refuses
+keys $form $tree "Japanese sites"
+keys $form $list Home
+click $form $delete
+keys $form $tree Delete
+click $form $clear
+settext $form $name "$2"
+settext $form $url "https://weather.example.jp/search?q=[WORD]"
+click $form $add
+boxes off
+STEPS
+}
+
 write_host_script() {
-  cat >"$demo/demo-en.txt" <<'SCRIPT'
+  {
+    cat <<'SCRIPT'
 echo -- plug-ins the host loaded
 plugins
 echo -- what the plug-in told the host
@@ -95,46 +169,44 @@ echo -- the mail view's context menu (type 3) as the plug-in extended it
 menu 3
 echo -- right-click on the selected word: the menu on screen, "Search engines" and a folder open
 select 検索
-showmenu 3 "Search engines/Japanese sites" screenshots/menu-en.png
+showmenu 3 "*/Japanese sites" screenshots/menu-en.png
 echo -- 検索 with a Shift-JIS engine
 selection
-pick 3 "Search engines/Japanese sites/Google (Shift-JIS)"
+pick 3 "*/Japanese sites/Google (Shift-JIS)"
 wait 1500
 echo -- 会議 with an EUC-JP engine
 select 会議
 selection
-pick 3 "Search engines/Japanese sites/Yahoo! JAPAN (EUC-JP)"
+pick 3 "*/Japanese sites/Yahoo! JAPAN (EUC-JP)"
 wait 1500
 echo -- 単語 with a UTF-8 engine of the starter set
 select 単語
 selection
-pick 3 "Search engines/Encyclopedia/Wikipedia (Japanese)"
+pick 3 "*/Encyclopedia/Wikipedia (Japanese)"
 wait 1500
 echo -- 資料 with the favourite, straight from the context menu
 select 資料
-pick 3 "Search with Google(&G)"
+pick 3 "*Google*"
 wait 1500
-echo -- 会議 with every dictionary at once
+echo -- 会議 with every dictionary at once: "Search All", the folder's first item
 select 会議
-pick 3 "Search engines/Dictionary/Search All (3)"
+pick 3 "*/Dictionary/#1"
 wait 2500
 echo -- the clipboard afterwards: the user's text is back
 clipboard
-echo -- the plug-in's settings dialog
-setup
-wait 1500
-screenshot screenshots/setting-dialog-en.png window
 SCRIPT
-  cat >"$demo/demo-ja.txt" <<'SCRIPT'
-echo -- the same in Japanese: the context menu and the settings dialog
+    box_steps en "Weather: Tokyo"
+  } >"$demo/demo-en.txt"
+  {
+    cat <<'SCRIPT'
+echo -- the same in Japanese: the context menu, the boxes and the settings dialog
 mail sample-mail.txt
 select 検索
 menu 3
-showmenu 3 "検索エンジン/Japanese sites" screenshots/menu-ja.png
-setup
-wait 1500
-screenshot screenshots/setting-dialog-ja.png window
+showmenu 3 "*/Japanese sites" screenshots/menu-ja.png
 SCRIPT
+    box_steps ja "天気: 東京"
+  } >"$demo/demo-ja.txt"
   cat >"$demo/interactive-script.txt" <<'SCRIPT'
 mail sample-mail.txt
 select 検索
@@ -165,6 +237,10 @@ print_urls() {
   fi
 }
 
+# What box_steps meets: the not-a-web-address error, the Search All
+# question, the two delete questions and the refused name.
+boxes_per_run=5
+
 run_host() {
   url_log_for_wine
   local status=0
@@ -176,12 +252,25 @@ run_host() {
   fi
   print_urls
   step "Screenshots"
-  local shot missing=0
+  local shot missing=0 lang boxes
   for shot in menu-en.png menu-ja.png setting-dialog-en.png setting-dialog-ja.png; do
     if [ -s "$demo/screenshots/$shot" ]; then
       echo "$demo/screenshots/$shot"
     else
       echo "missing: $demo/screenshots/$shot" >&2
+      missing=1
+    fi
+  done
+  # The boxes' names follow their texts: listed as found, and counted.
+  for lang in en ja; do
+    boxes=0
+    for shot in "$demo/screenshots/box-$lang-"*.png; do
+      [ -s "$shot" ] || continue
+      echo "$shot"
+      boxes=$((boxes + 1))
+    done
+    if [ "$boxes" -ne "$boxes_per_run" ]; then
+      echo "$boxes of $boxes_per_run message boxes photographed in the $lang run" >&2
       missing=1
     fi
   done
@@ -211,7 +300,11 @@ run_host_interactively() {
 
 step "Installing missing packages and building"
 KF_BUILD=$build "$root/scripts/configure.sh"
-cmake --build "$build" -j2
+# Only what the demo runs: the tests take most of a full build. The package
+# stages the starter engines; the shell's "open" of a web address runs the
+# recorder (scripts/wine-run.in).
+cmake --build "$build" -j2 --target Kestrelfind BeckyHost kestrelfind_chm kestrelfind_chm_ja \
+  kestrelfind_package urlrecorder
 step "Laying out $demo"
 lay_out_demo
 write_host_script

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "KfTest.h"
+#include "SettingForm.h"
+#include "SettingLayout.h"
 
 namespace {
 
@@ -54,7 +56,8 @@ TEST(HostProgram, ScriptFileStopsAtTheFirstError) {
 TEST(HostProgram, ReportsBadArgumentsOfCommands) {
   EmptyPluginFolder plugins;
   for (const char* command : {"menu three", "pick 3", "wait -1", "select", "selectrange 1", "mail", "screenshot x.gif",
-                              "showmenu 3", "showmenu 3 \"\""}) {
+                              "showmenu 3", "showmenu 3 \"\"", "boxes", "boxes p maybe", "click Form",
+                              "settext Form 1", "keys Form 1", "click NoSuchClass 1"}) {
     const auto run =
         kft::RunProgram(HostExe(), {"--hidden", "--plugins", kft::AnsiToUtf8(plugins.Path()), "-e", command});
     EXPECT_EQ(1u, run.exitCode) << command;
@@ -120,6 +123,45 @@ TEST(HostProgram, ShowMenuOpensSubmenusAndClosesWithNothingChosen) {
   EXPECT_EQ(0u, kft::ReadBytes(png).find("\x89PNG"));
   EXPECT_NE(std::string::npos, run.err.find("no such submenu: Search engines/Nothing here")) << run.err;
   EXPECT_TRUE(urls.ExpectNothingOpened(1000));
+}
+
+// The plug-in's boxes met from a script that goes on: each photographed over
+// its owner, told on a line, and answered (a question with Cancel: the
+// engine stays); the menu item named by a pattern, the dialog's controls by
+// their ids.
+TEST(HostProgram, BoxesArePhotographedToldAndAnswered) {
+  kft::PluginSandbox sandbox;
+  ASSERT_TRUE(sandbox.Ready());
+  const std::string engine = sandbox.WriteEngine("Web/Google.ini", "kftest://g/?q=[WORD]", "utf8");
+  sandbox.WriteEngine("Open as address.ini", std::string(), "utf8");
+  const std::string mail = sandbox.Folder() + "mail.txt";
+  ASSERT_TRUE(kft::WriteBytes(mail, "Subject: test\nA word to search.\n"));
+  const std::string prefix = kft::AnsiToUtf8(sandbox.Folder()) + "box";
+  const auto control = [](kf::ControlId id) { return std::string(kf::kSettingFormClass) + " " + std::to_string(id); };
+  kft::UrlLog urls;
+  const auto run = kft::RunProgram(
+      HostExe(), {"--plugins", kft::AnsiToUtf8(sandbox.Folder()), "-e", "mail " + kft::AnsiToUtf8(mail), "-e",
+                  "select word", "-e", "boxes " + prefix + " cancel", "-e", "pick 3 \"*/Open as*\"", "-e", "setup",
+                  "-e", "keys " + control(kf::kFolderTree) + " Web", "-e", "keys " + control(kf::kEngineList) + " Home",
+                  "-e", "click " + control(kf::kDeleteEngineButton), "-e", "boxes off", "-e", "echo done"});
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(0u, run.exitCode) << run.err;
+  std::vector<std::string> boxes;
+  for (const std::string& line : run.OutLines()) {
+    if (line.compare(0, 4, "box ") == 0)
+      boxes.push_back(line);
+  }
+  ASSERT_EQ(2u, boxes.size()) << run.out;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    const std::string number = std::to_string(i + 1);
+    EXPECT_EQ(0u, boxes[i].find("box " + number + " [")) << boxes[i];
+    const size_t file = boxes[i].find("; " + prefix + "-0" + number + "-");
+    ASSERT_NE(std::string::npos, file) << boxes[i];
+    EXPECT_EQ(0u, kft::ReadBytes(kft::Utf8ToAnsi(boxes[i].substr(file + 2))).find("\x89PNG")) << boxes[i];
+  }
+  EXPECT_TRUE(kft::FileExists(engine));
+  EXPECT_EQ("done", run.OutLines().back());
+  EXPECT_TRUE(urls.ExpectNothingOpened(500));
 }
 
 }  // namespace
