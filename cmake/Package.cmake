@@ -7,7 +7,13 @@
 #
 # Included after the targets it packs are defined.
 
-set(KF_PACKAGE_ZIP "${CMAKE_BINARY_DIR}/Kestrelfind-${PROJECT_VERSION}.zip")
+# A 64-bit build (for machines that run no 32-bit programs) is for testing:
+# Becky! loads only 32-bit plug-ins, so its zip says what it is.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(KF_PACKAGE_ZIP "${CMAKE_BINARY_DIR}/Kestrelfind-${PROJECT_VERSION}-x64.zip")
+else()
+  set(KF_PACKAGE_ZIP "${CMAKE_BINARY_DIR}/Kestrelfind-${PROJECT_VERSION}.zip")
+endif()
 set(KF_PACKAGE_DIR "${CMAKE_BINARY_DIR}/package")
 
 # The help files, English and Japanese, are built by targets of their own; a
@@ -37,7 +43,7 @@ add_custom_target(kestrelfind_package ALL
     "-DSTRIP=$<$<BOOL:${MINGW}>:${CMAKE_STRIP}>"
     -P "${PROJECT_SOURCE_DIR}/cmake/MakePackage.cmake"
   BYPRODUCTS "${KF_PACKAGE_ZIP}"
-  COMMENT "Packing Kestrelfind-${PROJECT_VERSION}.zip"
+  COMMENT "Packing ${KF_PACKAGE_ZIP}"
   VERBATIM)
 add_dependencies(kestrelfind_package Kestrelfind Kestrelclean)
 if(KF_PACKAGE_CHM)

@@ -5,6 +5,8 @@ set -euo pipefail
 
 need=()
 command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
+# The 64-bit compiler for machines that run no 32-bit programs (configure.sh).
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
 command -v wine >/dev/null || need+=(wine wine32:i386 wine64)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 command -v Xvfb >/dev/null || need+=(xvfb xauth)

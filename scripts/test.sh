@@ -8,6 +8,9 @@ build=${KF_BUILD:-$root/build}
 
 KF_BUILD=$build "$root/scripts/configure.sh"
 cmake --build "$build" -j2
+if [ -d "$build/release" ]; then
+  cmake --build "$build/release" -j2 --target kestrelfind_package
+fi
 
 status=0
 if [ -x "$root/scripts/fuzz.sh" ]; then
