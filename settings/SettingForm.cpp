@@ -78,6 +78,8 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
   // searches in Shift-JIS, as files written before have always done.
   CheckEncodingButton(kNewEngineEncoding);
   SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
+  SendMessageA(Control(kRecentEdit), EM_LIMITTEXT, 1, 0);
+  SetWindowLongA(Control(kRecentEdit), GWL_STYLE, GetWindowLongA(Control(kRecentEdit), GWL_STYLE) | ES_NUMBER);
   EnableWindow(Control(kAddButton), FALSE);
   EnableWindow(Control(kModifyButton), FALSE);
   CreateTooltips();
@@ -294,6 +296,8 @@ void SettingForm::OnCommand(ControlId id, UINT code) {
     OnNameChanged();
   } else if (code == EN_CHANGE && id == kUrlEdit) {
     OnUrlChanged();
+  } else if (code == EN_CHANGE && id == kRecentEdit) {
+    OnRecentChanged();
   } else if (code == LBN_SELCHANGE && id == kEngineList) {
     OnEngineSelected();
   }
@@ -329,6 +333,7 @@ void SettingForm::RestoreGeometry() {
   if (!IsFile(helpFile_))
     EnableWindow(Control(kHelpButton), FALSE);
   ShowSearchAllSetting();
+  ShowRecentSetting();
 
   RECT rc;
   GetWindowRect(Hwnd(), &rc);

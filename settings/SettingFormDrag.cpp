@@ -139,6 +139,7 @@ void SettingForm::MoveFolderTo(const std::string& folderPath, const FolderNode& 
   if (SameTextIgnoringCase(folderPath, target) || SameTextIgnoringCase(ExtractFileDir(folderPath), target))
     return;
   MoveFolder(folderPath, to.path);
+  FollowInRecent(folderPath, JoinPath(to.path, ExtractFileName(folderPath)));
 }
 
 void SettingForm::MoveEngineTo(const std::string& name, const std::string& fromPath, const FolderNode& to) {
@@ -151,6 +152,7 @@ void SettingForm::MoveEngineTo(const std::string& name, const std::string& fromP
       !Confirm(Hwnd(), UiText(IDS_REPLACE_ENGINE_QUESTION, {name, to.name})))
     return;
   MoveEngine(name, fromPath, to.path);
+  FollowInRecent(JoinPath(fromPath, name + ".ini"), JoinPath(to.path, name + ".ini"));
 }
 
 void SettingForm::OnAutoScrollTick() {

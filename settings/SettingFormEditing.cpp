@@ -167,11 +167,14 @@ void SettingForm::OnModifyClicked() {
   EngineFields fields;
   if (!engine || !ReadEngineFields(name, fields))
     return;
+  const std::string before = JoinPath(folder->path, engine->name);
   try {
     ModifyEngine(folder->path, engine->name, name, fields);
   } catch (...) {
     ShowCurrentException(Hwnd());
   }
+  // Renamed, even where a later write failed.
+  FollowInRecent(before, JoinPath(folder->path, name + ".ini"));
   RereadEngines(*folder);
 }
 

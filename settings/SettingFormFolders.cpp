@@ -155,7 +155,9 @@ bool SettingForm::RenameFolderNode(HTREEITEM item, const std::string& text) {
     return false;
   }
   try {
-    folder->path = RenameFolder(Hwnd(), folder->path, parent->path, text);
+    const std::string renamed = RenameFolder(Hwnd(), folder->path, parent->path, text);
+    FollowInRecent(folder->path, renamed);
+    folder->path = renamed;
   } catch (...) {
     ShowCurrentException(Hwnd());
     return false;

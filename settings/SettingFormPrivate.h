@@ -144,6 +144,11 @@ class SettingForm : public Window {
   void OnFolderVisibilityClicked();
   void ShowSearchAllSetting();
   void OnSearchAllClicked();
+  void ShowRecentSetting();
+  void OnRecentChanged();
+  // An engine file or folder moved or renamed from fromPath to toPath keeps
+  // its place among the engines used last (nothing when it did not move).
+  void FollowInRecent(const std::string& fromPath, const std::string& toPath);
 
   // Engine editing.
   void UpdateAddModifyButtons();

@@ -5,12 +5,15 @@
 
 #include "Dbcs.h"
 #include "ErrorBox.h"
+#include "FileSystem.h"
 #include "Path.h"
 #include "PluginSettings.h"
 #include "Profile.h"
+#include "RecentEngines.h"
 #include "SettingTextIds.h"
 #include "UiText.h"
 #include "WideText.h"
+#include "WindowText.h"
 
 namespace kf {
 
@@ -275,6 +278,30 @@ void SettingForm::OnFolderVisibilityClicked() {
 
 void SettingForm::ShowSearchAllSetting() {
   SetCheck(Control(kSearchAllCheck), IsPluginSettingOn(iniPath_, kSearchAllSetting));
+}
+
+void SettingForm::ShowRecentSetting() { SetEditText(kRecentEdit, std::to_string(RecentCount(iniPath_))); }
+
+void SettingForm::OnRecentChanged() {
+  const std::string text = WindowText(Control(kRecentEdit));
+  // A digit is a value; the box is empty while the user types another. The
+  // count in effect is never written again (nor, after a failed write, the
+  // one the box shows once more).
+  if (text.size() != 1 || text[0] < '0' || text[0] > '9' || text == std::to_string(RecentCount(iniPath_)))
+    return;
+  try {
+    WritePluginSetting(iniPath_, kRecentSetting, text);
+    if (text == "0")
+      ForgetRecentEngines(iniPath_);
+  } catch (...) {
+    ShowCurrentException(Hwnd());
+    ShowRecentSetting();
+  }
+}
+
+void SettingForm::FollowInRecent(const std::string& fromPath, const std::string& toPath) {
+  if (!IsFile(fromPath) && !IsDirectory(fromPath) && (IsFile(toPath) || IsDirectory(toPath)))
+    MoveRecentEngines(iniPath_, PathBelowStore(rootDir_, fromPath), PathBelowStore(rootDir_, toPath));
 }
 
 void SettingForm::OnSearchAllClicked() {

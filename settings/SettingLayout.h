@@ -49,6 +49,8 @@ enum ControlId : int {
   kFavouriteCheck,
   kAccessKeyLabel,
   kAccessKeyEdit,
+  kRecentLabel,
+  kRecentEdit,
 };
 
 enum class ControlKind {
@@ -94,18 +96,21 @@ constexpr unsigned kAnchorLeftTop = kAnchorLeft | kAnchorTop;
 constexpr ControlRow kSettingLayout[] = {
   // id                     kind                     parent          x    y    w    h   anchors                                                  dock        text                       buddy
   {kListHint,               ControlKind::Label,      kNoControl,     8,   4,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_LIST_HINT,             kNoControl},
-  {kBrowsePanel,            ControlKind::Panel,      kNoControl,     6,  20, 320, 160, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,  Dock::None, 0,                         kNoControl},
+  {kBrowsePanel,            ControlKind::Panel,      kNoControl,     6,  20, 430, 160, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom, Dock::None, 0,                         kNoControl},
   {kFolderTree,             ControlKind::Tree,       kBrowsePanel,   0,   0, 130, 160, kAnchorLeftTop,                                          Dock::Left, 0,                         kNoControl},
   {kTreeSplitter,           ControlKind::Splitter,   kBrowsePanel, 130,   0,   2, 160, kAnchorLeftTop,                                          Dock::Left, 0,                         kNoControl},
-  {kEngineList,             ControlKind::CheckList,  kBrowsePanel, 132,   0, 188, 160, kAnchorLeftTop,                                          Dock::Fill, 0,                         kNoControl},
+  {kEngineList,             ControlKind::CheckList,  kBrowsePanel, 132,   0, 298, 160, kAnchorLeftTop,                                          Dock::Fill, 0,                         kNoControl},
   {kFolderVisibilityButton, ControlKind::Button,     kNoControl,     8, 186, 112,  17, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_FOLDER_VISIBILITY,     kNoControl},
   // A setting of the folders' menus, beside the folder button.
   {kSearchAllCheck,         ControlKind::CheckBox,   kNoControl,   126, 186, 120,  17, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_SEARCH_ALL_CHECK,      kNoControl},
-  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 320, 140, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
+  // How many engines used last the menu lists, beside it.
+  {kRecentLabel,            ControlKind::Label,      kNoControl,   250, 188,   0,   0, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_RECENT_LABEL,          kRecentEdit},
+  {kRecentEdit,             ControlKind::Edit,       kNoControl,   334, 185,  20,  20, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
+  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 430, 140, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
   {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_NAME_LABEL,            kNameEdit},
-  {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 364,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
   {kUrlLabel,               ControlKind::Label,      kEngineGroup,   8,  44,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_URL_LABEL,             kUrlEdit},
-  {kUrlEdit,                ControlKind::Edit,       kEngineGroup,  56,  40, 254,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kUrlEdit,                ControlKind::Edit,       kEngineGroup,  56,  40, 364,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
   {kEncodingLabel,          ControlKind::Label,      kEngineGroup,   8,  64,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_ENCODING_LABEL,        kNoControl},
   // The encoding buttons are one group, in the order the arrow keys go
   // through them.
@@ -116,12 +121,12 @@ constexpr ControlRow kSettingLayout[] = {
   {kFavouriteCheck,         ControlKind::CheckBox,   kEngineGroup,  16, 118, 110,  16, kAnchorLeftTop,                                          Dock::None, IDS_FAVOURITE_CHECK,       kNoControl},
   {kAccessKeyLabel,         ControlKind::Label,      kEngineGroup, 130, 120,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_ACCESS_KEY_LABEL,      kAccessKeyEdit},
   {kAccessKeyEdit,          ControlKind::Edit,       kEngineGroup, 186, 116,  24,  20, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
-  {kAddButton,              ControlKind::Button,     kEngineGroup, 156,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_ADD_BUTTON,            kNoControl},
-  {kModifyButton,           ControlKind::Button,     kEngineGroup, 236,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_MODIFY_BUTTON,         kNoControl},
-  {kClearButton,            ControlKind::Button,     kEngineGroup, 236,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_CLEAR_BUTTON,          kNoControl},
-  {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   250, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_DELETE_ENGINE_BUTTON,  kNoControl},
-  {kHelpButton,             ControlKind::Button,     kNoControl,   252, 364,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
-  {kCloseButton,            ControlKind::Button,     kNoControl,   252, 388,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
+  {kAddButton,              ControlKind::Button,     kEngineGroup, 266,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_ADD_BUTTON,            kNoControl},
+  {kModifyButton,           ControlKind::Button,     kEngineGroup, 346,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_MODIFY_BUTTON,         kNoControl},
+  {kClearButton,            ControlKind::Button,     kEngineGroup, 346,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_CLEAR_BUTTON,          kNoControl},
+  {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   360, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_DELETE_ENGINE_BUTTON,  kNoControl},
+  {kHelpButton,             ControlKind::Button,     kNoControl,   362, 364,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
+  {kCloseButton,            ControlKind::Button,     kNoControl,   362, 388,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
   {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 354, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
   {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
   {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_PRODUCT_LABEL,         kNoControl},
@@ -135,9 +140,9 @@ constexpr int kSettingControlCount = static_cast<int>(sizeof(kSettingLayout) / s
 
 // The form's client area that the rectangles were designed against, and its
 // outer size (also the minimum), at 96 DPI.
-constexpr int kDesignClientWidth = 332;
+constexpr int kDesignClientWidth = 442;
 constexpr int kDesignClientHeight = 409;
-constexpr int kDesignWidth = 340;
+constexpr int kDesignWidth = 450;
 constexpr int kDesignHeight = 436;
 
 // Row index of a control, or -1.

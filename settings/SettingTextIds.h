@@ -32,6 +32,7 @@
 #define IDS_DELETE_FOLDER 724
 #define IDS_HELP_FILE 725
 #define IDS_SEARCH_ALL_TIP 728
+#define IDS_RECENT_LABEL 729
 
 // ... and its questions and messages.
 #define IDS_DELETE_ENGINE_QUESTION 500

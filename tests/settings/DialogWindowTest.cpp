@@ -28,9 +28,9 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_TRUE(dialog.Visible());
   EXPECT_EQ(nullptr, GetWindow(form, GW_OWNER));
   const RECT rc = dialog.WindowRect();
-  EXPECT_EQ(340, Width(rc));
+  EXPECT_EQ(450, Width(rc));
   EXPECT_EQ(436, Height(rc));
-  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 170, rc.left);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 225, rc.left);
   EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 218, rc.top);
   EXPECT_EQ(130, dialog.TreeWidth());
   EXPECT_TRUE(SendMessageA(form, WM_GETICON, ICON_BIG, 0) != 0);
@@ -69,7 +69,7 @@ TEST_F(DialogWindow, TheTreeFitsItsFoldersNamesAtTheFirstShowing) {
   sandbox.MakeFolder(std::string(120, 'W'));
   WritePrivateProfileStringA("General", "FolderWidth", nullptr, sandbox.IniPath().c_str());
   ASSERT_TRUE(Open());
-  EXPECT_EQ(340 * 3 / 5, dialog.TreeWidth());
+  EXPECT_EQ(450 * 3 / 5, dialog.TreeWidth());
 }
 
 TEST_F(DialogWindow, TwoSetupCallsServeOneDialog) {
@@ -99,13 +99,13 @@ TEST_F(DialogWindow, SavedGeometryIsUsedAndASmallSizeRaisedToTheMinimum) {
   const RECT rc = dialog.WindowRect();
   EXPECT_EQ(-100, rc.left) << "a position partly off the screen is kept";
   EXPECT_EQ(20, rc.top);
-  EXPECT_EQ(340, Width(rc));
+  EXPECT_EQ(450, Width(rc));
   EXPECT_EQ(436, Height(rc));
   EXPECT_EQ(90, dialog.TreeWidth());
 
   MINMAXINFO info = {};
   SendMessageA(dialog.Form(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-  EXPECT_EQ(340, info.ptMinTrackSize.x);
+  EXPECT_EQ(450, info.ptMinTrackSize.x);
   EXPECT_EQ(436, info.ptMinTrackSize.y);
 }
 
@@ -115,15 +115,15 @@ TEST_F(DialogWindow, APlaceOffEveryMonitorIsMovedBackIntoView) {
   const std::string ini = sandbox.IniPath();
   WritePrivateProfileStringA("General", "left", "5000", ini.c_str());
   WritePrivateProfileStringA("General", "top", "-3000", ini.c_str());
-  WritePrivateProfileStringA("General", "width", "400", ini.c_str());
+  WritePrivateProfileStringA("General", "width", "500", ini.c_str());
   WritePrivateProfileStringA("General", "height", "450", ini.c_str());
   ASSERT_TRUE(Open());
   RECT work = {};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   const RECT rc = dialog.WindowRect();
-  EXPECT_EQ(work.right - 400, rc.left);
+  EXPECT_EQ(work.right - 500, rc.left);
   EXPECT_EQ(work.top, rc.top);
-  EXPECT_EQ(400, Width(rc));
+  EXPECT_EQ(500, Width(rc));
   EXPECT_EQ(450, Height(rc));
 }
 
@@ -137,7 +137,7 @@ TEST_F(DialogWindow, ALargerSavedSizeAndNonsenseValues) {
   EXPECT_EQ(500, Width(rc));
   EXPECT_EQ(450, Height(rc));
   // The default position is worked out from the size the dialog had then.
-  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 170, rc.left);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 225, rc.left);
   EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 218, rc.top);
 }
 
@@ -183,7 +183,7 @@ TEST_F(DialogWindow, TheCloseButtonClosesLikeTheCloseBox) {
   ASSERT_TRUE(Open());
   dialog.Click(kCloseButton);
   EXPECT_FALSE(dialog.Visible());
-  EXPECT_EQ("340", kft::IniValue(sandbox.IniPath(), "width"));
+  EXPECT_EQ("450", kft::IniValue(sandbox.IniPath(), "width"));
 }
 
 TEST_F(DialogWindow, AnIniThatCannotBeWrittenIsReportedAndTheDialogClosesAnyway) {
@@ -203,23 +203,23 @@ TEST_F(DialogWindow, AnIniThatCannotBeWrittenIsReportedAndTheDialogClosesAnyway)
   // And it opens again, at the defaults.
   ASSERT_TRUE(dialog.Setup());
   EXPECT_TRUE(dialog.Visible());
-  EXPECT_EQ(340, Width(dialog.WindowRect()));
+  EXPECT_EQ(450, Width(dialog.WindowRect()));
 }
 
 TEST_F(DialogWindow, AReadOnlyIniIsReportedOnceAndKeptAsItWas) {
   const std::string ini = sandbox.IniPath();
-  WritePrivateProfileStringA("General", "width", "400", ini.c_str());
+  WritePrivateProfileStringA("General", "width", "500", ini.c_str());
   ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
   HWND form = Open();
   ASSERT_TRUE(form);
-  EXPECT_EQ(400, Width(dialog.WindowRect()));
+  EXPECT_EQ(500, Width(dialog.WindowRect()));
   SetWindowPos(form, nullptr, 0, 0, 450, 420, SWP_NOMOVE | SWP_NOZORDER);
   dialog.Click(kCloseButton);
   ASSERT_EQ(1u, boxes.Count());
   EXPECT_EQ(0u, boxes.Boxes()[0].TextUtf8().find("Unable to write to " + kft::AnsiToUtf8(ini) +
                                                   ": "));
   EXPECT_FALSE(dialog.Visible());
-  EXPECT_EQ("400", kft::IniValue(ini, "width"));
+  EXPECT_EQ("500", kft::IniValue(ini, "width"));
   EXPECT_EQ("", kft::IniValue(ini, "left"));
   SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -300,7 +300,7 @@ TEST_F(DialogWindow, TheSplitterDragsTheTreeWidthWhichIsKeptAtClose) {
 TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   ASSERT_TRUE(Open());
   ASSERT_EQ(dialog.Control(kFolderTree), dialog.Focus());
-  const ControlId order[] = {kEngineList,     kSearchAllCheck, kNameEdit,           kUrlEdit,
+  const ControlId order[] = {kEngineList,     kSearchAllCheck, kRecentEdit,         kNameEdit,           kUrlEdit,
                             kUtf8Radio,      kFavouriteCheck, kAccessKeyEdit,      kClearButton,
                             kDeleteEngineButton, kCloseButton, kFolderTree};
   for (ControlId id : order) {
@@ -364,9 +364,9 @@ TEST_F(DialogWindow, MnemonicsFocusFieldsPickRadiosAndPressButtons) {
   EXPECT_FALSE(dialog.Visible());
 }
 
-// The setting that offers "Search All" in the folders' submenus: saved at
-// once, and shown as the file says when the dialog opens.
-TEST_F(DialogWindow, TheSearchAllBoxSavesTheSettingAtOnce) {
+// The settings of the menu beside the folder button: saved at once, and shown
+// as the file says when the dialog opens.
+TEST_F(DialogWindow, TheSearchAllBoxAndTheRecentFieldSaveAtOnce) {
   WritePrivateProfileStringA("General", "SearchAll", "1", sandbox.IniPath().c_str());
   ASSERT_TRUE(Open());
   EXPECT_TRUE(dialog.Checked(kSearchAllCheck));
@@ -376,6 +376,21 @@ TEST_F(DialogWindow, TheSearchAllBoxSavesTheSettingAtOnce) {
   dialog.AltKey(dialog.Focus(), 'r');
   EXPECT_TRUE(dialog.Checked(kSearchAllCheck));
   EXPECT_EQ("1", kft::IniValue(sandbox.IniPath(), "SearchAll"));
+
+  EXPECT_EQ("5", dialog.Text(kRecentEdit)) << "the default, unwritten";
+  EXPECT_EQ("", kft::IniValue(sandbox.IniPath(), "Recent"));
+  dialog.Type(kRecentEdit, "2");
+  EXPECT_EQ("2", kft::IniValue(sandbox.IniPath(), "Recent"));
+  HWND recent = dialog.Control(kRecentEdit);
+  SetFocus(recent);
+  SendMessageA(recent, EM_SETSEL, 0, -1);
+  dialog.Char(recent, 'x');
+  EXPECT_EQ("2", dialog.Text(kRecentEdit)) << "digits only";
+  EXPECT_EQ("2", kft::IniValue(sandbox.IniPath(), "Recent"));
+  WritePrivateProfileStringA("Recent", "1", "Google.ini", sandbox.IniPath().c_str());
+  dialog.Type(kRecentEdit, "0");
+  EXPECT_EQ("0", kft::IniValue(sandbox.IniPath(), "Recent"));
+  EXPECT_EQ("", kft::IniValue(sandbox.IniPath(), "1", "Recent")) << "none listed, none remembered";
   EXPECT_EQ(0u, boxes.Count());
 }
 

@@ -197,6 +197,30 @@ TEST_F(Folders, RenamingInPlaceMovesTheFolderAndThePathsBeneathFollow) {
   EXPECT_EQ(0u, boxes.Count());
 }
 
+// The menu's list of engines used last keeps its order through renames and
+// moves in the dialog: by Modify, by renaming a folder, by a drop.
+TEST_F(Folders, RenamedAndMovedEnginesKeepTheirPlaceInTheRecentList) {
+  sandbox.WriteEngine("Web/Sub/Engine.ini", "kftest://e/");
+  sandbox.WriteEngine("Google.ini", "kftest://g/");
+  sandbox.WriteEngine("Bing.ini", "kftest://b/");
+  const std::string ini = sandbox.IniPath();
+  WritePrivateProfileStringA("Recent", "1", "Google.ini", ini.c_str());
+  WritePrivateProfileStringA("Recent", "2", "Web\\Sub\\Engine.ini", ini.c_str());
+  WritePrivateProfileStringA("Recent", "3", "Bing.ini", ini.c_str());
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(dialog.ItemIndex("Google"));
+  dialog.Type(kf::kNameEdit, "Google Web");
+  SendMessageA(dialog.Form(), WM_COMMAND, MAKEWPARAM(kf::kModifyButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(dialog.Control(kf::kModifyButton)));
+  dialog.Pump();
+  dialog.DragItem(dialog.ItemIndex("Bing"), dialog.NodeCentre("Web"));
+  Rename("Web", "Internet");
+  const char* expected[] = {"Google Web.ini", "Internet\\Sub\\Engine.ini", "Internet\\Bing.ini"};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(expected[i], kft::IniValue(ini, std::to_string(i + 1), "Recent"));
+  EXPECT_EQ(0u, boxes.Count());
+}
+
 TEST_F(Folders, ARefusedRenameKeepsTheOldNameAndSaysWhy) {
   sandbox.MakeFolder("Web");
   sandbox.MakeFolder("News");

@@ -360,9 +360,9 @@ std::string TooltipText(HWND owner, HWND tool) {
   return text;
 }
 
-std::string IniValue(const std::string& iniPath, const std::string& key) {
+std::string IniValue(const std::string& iniPath, const std::string& key, const char* section) {
   char buffer[256] = {};
-  GetPrivateProfileStringA("General", key.c_str(), "", buffer, ARRAYSIZE(buffer), iniPath.c_str());
+  GetPrivateProfileStringA(section, key.c_str(), "", buffer, ARRAYSIZE(buffer), iniPath.c_str());
   return buffer;
 }
 

@@ -111,8 +111,8 @@ std::vector<ShownMenuItem> ChooseFromMenu(const std::function<void()>& open, cha
 // The text of a tooltip tool (a control that the tooltip window describes).
 std::string TooltipText(HWND owner, HWND tool);
 
-// Reads an INI value of the plug-in's geometry section; "" when missing.
-std::string IniValue(const std::string& iniPath, const std::string& key);
+// Reads a value of the plug-in's INI file; "" when missing.
+std::string IniValue(const std::string& iniPath, const std::string& key, const char* section = "General");
 
 }  // namespace kft
 
