@@ -207,6 +207,8 @@ bool ScriptRunner::CmdSelect(const std::string& rest) {
     needle = needle.substr(1, needle.size() - 2);
   if (needle.empty())
     return Fail("usage: select TEXT");
+  for (std::size_t at = needle.find("\\n"); at != std::string::npos; at = needle.find("\\n", at + 2))
+    needle.replace(at, 2, "\r\n");
   if (!window_.SelectText(Utf8ToWide(needle)))
     return Fail("text not found in the mail: " + needle);
   return true;

@@ -2,7 +2,8 @@
 // and end-to-end tests drive the host like a user would:
 //
 //   mail FILE                    show a UTF-8 text file in the mail view
-//   select TEXT                  select the first occurrence of TEXT
+//   select TEXT                  select the first occurrence of TEXT ("\n" in
+//                                it is a line break, for text over lines)
 //   selectrange START LEN        select by character position
 //   selection                    print the selected text
 //   menu TYPE                    build that context menu and print it

@@ -3,23 +3,24 @@
 # package's starter engines and the stand-in browser), lays out a demo host
 # under build/demo/ (BeckyHost.exe, its PlugIns folder with Kestrelfind.dll,
 # the help file, the starter engines, two more in a folder of their own, a
-# folder of all of them, one that opens the selection as a web address, a
-# sample mail) and runs the host headlessly with a script: load the
+# folder of all of them, a sample mail) and runs the host headlessly with a script: load the
 # plug-in and print what it answered; put the user's own text on the
 # clipboard; right-click a selected word and show the mail view's context
 # menu on screen with "Search engines" and one folder open (a screenshot),
 # closed with nothing chosen; pick a Shift-JIS, an EUC-JP and a UTF-8 engine
 # for three words of the mail, the favourite engine and a folder's "Search
-# All"; show the clipboard again (the user's text is back); open the settings
-# dialog (a screenshot). Then it meets every question and error box a user
+# All"; show the clipboard again (the user's text is back); open an address
+# wrapped over three lines with "Open as address"; show the menu again with
+# the engines just used at its top (a screenshot); open the settings dialog
+# (a screenshot). Then it meets every question and error box a user
 # can: a word that is no web address, "Search All" of more than eight
 # engines, deleting an engine and a folder in the dialog (both answered
 # Cancel, so nothing goes) and adding an engine under a name Windows refuses;
 # the host photographs and answers each box. It does so in English, then
 # shows the menu, the dialog and the boxes again in Japanese. At the end it
 # prints the URLs the shell was asked to open and the screenshots
-# (build/demo/screenshots/: menu-en.png, menu-ja.png, setting-dialog-en.png,
-# setting-dialog-ja.png, and box-en-NN-*.png, box-ja-NN-*.png).
+# (build/demo/screenshots/: menu-en.png, menu-recent-en.png, menu-ja.png,
+# setting-dialog-en.png, setting-dialog-ja.png, and box-en-NN-*.png, box-ja-NN-*.png).
 #
 # The scripts name the plug-in's menu items by the engines and folders the
 # demo made, or by place ("#1"), and the dialog's controls by their ids, so
@@ -73,12 +74,9 @@ lay_out_demo() {
   # ...and, for the demo only, two sites that take the older Japanese encodings.
   write_engine "Japanese sites/Google (Shift-JIS).ini" "https://www.google.co.jp/search?q=[WORD]&ie=Shift_JIS" sjis
   write_engine "Japanese sites/Yahoo! JAPAN (EUC-JP).ini" "https://search.yahoo.co.jp/search?p=[WORD]&ei=EUC-JP" euc
-  # Every engine so far in one folder, whose "Search All" asks first; and
-  # one engine with no address template, which opens the selection itself
-  # as a web address.
+  # Every engine so far in one folder, whose "Search All" asks first.
   mkdir -p "$demo/PlugIns/Kestrelfind/All engines"
   cp "$demo/PlugIns/Kestrelfind/"*/*.ini "$demo/PlugIns/Kestrelfind/All engines/"
-  write_engine "Open as address.ini" "" utf8
   # Google one step away, with its access key; and "Search All" in the
   # folders' menus.
   printf 'pin=1\r\nkey=G\r\n' >>"$demo/PlugIns/Kestrelfind/Web/Google.ini"
@@ -92,6 +90,11 @@ Subject: 来週の会議について
 
 来週の会議の資料を検索エンジンで調べておきます。
 Kestrelfind を使えば、選んだ単語をすぐに検索できます。
+
+報告書はこちらです:
+https://www.example.com/reports/2026/annual/kestrelfind-search-engine-plugin-
+summary/section-three/details-of-the-long-address-that-was-wrapped-by-the-
+mailer.html
 
 佐藤
 MAIL
@@ -192,6 +195,13 @@ echo -- 会議 with every dictionary at once: "Search All", the folder's first i
 select 会議
 pick 3 "*/Dictionary/#1"
 wait 2500
+echo -- an address the sender's mailer wrapped over three lines, opened whole by "Open as address"
+select https://www.example.com/reports/2026/annual/kestrelfind-search-engine-plugin-\nsummary/section-three/details-of-the-long-address-that-was-wrapped-by-the-\nmailer.html
+pick 3 "*/Open as address"
+wait 1500
+echo -- the menu again: the engines used last come first, numbered
+select 検索
+showmenu 3 "*" screenshots/menu-recent-en.png
 echo -- the clipboard afterwards: the user's text is back
 clipboard
 SCRIPT
@@ -253,7 +263,7 @@ run_host() {
   print_urls
   step "Screenshots"
   local shot missing=0 lang boxes
-  for shot in menu-en.png menu-ja.png setting-dialog-en.png setting-dialog-ja.png; do
+  for shot in menu-en.png menu-recent-en.png menu-ja.png setting-dialog-en.png setting-dialog-ja.png; do
     if [ -s "$demo/screenshots/$shot" ]; then
       echo "$demo/screenshots/$shot"
     else

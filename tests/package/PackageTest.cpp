@@ -275,7 +275,11 @@ TEST(Package, StarterEnginesAreWellFormed) {
     EXPECT_TRUE(HasCrLfLinesOnly(text));
     EXPECT_EQ(0u, text.rfind("[General]\r\nurl=", 0));
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
-    EXPECT_TRUE(IsUsableTemplate(EngineValue(rel, "url")));
+    // One engine has no template: it opens the selection as a web address.
+    if (rel == "Open as address.ini")
+      EXPECT_EQ("", EngineValue(rel, "url"));
+    else
+      EXPECT_TRUE(IsUsableTemplate(EngineValue(rel, "url")));
     const std::string encode = EngineValue(rel, "encode");
     EXPECT_TRUE(encode == "sjis" || encode == "euc" || encode == "utf8") << encode;
   }
@@ -284,7 +288,8 @@ TEST(Package, StarterEnginesAreWellFormed) {
 
 // BeckyHost.exe beside the unpacked PlugIns folder loads the plug-in at
 // start, as the mail client does; the menu lists every starter engine, and
-// picking each opens its template with the word in place. The host hands out
+// picking each opens its template with the word in place, and "Open as
+// address" an address the sender's mailer wrapped over three lines, whole. The host hands out
 // ids from 70000 up, as a mail client does after some thousand menus. The
 // Japanese system the package is for gets the Japanese menu.
 TEST(Package, SearchesFromTheUnpackedFolder) {
@@ -292,14 +297,25 @@ TEST(Package, SearchesFromTheUnpackedFolder) {
   ASSERT_FALSE(engines.empty());
   const std::string word = "Kestrel";
   const std::string mail = HostDir() + "mail.txt";
-  ASSERT_TRUE(kft::WriteBytes(mail, "Subject: test\nA word: " + word + "\n"));
+  const std::string wrapped[] = {"https://www.example.com/reports/2026/annual/kestrelfind-search-engine-plugin-",
+                                 "summary/section-three/details-of-the-long-address-that-was-wrapped-by-the-",
+                                 "mailer.html"};
+  ASSERT_TRUE(kft::WriteBytes(mail, "Subject: test\nA word: " + word + "\nThe report:\n> " + wrapped[0] + "\n> " +
+                                        wrapped[1] + "\n> " + wrapped[2] + "\n"));
 
-  std::string script = "plugins\nmail mail.txt\nselect " + word + "\nmenu 3\n";
+  std::string script = "plugins\nmail mail.txt\nmenu 3\n";
   std::vector<std::string> expectedUrls;
   for (const std::string& rel : engines) {
     const std::string name = rel.substr(0, rel.size() - 4);  // without ".ini"
+    const std::string url = EngineValue(rel, "url");
+    if (url.empty()) {
+      script += "select " + wrapped[0] + "\\n> " + wrapped[1] + "\\n> " + wrapped[2] + "\n";
+      expectedUrls.push_back(wrapped[0] + wrapped[1] + wrapped[2]);
+    } else {
+      script += "select " + word + "\n";
+      expectedUrls.push_back(ExpectedUrl(url, word));
+    }
     script += std::string("pick 3 \"") + u8"検索エンジン/" + name + "\"\n";
-    expectedUrls.push_back(ExpectedUrl(EngineValue(rel, "url"), word));
   }
   ASSERT_TRUE(kft::WriteBytes(HostDir() + "script.txt", script));
 
