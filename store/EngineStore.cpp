@@ -21,6 +21,9 @@ const char kEncodeKey[] = "encode";
 const char kCleanKey[] = "clean";
 const char kPinKey[] = "pin";
 const char kAccessKey[] = "key";
+const char kMethodKey[] = "method";
+const char kPostKey[] = "post";
+const char kPostMethod[] = "post";
 
 namespace {
 
@@ -161,6 +164,9 @@ void WriteEngine(const std::string& iniPath, const EngineFields& fields) {
   write(kEncodeKey, &fields.encode);
   write(kPinKey, fields.favourite ? &pin : nullptr);
   write(kAccessKey, fields.accessKey ? &accessKey : nullptr);
+  const std::string method = kPostMethod;
+  write(kMethodKey, fields.post ? &method : nullptr);
+  write(kPostKey, fields.post ? &fields.postBody : nullptr);
   const std::string stored = ReadEngineValue(iniPath, kUrlKey, std::string());
   if (stored != fields.url)
     throw Error(UiText(IDS_READ_BACK_DIFFERS, {iniPath, stored}));

@@ -22,6 +22,12 @@ extern const char kEncodeKey[];  // "encode"
 extern const char kCleanKey[];   // "clean": "0" keeps the selection as it is
 extern const char kPinKey[];     // "pin": "1" makes the engine a favourite
 extern const char kAccessKey[];  // "key": its access key, one letter or digit
+// An engine that posts a form: "method" says "post" (any letter case), "post"
+// is the form body, "name=value" pairs joined by "&" with [WORD] for the
+// word; the URL is the form's action.
+extern const char kMethodKey[];  // "method"
+extern const char kPostKey[];    // "post"
+extern const char kPostMethod[];  // "post"
 
 // One directory entry of the store, as the directory search reported it.
 struct StoreEntry {
@@ -94,6 +100,8 @@ struct EngineFields {
   std::string encode;
   bool favourite = false;  // pin=1; the key is removed when false
   char accessKey = 0;      // key=X; the key is removed when 0
+  bool post = false;       // method=post and post=postBody; both removed when false
+  std::string postBody{};
 };
 
 // Writes the fields into dir\name.ini (url first) and reads the URL back.

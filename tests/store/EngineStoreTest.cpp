@@ -165,6 +165,17 @@ TEST_F(EngineStoreChanges, EveryReaderTakesAKeysFirstLineAndRemovingAKeyRemovesA
   fields.accessKey = 0;
   kf::ModifyEngine(root, "E.ini", "E", fields);
   EXPECT_EQ("<none>", kf::ReadEngineValue(Path("E.ini"), kf::kAccessKey, "<none>")) << "no key=B comes back";
+
+  // A post engine's two keys are written only for it, and go when it is one no more.
+  fields.post = true;
+  fields.postBody = "q=[WORD]&lang=ja";
+  kf::ModifyEngine(root, "E.ini", "E", fields);
+  EXPECT_EQ("post", kf::ReadEngineValue(Path("E.ini"), kf::kMethodKey, ""));
+  EXPECT_EQ("q=[WORD]&lang=ja", kf::ReadEngineValue(Path("E.ini"), kf::kPostKey, ""));
+  fields.post = false;
+  kf::ModifyEngine(root, "E.ini", "E", fields);
+  EXPECT_EQ("<none>", kf::ReadEngineValue(Path("E.ini"), kf::kMethodKey, "<none>"));
+  EXPECT_EQ("<none>", kf::ReadEngineValue(Path("E.ini"), kf::kPostKey, "<none>"));
 }
 
 TEST_F(EngineStoreChanges, NoChangeTouchesTheCurrentDirectory) {
