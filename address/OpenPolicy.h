@@ -26,7 +26,8 @@ constexpr std::size_t kMaxBareAddressBytes = 2048;
 constexpr std::size_t kMaxAddressBytes = 32767;
 
 // Why an address is not opened. CheckTemplate and CheckAddress give the
-// policy's reasons; BuildSearchAddress (SearchAddress.h) adds Empty.
+// policy's reasons; BuildSearchAddress (SearchAddress.h) adds Empty,
+// BuildPostForm the Post ones.
 enum class AddressRefusal {
   None,                // address is to be opened
   Empty,               // nothing to search (nothing selected, or only blanks to clean): silent, no message
@@ -36,6 +37,9 @@ enum class AddressRefusal {
   PathSchemeWithWord,  // template with scheme file: or shell: that takes the word
   TooLong,             // longer than kMaxAddressBytes: no system's shell takes it
   TooLongForShell,     // longer than this system's shell takes (found by the step that opens it)
+  PostActionNotWeb,    // a post engine whose url is no http or https address
+  PostActionWithWord,  // a post engine whose url takes the word: it belongs in the form
+  PostWithoutWord,     // a post engine whose form (post=) has no [WORD]
 };
 
 // PathSchemeWithWord for a file: or shell: template (any letter case) with a

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Dbcs.h"
 #include "MailText.h"
@@ -23,6 +24,10 @@ struct EngineDefinition {
   std::string urlTemplate;  // as read; "" opens the selection itself
   Encoding encoding = Encoding::ShiftJis;
   bool clean = true;  // false: the engine's file says clean=0
+  // method=post: urlTemplate is the action of a form whose body is
+  // postTemplate ("name=value" pairs joined by "&", [WORD] for the word).
+  bool post = false;
+  std::string postTemplate;
 };
 
 struct SelectionText {
@@ -50,5 +55,37 @@ struct SearchAddress {
 // template.
 SearchAddress BuildSearchAddress(const SelectionText& selection, const EngineDefinition& engine, IsLeadByteFn isLead,
                                  const AnsiMarks& marks);
+
+// Text of the ANSI code page as UTF-16, for the text of a post template that
+// a UTF-8 engine sends.
+using AnsiToUtf16Fn = std::u16string (*)(const std::string&);
+
+struct FormField {
+  std::string name;  // in the engine's encoding, not percent-encoded
+  std::string value;
+};
+
+struct PostForm {
+  // The form's action; also set when refused, for the message.
+  std::string action;
+  std::string charset;  // "Shift_JIS", "EUC-JP" or "UTF-8"
+  std::vector<FormField> fields;
+  AddressRefusal refusal = AddressRefusal::None;
+};
+
+// The charset name browsers know the encoding by.
+const char* CharsetName(Encoding encoding);
+
+// The form a post engine sends for selection. The word is the one
+// BuildSearchAddress would search for, in the engine's encoding; every
+// "[WORD]" of a field's name or value becomes it. The template is split on
+// "&" into pairs before that, so a word holding "&" or "=" stays in its
+// field; a pair without "=" is a name with an empty value, an empty pair is
+// passed over. The template's own text is converted from the ANSI code page
+// (ansiToUtf16 for UTF-8 engines). The action must be an http or https
+// address that passes CheckAddress, and take no word: the word goes only
+// into the form, never into the address the browser requests.
+PostForm BuildPostForm(const SelectionText& selection, const EngineDefinition& engine, IsLeadByteFn isLead,
+                       const AnsiMarks& marks, AnsiToUtf16Fn ansiToUtf16);
 
 }  // namespace kf

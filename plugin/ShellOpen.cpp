@@ -94,6 +94,12 @@ std::string RefusalText(AddressRefusal refusal, const std::string& address) {
       return UiText(IDS_ADDRESS_TOO_LONG, {std::to_string(address.size())});
     case AddressRefusal::TooLongForShell:
       return UiText(IDS_ADDRESS_TOO_LONG_FOR_SHELL, {std::to_string(address.size())});
+    case AddressRefusal::PostActionNotWeb:
+      return UiText(IDS_POST_ACTION_NOT_WEB, {ShownAddress(address)});
+    case AddressRefusal::PostActionWithWord:
+      return UiText(IDS_POST_ACTION_WITH_WORD, {ShownAddress(address)});
+    case AddressRefusal::PostWithoutWord:
+      return UiText(IDS_POST_WITHOUT_WORD);
   }
   return std::string();
 }

@@ -17,7 +17,7 @@ std::string OpenAddress(const std::string& address, KernelHandle* launched = nul
 
 // Why address is not opened, as the user reads it; "" for None and Empty
 // (nothing to search says nothing). For PathSchemeWithWord, address is the
-// template.
+// template; for the Post ones, the form's action.
 std::string RefusalText(AddressRefusal refusal, const std::string& address);
 
 }  // namespace kf

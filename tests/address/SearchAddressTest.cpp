@@ -27,6 +27,12 @@ const char* Name(AddressRefusal refusal) {
       return "TooLong";
     case AddressRefusal::TooLongForShell:
       return "TooLongForShell";
+    case AddressRefusal::PostActionNotWeb:
+      return "PostActionNotWeb";
+    case AddressRefusal::PostActionWithWord:
+      return "PostActionWithWord";
+    case AddressRefusal::PostWithoutWord:
+      return "PostWithoutWord";
   }
   return "?";
 }
@@ -43,7 +49,7 @@ struct AddressCase {
 
 // Under code page 932, as the plug-in sees a Japanese system.
 kf::SearchAddress Build(const std::u16string& selection, const std::string& tmpl, Encoding encoding, bool clean) {
-  return kf::BuildSearchAddress({kft::ToShiftJis(selection), selection}, {tmpl, encoding, clean},
+  return kf::BuildSearchAddress({kft::ToShiftJis(selection), selection}, {tmpl, encoding, clean, false, std::string()},
                                 kf::IsShiftJisLeadByte, kft::kMarks932);
 }
 
