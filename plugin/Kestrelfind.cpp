@@ -13,6 +13,7 @@
 #include "Path.h"
 #include "PluginSettings.h"
 #include "PluginState.h"
+#include "PostPage.h"
 #include "SearchMenu.h"
 #include "SearchQueue.h"
 #include "SettingForm.h"
@@ -40,11 +41,12 @@ void CopyInfoField(char (&field)[N], const std::string& text) {
 
 // What every call of the host's does first. Once: the start-up that does
 // not decide whether the plug-in loads, the environment probe (files, the
-// registry, the diagnostic file) and the information read from the version
-// resource (which maps the library file once more); neither may run under
-// the loader lock, so both run at the host's first call, whichever callback
-// that is. Every time: a finished Search All's hold on the library goes,
-// while the host holds a reference of its own.
+// registry, the diagnostic file), the removal of old pages of post forms and
+// the information read from the version resource (which maps the library
+// file once more); none may run under the loader lock, so all run at the
+// host's first call, whichever callback that is. Every time: a finished
+// Search All's hold on the library goes, while the host holds a reference of
+// its own.
 void FinishStartup() {
   kf::LetGoOfFinishedQueue();
   static bool done = false;
@@ -53,6 +55,11 @@ void FinishStartup() {
   done = true;
   try {
     kf::ProbeEnvironment();
+  } catch (...) {
+  }
+  // Pages of post forms that an earlier session could not take away.
+  try {
+    kf::RemoveOldPostPages(kf::TemporaryFolder());
   } catch (...) {
   }
   // The language holds for the life of the library: the user's setting is
@@ -117,6 +124,7 @@ int WINAPI BKC_OnExit() {
   kf::KeepMenuMemory();
   kf::ReleaseSettingForm();
   kf::ReleaseSearchQueue();
+  kf::RemoveSessionPostPages();
   kf::ReleaseClipboardOwner();
   kf::UnloadHelpControl();
   kf::UnregisterWindowClasses();
