@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "BeckyApi.h"
+#include "SearchAddress.h"
 
 namespace kf {
 
@@ -27,6 +29,8 @@ extern std::string gEngineDir;
 // Hidden engines and folders are listed too; flipped by "Show All".
 extern bool gShowAll;
 extern PluginInfoText gPluginInfo;
+// The selection of the last search that opened something; none before it.
+extern std::optional<SelectionText> gLastSearchedText;
 
 // The parts of start-up, exposed for the entry points: InitPlugin at load,
 // LoadPluginInfo at the host's first call, ExitPlugin at unload.

@@ -2,13 +2,17 @@
 
 #include <vector>
 
+#include "AsciiText.h"
 #include "Clipboard.h"
 #include "EngineStore.h"
+#include "Error.h"
 #include "ErrorBox.h"
 #include "FileSystem.h"
+#include "FormPage.h"
 #include "MenuCommands.h"
 #include "Path.h"
 #include "PluginState.h"
+#include "PostPage.h"
 #include "Profile.h"
 #include "RecentEngines.h"
 #include "SearchAddress.h"
@@ -17,6 +21,7 @@
 #include "TextIds.h"
 #include "UiText.h"
 #include "UrlBuild.h"
+#include "WideText.h"
 
 namespace kf {
 
@@ -53,7 +58,33 @@ EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
   engine.urlTemplate = std::string(section.Value(kUrlKey, kDefaultSearchUrl));
   engine.encoding = EncodingOfValue(std::string(section.Value(kEncodeKey)));
   engine.clean = section.Value(kCleanKey) != "0";
+  engine.post = EqualsIgnoringAsciiCase(section.Value(kMethodKey), kPostMethod);
+  engine.postTemplate = std::string(section.Value(kPostKey));
   return engine;
+}
+
+std::u16string AnsiToUtf16(const std::string& text) {
+  const std::wstring wide = AnsiToWide(text);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+std::u16string PageText(UINT id) {
+  const std::wstring text = UiTextWide(id);
+  return std::u16string(text.begin(), text.end());
+}
+
+// The page that sends engine's form for selection, written to a file of its
+// own; "" with failure set when it is not to be opened. Throws kf::Error when
+// the file cannot be written.
+std::string PreparePostPage(const EngineDefinition& engine, const SelectionText& selection, std::string& failure) {
+  const PostForm form = BuildPostForm(selection, engine, IsAnsiLeadByte, CodePageMarks(), AnsiToUtf16);
+  if (form.refusal != AddressRefusal::None) {
+    failure = RefusalText(form.refusal, form.action);
+    return std::string();
+  }
+  const FormPageTexts texts = {PageText(IDS_POST_PAGE_TITLE), PageText(IDS_POST_PAGE_EXPLANATION),
+                               PageText(IDS_POST_PAGE_BUTTON)};
+  return WritePostPage(TemporaryFolder(), FormPageHtml(form, texts));
 }
 
 // Makes window copy its selection and returns it, leaving the user's
@@ -93,20 +124,37 @@ SelectionText CaptureSelection(HWND window) {
   return word;
 }
 
-// A search with one engine up to the shell: the address to open, or why
-// there is none (both empty: nothing to search).
+// A search with one engine up to the shell: what to open (the address, or
+// the path of the page that posts the form), or why there is nothing (both
+// empty: nothing to search).
 struct PreparedSearch {
-  std::string address;
+  std::string target;
   std::string failure;
 };
 
+PreparedSearch PrepareSearch(const EngineDefinition& engine, const SelectionText& selection) {
+  try {
+    PreparedSearch prepared;
+    if (engine.post) {
+      prepared.target = PreparePostPage(engine, selection, prepared.failure);
+      return prepared;
+    }
+    SearchAddress search = BuildSearchAddress(selection, engine, IsAnsiLeadByte, CodePageMarks());
+    if (search.refusal == AddressRefusal::None)
+      prepared.target = std::move(search.address);
+    else
+      prepared.failure = RefusalText(search.refusal, search.address);
+    return prepared;
+  } catch (const std::bad_alloc&) {
+    return {std::string(), UiText(IDS_OUT_OF_MEMORY)};
+  } catch (const Error& e) {
+    return {std::string(), e.what()};
+  }
+}
+
 PreparedSearch PrepareSearch(const std::string& iniPath, const SelectionText& selection) {
   try {
-    SearchAddress search =
-        BuildSearchAddress(selection, ReadEngineDefinition(iniPath), IsAnsiLeadByte, CodePageMarks());
-    if (search.refusal == AddressRefusal::None)
-      return {std::move(search.address), std::string()};
-    return {std::string(), RefusalText(search.refusal, search.address)};
+    return PrepareSearch(ReadEngineDefinition(iniPath), selection);
   } catch (const std::bad_alloc&) {
     return {std::string(), UiText(IDS_OUT_OF_MEMORY)};
   }
@@ -121,12 +169,8 @@ void RunSearch(HWND window, LPARAM param) {
     // An engine deleted since the menu was built is passed over silently.
     if (!IsFile(engine.filePath))
       continue;
-    const PreparedSearch search = PrepareSearch(engine.filePath, selection);
-    const std::string failure = search.address.empty() ? search.failure : OpenAddress(search.address);
-    if (!failure.empty()) {
-      ShowErrorBox(window, failure);
+    if (!SearchWithDefinition(window, ReadEngineDefinition(engine.filePath), selection))
       continue;
-    }
     // A search made: its engine goes to the top of the menu's list.
     const std::string below = PathBelowStore(gEngineDir, engine.filePath);
     if (!below.empty())
@@ -152,11 +196,13 @@ void RunSearchAll(HWND window, LPARAM param) {
     PreparedSearch search = IsFile(engine.filePath)
                                 ? PrepareSearch(engine.filePath, selection)
                                 : PreparedSearch{std::string(), UiText(IDS_ENGINE_FILE_GONE, {engine.filePath})};
-    if (!search.address.empty())
-      opens.push_back({engine.caption, std::move(search.address)});
+    if (!search.target.empty())
+      opens.push_back({engine.caption, std::move(search.target)});
     else if (!search.failure.empty())
       AddFailure(failures, engine.caption, search.failure);
   }
+  if (!opens.empty())
+    gLastSearchedText = selection;
   QueueOpens(window, std::move(opens), std::move(failures));
 }
 
@@ -168,6 +214,30 @@ void WINAPI SearchCommand(HWND window, LPARAM param) {
   } catch (...) {
     ShowCurrentException(window);
   }
+}
+
+bool SearchWithDefinition(HWND owner, const EngineDefinition& engine, const SelectionText& text) {
+  try {
+    const PreparedSearch search = PrepareSearch(engine, text);
+    const std::string failure = search.target.empty() ? search.failure : OpenAddress(search.target);
+    if (!failure.empty()) {
+      ShowErrorBox(owner, failure);
+      return false;
+    }
+    if (search.target.empty())
+      return false;
+    gLastSearchedText = text;
+    return true;
+  } catch (...) {
+    ShowCurrentException(owner);
+    return false;
+  }
+}
+
+SelectionText LastSearchedText() {
+  if (gLastSearchedText)
+    return *gLastSearchedText;
+  return {"Kestrelfind", u"Kestrelfind"};
 }
 
 void WINAPI SearchAllCommand(HWND window, LPARAM param) {

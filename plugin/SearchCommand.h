@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "SearchAddress.h"
+
 namespace kf {
 
 // Registered with the host for every engine item and every favourite.
@@ -14,5 +16,15 @@ void WINAPI SearchCommand(HWND window, LPARAM param);
 // folder's submenu listed, in menu order, with one capture of the selection.
 // The first address opens at once, the others follow on the host's timer.
 void WINAPI SearchAllCommand(HWND window, LPARAM param);
+
+// Searches text with an engine given by its definition (not read from a
+// file), as a menu pick of such an engine does: cleanup, encoding, address
+// rules, post page; failures shown in owner's error box. Returns true when
+// something was opened.
+bool SearchWithDefinition(HWND owner, const EngineDefinition& engine, const SelectionText& text);
+
+// The selection of the last search that opened something in this session,
+// or {"Kestrelfind", u"Kestrelfind"} when there was none.
+SelectionText LastSearchedText();
 
 }  // namespace kf

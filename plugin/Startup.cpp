@@ -21,6 +21,7 @@ std::string gPluginIniPath;
 std::string gEngineDir;
 bool gShowAll = false;
 PluginInfoText gPluginInfo;
+std::optional<SelectionText> gLastSearchedText;
 
 bool InitPlugin(HINSTANCE instance) {
   try {
@@ -68,6 +69,7 @@ void LoadPluginInfo() {
 void ExitPlugin() {
   delete gBeckyApi;
   gBeckyApi = nullptr;
+  gLastSearchedText.reset();
 }
 
 }  // namespace kf
