@@ -22,17 +22,21 @@ void ShowErrorBox(HWND owner, const std::string& message) {
   MessageBoxW(LiveOwner(owner), AnsiToWide(message).c_str(), kBoxCaption, MB_OK | MB_ICONWARNING);
 }
 
+std::string CurrentExceptionText() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return UiText(IDS_OUT_OF_MEMORY);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return UiText(IDS_UNEXPECTED_FAILURE);
+  }
+}
+
 void ShowCurrentException(HWND owner) noexcept {
   try {
-    try {
-      throw;
-    } catch (const std::bad_alloc&) {
-      ShowErrorBox(owner, UiText(IDS_OUT_OF_MEMORY));
-    } catch (const std::exception& e) {
-      ShowErrorBox(owner, e.what());
-    } catch (...) {
-      ShowErrorBox(owner, UiText(IDS_UNEXPECTED_FAILURE));
-    }
+    ShowErrorBox(owner, CurrentExceptionText());
   } catch (...) {
     // Reporting failed too (no memory left): stay silent rather than let it
     // reach the host.

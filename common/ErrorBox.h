@@ -18,6 +18,10 @@ namespace kf {
 // Warning icon, OK only.
 void ShowErrorBox(HWND owner, const std::string& message);
 
+// The text of the exception being handled, as the error box shows it; for
+// messages that gather several failures. Call it only from a catch block.
+std::string CurrentExceptionText();
+
 // Shows the exception being handled in the error box; never throws. Call it
 // only from a catch block of an entry point that Windows or the host called.
 void ShowCurrentException(HWND owner) noexcept;

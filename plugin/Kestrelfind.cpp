@@ -14,6 +14,8 @@
 #include "PluginSettings.h"
 #include "PluginState.h"
 #include "PostPage.h"
+#include "SearchAddress.h"
+#include "SearchCommand.h"
 #include "SearchMenu.h"
 #include "SearchQueue.h"
 #include "SettingForm.h"
@@ -155,7 +157,11 @@ int WINAPI BKC_OnDragDrop(LPCSTR, LPCSTR, int, int) { return NothingToDo(); }
 int WINAPI BKC_OnPlugInSetup(HWND) {
   FinishStartup();
   try {
-    kf::ShowSettingForm(kf::gPluginIniPath, kf::gEngineDir);
+    // The dialog's Test searches as a menu pick does, with the word of the
+    // last search (or a word of its own).
+    kf::ShowSettingForm(kf::gPluginIniPath, kf::gEngineDir, [](HWND owner, const kf::EngineDefinition& engine) {
+      kf::SearchWithDefinition(owner, engine, kf::LastSearchedText());
+    });
   } catch (...) {
     kf::ShowCurrentException(nullptr);
   }

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <memory>
@@ -73,10 +74,13 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
   engineList_.OnClickCheck = [this] { OnEngineCheckToggled(); };
   engineList_.OnKeyUp = [this](UINT key) { OnEngineListKeyUp(key); };
   CreateFolderMenu();
+  // Description files dropped from Explorer onto the tree or the list.
+  DragAcceptFiles(Hwnd(), TRUE);
   WatchDragInput();
   // Nearly every site today takes UTF-8; a file without "encode" still
   // searches in Shift-JIS, as files written before have always done.
   CheckEncodingButton(kNewEngineEncoding);
+  ShowMethod(false, std::string());
   SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
   SendMessageA(Control(kRecentEdit), EM_LIMITTEXT, 1, 0);
   SetWindowLongA(Control(kRecentEdit), GWL_STYLE, GetWindowLongA(Control(kRecentEdit), GWL_STYLE) | ES_NUMBER);
@@ -166,6 +170,15 @@ LRESULT SettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       Close();
+      return 0;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) == Control(kEngineList)) {
+        ShowEngineMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+      }
+      break;
+    case WM_DROPFILES:
+      OnFilesDropped(reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_ACTIVATE:
       OnActivate(LOWORD(wParam));
@@ -283,6 +296,9 @@ void SettingForm::OnCommand(ControlId id, UINT code) {
         {kClearButton, &SettingForm::OnClearClicked},
         {kHomepageLink, &SettingForm::OnHomepageClicked},
         {kSearchAllCheck, &SettingForm::OnSearchAllClicked},
+        {kGetRadio, &SettingForm::OnMethodClicked},
+        {kPostRadio, &SettingForm::OnMethodClicked},
+        {kTestButton, &SettingForm::OnTestClicked},
     };
     for (const Click& click : kClicks) {
       if (click.id == id)
@@ -421,7 +437,7 @@ TheDialog& gDialog = Resident<TheDialog>();
 
 }  // namespace
 
-void ShowSettingForm(const std::string& iniPath, const std::string& engineDir) {
+void ShowSettingForm(const std::string& iniPath, const std::string& engineDir, EngineTester tester) {
   if (!gDialog.form) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -429,6 +445,7 @@ void ShowSettingForm(const std::string& iniPath, const std::string& engineDir) {
     if (!gDialog.hold)
       gDialog.hold = KeepThisModuleLoaded();
   }
+  gDialog.form->SetEngineTester(std::move(tester));
   gDialog.form->Show();
 }
 

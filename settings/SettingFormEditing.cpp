@@ -41,6 +41,7 @@ void SettingForm::UpdateAddModifyButtons() {
   }
   EnableWindow(Control(kAddButton), add);
   EnableWindow(Control(kModifyButton), modify);
+  EnableWindow(Control(kTestButton), !url.empty());
 }
 
 void SettingForm::SetEditText(ControlId id, const std::string& text) {
@@ -99,28 +100,43 @@ void SettingForm::ShowEncoding(const std::string& encode) {
   CheckEncodingButton(EncodingButtonOf(encode));
 }
 
-bool SettingForm::ReadEngineFields(std::string& name, EngineFields& fields) {
-  name = WindowText(Control(kNameEdit));
-  const std::string typed = WindowText(Control(kUrlEdit));
-  std::string problem = NameProblemText(CheckEntryName(name), name);
-  std::string& url = fields.url;
-  url = std::string(TrimSpaces(typed));
-  if (problem.empty()) {
-    switch (CheckEngineUrl(url)) {
-      case UrlProblem::TooLong:
-        problem = UiText(IDS_URL_TOO_LONG, {std::to_string(url.size()), std::to_string(kMaxProfileValue)});
-        break;
-      case UrlProblem::ControlCharacter:
-        problem = UiText(IDS_URL_CONTROL_CHARACTER);
-        break;
-      case UrlProblem::None:
-        // The word from a mail must never pick the file or program a
-        // file: or shell: address starts.
-        if (CheckTemplate(url, IsAnsiLeadByte) == AddressRefusal::PathSchemeWithWord)
-          problem = UiText(IDS_TEMPLATE_PATH_SCHEME, {url.substr(0, url.find(':'))});
-        break;
-    }
+namespace {
+
+// Why the store cannot hold a value of an engine file as it is, or "".
+std::string StoredValueProblem(const std::string& value, UINT tooLong, UINT controlCharacter) {
+  switch (CheckEngineUrl(value)) {
+    case UrlProblem::TooLong:
+      return UiText(tooLong, {std::to_string(value.size()), std::to_string(kMaxProfileValue)});
+    case UrlProblem::ControlCharacter:
+      return UiText(controlCharacter);
+    case UrlProblem::None:
+      break;
   }
+  return std::string();
+}
+
+// A form is posted only to a web address: the browser would take any other
+// action for a file or a program of the user's.
+bool IsWebAddress(const std::string& url) {
+  return StartsWithIgnoringAsciiCase(url, "http://") || StartsWithIgnoringAsciiCase(url, "https://");
+}
+
+}  // namespace
+
+bool SettingForm::ReadSearchFields(EngineFields& fields) {
+  std::string& url = fields.url;
+  url = std::string(TrimSpaces(WindowText(Control(kUrlEdit))));
+  fields.post = IsChecked(Control(kPostRadio));
+  fields.postBody = fields.post ? std::string(TrimSpaces(WindowText(Control(kFormFieldsEdit)))) : std::string();
+  std::string problem = StoredValueProblem(url, IDS_URL_TOO_LONG, IDS_URL_CONTROL_CHARACTER);
+  // The word from a mail must never pick the file or program a file: or
+  // shell: address starts.
+  if (problem.empty() && CheckTemplate(url, IsAnsiLeadByte) == AddressRefusal::PathSchemeWithWord)
+    problem = UiText(IDS_TEMPLATE_PATH_SCHEME, {url.substr(0, url.find(':'))});
+  if (problem.empty() && fields.post)
+    problem = StoredValueProblem(fields.postBody, IDS_FORM_TOO_LONG, IDS_FORM_CONTROL_CHARACTER);
+  if (problem.empty() && fields.post && !IsWebAddress(url))
+    problem = UiText(IDS_FORM_ACTION_NOT_WEB, {url});
   if (!problem.empty()) {
     // The fields stay as typed, for the user to mend.
     ShowErrorBox(Hwnd(), problem);
@@ -128,7 +144,21 @@ bool SettingForm::ReadEngineFields(std::string& name, EngineFields& fields) {
   }
   // What is shown is what is stored.
   SetEditText(kUrlEdit, url);
+  if (fields.post)
+    SetEditText(kFormFieldsEdit, fields.postBody);
   fields.encode = CheckedEncoding();
+  return true;
+}
+
+bool SettingForm::ReadEngineFields(std::string& name, EngineFields& fields) {
+  name = WindowText(Control(kNameEdit));
+  const std::string problem = NameProblemText(CheckEntryName(name), name);
+  if (!problem.empty()) {
+    ShowErrorBox(Hwnd(), problem);
+    return false;
+  }
+  if (!ReadSearchFields(fields))
+    return false;
   fields.favourite = IsChecked(Control(kFavouriteCheck));
   fields.accessKey = AccessKeyOf(WindowText(Control(kAccessKeyEdit)));
   SetEditText(kAccessKeyEdit, fields.accessKey ? std::string(1, fields.accessKey) : std::string());
@@ -176,6 +206,10 @@ void SettingForm::OnModifyClicked() {
   // Renamed, even where a later write failed.
   FollowInRecent(before, JoinPath(folder->path, name + ".ini"));
   RereadEngines(*folder);
+  // Still the engine in hand, for the next change.
+  const int index = engineList_.IndexOfIgnoreCase(name);
+  if (index >= 0)
+    engineList_.Select(index);
 }
 
 void SettingForm::OnDeleteEngineClicked() {
@@ -205,6 +239,30 @@ void SettingForm::OnClearClicked() {
   CheckEncodingButton(kNewEngineEncoding);
   SetCheck(Control(kFavouriteCheck), false);
   SetEditText(kAccessKeyEdit, std::string());
+  ShowMethod(false, std::string());
+}
+
+void SettingForm::ShowMethod(bool post, const std::string& formFields) {
+  SetCheck(Control(kGetRadio), !post);
+  SetCheck(Control(kPostRadio), post);
+  SetEditText(kFormFieldsEdit, formFields);
+  EnableWindow(Control(kFormFieldsEdit), post);
+}
+
+void SettingForm::OnMethodClicked() {
+  ShowMethod(IsChecked(Control(kPostRadio)), WindowText(Control(kFormFieldsEdit)));
+}
+
+void SettingForm::OnTestClicked() {
+  EngineFields fields;
+  if (!tester_ || !ReadSearchFields(fields))
+    return;
+  EngineDefinition engine;
+  engine.urlTemplate = fields.url;
+  engine.encoding = EncodingOfValue(fields.encode);
+  engine.post = fields.post;
+  engine.postTemplate = fields.postBody;
+  tester_(Hwnd(), engine);
 }
 
 }  // namespace kf

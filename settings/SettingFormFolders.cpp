@@ -18,6 +18,9 @@ void SettingForm::CreateFolderMenu() {
     throw Error(UiText(IDS_FOLDER_MENU_NOT_CREATED));
   AppendMenuA(folderMenu_.Get(), MF_STRING, kAddFolderCommand, UiText(IDS_ADD_FOLDER).c_str());
   AppendMenuA(folderMenu_.Get(), MF_STRING, kDeleteFolderCommand, UiText(IDS_DELETE_FOLDER).c_str());
+  AppendMenuA(folderMenu_.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(folderMenu_.Get(), MF_STRING, kImportCommand, UiText(IDS_IMPORT).c_str());
+  AppendMenuA(folderMenu_.Get(), MF_STRING, kExportFolderCommand, UiText(IDS_EXPORT).c_str());
 }
 
 void SettingForm::RebuildAndSelectRoot() {
@@ -68,6 +71,10 @@ void SettingForm::RunFolderMenuCommand(UINT command) {
     OnAddFolderClicked();
   else if (command == kDeleteFolderCommand)
     OnDeleteFolderClicked();
+  else if (command == kImportCommand)
+    OnImportClicked();
+  else if (command == kExportFolderCommand)
+    OnExportFolderClicked();
 }
 
 void SettingForm::OnAddFolderClicked() {

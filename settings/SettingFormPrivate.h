@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "Handles.h"
 #include "LinkLabel.h"
 #include "Path.h"
+#include "SettingForm.h"
 #include "SettingLayout.h"
 #include "TreeDrag.h"
 #include "Window.h"
@@ -96,6 +98,7 @@ class SettingForm : public Window {
   ~SettingForm() override;
 
   void Show();
+  void SetEngineTester(EngineTester tester) { tester_ = std::move(tester); }
   // The dialog's keyboard, for a host whose message loop knows nothing of
   // dialogs; may turn the message into WM_NULL when it has been dealt with.
   void PreviewMessage(MSG& msg);
@@ -158,6 +161,13 @@ class SettingForm : public Window {
   void OnModifyClicked();
   void OnDeleteEngineClicked();
   void OnClearClicked();
+  void OnMethodClicked();
+  void OnTestClicked();
+  // GET, or POST with its form fields (editable only then).
+  void ShowMethod(bool post, const std::string& formFields);
+  // The URL as stored (blanks trimmed) and the form fields, or "" after
+  // saying why the store or the search cannot take them.
+  bool ReadSearchFields(EngineFields& fields);
   void CheckEncodingButton(ControlId id);
   void ShowEncoding(const std::string& encode);
   std::string CheckedEncoding() const;
@@ -171,7 +181,13 @@ class SettingForm : public Window {
   void SetTooltip(ControlId id, const std::string& text);
 
   // Folders: the tree's context menu and renaming in place.
-  enum FolderCommand : UINT { kAddFolderCommand = 2001, kDeleteFolderCommand = 2002 };
+  enum FolderCommand : UINT {
+    kAddFolderCommand = 2001,
+    kDeleteFolderCommand = 2002,
+    kImportCommand = 2003,
+    kExportFolderCommand = 2004,
+    kExportEngineCommand = 2005,
+  };
   void CreateFolderMenu();
   void RebuildAndSelectRoot();
   void OnFolderMenuOpening();
@@ -181,6 +197,16 @@ class SettingForm : public Window {
   void OnAddFolderClicked();
   void StartNamingFolder(const std::string& folderPath);
   void OnDeleteFolderClicked();
+
+  // OpenSearch descriptions: imported into a folder, engines exported.
+  void OnImportClicked();
+  void OnFilesDropped(HDROP drop);
+  // Imports each file into the folder; one box lists what was refused.
+  void ImportInto(const std::string& folderPath, const std::vector<std::string>& files);
+  void OnExportEngineClicked();
+  void OnExportFolderClicked();
+  // The engine list's context menu at screen, or (-1, -1) for the keyboard's.
+  void ShowEngineMenu(POINT screen);
   // Whether a label edit may start on item.
   bool MayRenameFolder(HTREEITEM item);
   // Renames the folder of item to text; whether the node takes the text.
@@ -218,6 +244,7 @@ class SettingForm : public Window {
 
   std::string iniPath_;
   std::string rootDir_;
+  EngineTester tester_;
   std::string helpFile_;
   std::vector<HTREEITEM> folderItems_;
   // Owners of the folders behind folderItems_, discarded at each rebuild.

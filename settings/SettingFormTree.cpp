@@ -235,11 +235,14 @@ void SettingForm::OnEngineSelected() {
   const std::string encode = TruncateText(std::string(file.Value(kEncodeKey)), kEncodeLimit, IsAnsiLeadByte);
   const bool favourite = file.Value(kPinKey) == "1";
   const char accessKey = AccessKeyOf(file.Value(kAccessKey));
+  const bool post = SameTextIgnoringCase(std::string(file.Value(kMethodKey)), kPostMethod);
+  const std::string formFields(file.Value(kPostKey));
   SetEditText(kNameEdit, name);
   SetEditText(kUrlEdit, url);
   ShowEncoding(encode);
   SetCheck(Control(kFavouriteCheck), favourite);
   SetEditText(kAccessKeyEdit, accessKey ? std::string(1, accessKey) : std::string());
+  ShowMethod(post, formFields);
 }
 
 void SettingForm::OnEngineCheckToggled() {

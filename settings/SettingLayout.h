@@ -51,6 +51,12 @@ enum ControlId : int {
   kAccessKeyEdit,
   kRecentLabel,
   kRecentEdit,
+  kMethodLabel,
+  kGetRadio,
+  kPostRadio,
+  kFormFieldsLabel,
+  kFormFieldsEdit,
+  kTestButton,
 };
 
 enum class ControlKind {
@@ -106,7 +112,7 @@ constexpr ControlRow kSettingLayout[] = {
   // How many engines used last the menu lists, beside it.
   {kRecentLabel,            ControlKind::Label,      kNoControl,   250, 188,   0,   0, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_RECENT_LABEL,          kRecentEdit},
   {kRecentEdit,             ControlKind::Edit,       kNoControl,   334, 185,  20,  20, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
-  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 430, 140, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
+  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 430, 166, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
   {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_NAME_LABEL,            kNameEdit},
   {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 364,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
   {kUrlLabel,               ControlKind::Label,      kEngineGroup,   8,  44,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_URL_LABEL,             kUrlEdit},
@@ -121,13 +127,22 @@ constexpr ControlRow kSettingLayout[] = {
   {kFavouriteCheck,         ControlKind::CheckBox,   kEngineGroup,  16, 118, 110,  16, kAnchorLeftTop,                                          Dock::None, IDS_FAVOURITE_CHECK,       kNoControl},
   {kAccessKeyLabel,         ControlKind::Label,      kEngineGroup, 130, 120,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_ACCESS_KEY_LABEL,      kAccessKeyEdit},
   {kAccessKeyEdit,          ControlKind::Edit,       kEngineGroup, 186, 116,  24,  20, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
+  // How the word goes to the site: in the address, or in a posted form whose
+  // fields are edited beside the buttons.
+  {kMethodLabel,            ControlKind::Label,      kEngineGroup,   8, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_METHOD_LABEL,          kNoControl},
+  {kGetRadio,               ControlKind::Radio,      kEngineGroup,  56, 144,  48,  17, kAnchorLeftTop,                                          Dock::None, IDS_GET_RADIO,             kNoControl},
+  {kPostRadio,              ControlKind::Radio,      kEngineGroup, 106, 144,  56,  17, kAnchorLeftTop,                                          Dock::None, IDS_POST_RADIO,            kNoControl},
+  {kFormFieldsLabel,        ControlKind::Label,      kEngineGroup, 166, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_FORM_FIELDS_LABEL,     kFormFieldsEdit},
+  {kFormFieldsEdit,         ControlKind::Edit,       kEngineGroup, 240, 142, 180,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  // Opens the engine as the fields stand, before it is saved.
+  {kTestButton,             ControlKind::Button,     kEngineGroup, 266,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_TEST_BUTTON,           kNoControl},
   {kAddButton,              ControlKind::Button,     kEngineGroup, 266,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_ADD_BUTTON,            kNoControl},
   {kModifyButton,           ControlKind::Button,     kEngineGroup, 346,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_MODIFY_BUTTON,         kNoControl},
   {kClearButton,            ControlKind::Button,     kEngineGroup, 346,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_CLEAR_BUTTON,          kNoControl},
   {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   360, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_DELETE_ENGINE_BUTTON,  kNoControl},
-  {kHelpButton,             ControlKind::Button,     kNoControl,   362, 364,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
-  {kCloseButton,            ControlKind::Button,     kNoControl,   362, 388,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
-  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 354, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
+  {kHelpButton,             ControlKind::Button,     kNoControl,   362, 390,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
+  {kCloseButton,            ControlKind::Button,     kNoControl,   362, 414,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
+  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 380, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
   {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
   {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_PRODUCT_LABEL,         kNoControl},
   {kCopyrightLabel,         ControlKind::Label,      kAboutPanel,   42,  14,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_COPYRIGHT_LABEL,       kNoControl},
@@ -141,9 +156,9 @@ constexpr int kSettingControlCount = static_cast<int>(sizeof(kSettingLayout) / s
 // The form's client area that the rectangles were designed against, and its
 // outer size (also the minimum), at 96 DPI.
 constexpr int kDesignClientWidth = 442;
-constexpr int kDesignClientHeight = 409;
+constexpr int kDesignClientHeight = 435;
 constexpr int kDesignWidth = 450;
-constexpr int kDesignHeight = 436;
+constexpr int kDesignHeight = 462;
 
 // Row index of a control, or -1.
 int LayoutIndex(ControlId id);

@@ -29,9 +29,9 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_EQ(nullptr, GetWindow(form, GW_OWNER));
   const RECT rc = dialog.WindowRect();
   EXPECT_EQ(450, Width(rc));
-  EXPECT_EQ(436, Height(rc));
+  EXPECT_EQ(462, Height(rc));
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 225, rc.left);
-  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 218, rc.top);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 231, rc.top);
   EXPECT_EQ(130, dialog.TreeWidth());
   EXPECT_TRUE(SendMessageA(form, WM_GETICON, ICON_BIG, 0) != 0);
 
@@ -100,13 +100,13 @@ TEST_F(DialogWindow, SavedGeometryIsUsedAndASmallSizeRaisedToTheMinimum) {
   EXPECT_EQ(-100, rc.left) << "a position partly off the screen is kept";
   EXPECT_EQ(20, rc.top);
   EXPECT_EQ(450, Width(rc));
-  EXPECT_EQ(436, Height(rc));
+  EXPECT_EQ(462, Height(rc));
   EXPECT_EQ(90, dialog.TreeWidth());
 
   MINMAXINFO info = {};
   SendMessageA(dialog.Form(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(450, info.ptMinTrackSize.x);
-  EXPECT_EQ(436, info.ptMinTrackSize.y);
+  EXPECT_EQ(462, info.ptMinTrackSize.y);
 }
 
 // A place saved on a monitor that has gone (or typed by hand) opens the
@@ -116,7 +116,7 @@ TEST_F(DialogWindow, APlaceOffEveryMonitorIsMovedBackIntoView) {
   WritePrivateProfileStringA("General", "left", "5000", ini.c_str());
   WritePrivateProfileStringA("General", "top", "-3000", ini.c_str());
   WritePrivateProfileStringA("General", "width", "500", ini.c_str());
-  WritePrivateProfileStringA("General", "height", "450", ini.c_str());
+  WritePrivateProfileStringA("General", "height", "500", ini.c_str());
   ASSERT_TRUE(Open());
   RECT work = {};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -124,21 +124,21 @@ TEST_F(DialogWindow, APlaceOffEveryMonitorIsMovedBackIntoView) {
   EXPECT_EQ(work.right - 500, rc.left);
   EXPECT_EQ(work.top, rc.top);
   EXPECT_EQ(500, Width(rc));
-  EXPECT_EQ(450, Height(rc));
+  EXPECT_EQ(500, Height(rc));
 }
 
 TEST_F(DialogWindow, ALargerSavedSizeAndNonsenseValues) {
   const std::string ini = sandbox.IniPath();
   WritePrivateProfileStringA("General", "left", "abc", ini.c_str());
   WritePrivateProfileStringA("General", "width", "500", ini.c_str());
-  WritePrivateProfileStringA("General", "height", "450", ini.c_str());
+  WritePrivateProfileStringA("General", "height", "500", ini.c_str());
   ASSERT_TRUE(Open());
   const RECT rc = dialog.WindowRect();
   EXPECT_EQ(500, Width(rc));
-  EXPECT_EQ(450, Height(rc));
+  EXPECT_EQ(500, Height(rc));
   // The default position is worked out from the size the dialog had then.
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 225, rc.left);
-  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 218, rc.top);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 231, rc.top);
 }
 
 TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
@@ -301,7 +301,7 @@ TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   ASSERT_TRUE(Open());
   ASSERT_EQ(dialog.Control(kFolderTree), dialog.Focus());
   const ControlId order[] = {kEngineList,     kSearchAllCheck, kRecentEdit,         kNameEdit,           kUrlEdit,
-                            kUtf8Radio,      kFavouriteCheck, kAccessKeyEdit,      kClearButton,
+                            kUtf8Radio,      kFavouriteCheck, kAccessKeyEdit,      kGetRadio,           kClearButton,
                             kDeleteEngineButton, kCloseButton, kFolderTree};
   for (ControlId id : order) {
     dialog.KeyDown(dialog.Focus(), VK_TAB);

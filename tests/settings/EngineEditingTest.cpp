@@ -437,4 +437,56 @@ TEST_F(EngineEditing, JapaneseEngineNamesRoundTrip) {
   EXPECT_EQ(0u, boxes.Count()) << (boxes.Count() ? boxes.Boxes()[0].TextUtf8() : std::string());
 }
 
+// A post engine: the method and its form fields shown, written only for it,
+// and a form posted only to a web address.
+TEST_F(EngineEditing, PostEnginesShowAndWriteTheirFormFields) {
+  const std::string form = sandbox.WriteEngine("Form.ini", std::string("https://f.example/find"), std::string("utf8"));
+  WritePrivateProfileStringA("General", "method", "POST", form.c_str());
+  WritePrivateProfileStringA("General", "post", "q=[WORD]&lang=ja", form.c_str());
+  sandbox.WriteEngine("Plain.ini", std::string("https://p.example/?q=[WORD]"));
+  ASSERT_TRUE(Open());
+  dialog.ClickItem(dialog.ItemIndex("Form"));
+  EXPECT_TRUE(dialog.Checked(kPostRadio));
+  EXPECT_EQ("q=[WORD]&lang=ja", dialog.Text(kFormFieldsEdit));
+  EXPECT_TRUE(dialog.Enabled(kFormFieldsEdit));
+  dialog.ClickItem(dialog.ItemIndex("Plain"));
+  EXPECT_TRUE(dialog.Checked(kGetRadio));
+  EXPECT_FALSE(dialog.Enabled(kFormFieldsEdit));
+
+  dialog.Click(kPostRadio);
+  EXPECT_TRUE(dialog.Enabled(kFormFieldsEdit));
+  dialog.Type(kFormFieldsEdit, " k=[WORD] ");
+  dialog.Click(kModifyButton);
+  EXPECT_EQ("post", Value("Plain.ini", "method"));
+  EXPECT_EQ("k=[WORD]", Value("Plain.ini", "post"));
+  dialog.Click(kGetRadio);
+  dialog.Click(kModifyButton);
+  EXPECT_EQ("<missing>", Value("Plain.ini", "method"));
+  EXPECT_EQ("<missing>", Value("Plain.ini", "post"));
+
+  Fill("Mail", "mailto:someone@example.com");
+  dialog.Click(kPostRadio);
+  dialog.Click(kAddButton);
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_NE(std::string::npos, boxes.Boxes()[0].TextUtf8().find("mailto:")) << boxes.Boxes()[0].TextUtf8();
+  EXPECT_FALSE(kft::FileExists(sandbox.EnginePath("Mail.ini")));
+  dialog.Click(kClearButton);
+  EXPECT_TRUE(dialog.Checked(kGetRadio));
+  EXPECT_EQ("", dialog.Text(kFormFieldsEdit));
+}
+
+// Test opens the engine as the fields stand, unsaved, with a word of its own.
+TEST_F(EngineEditing, TestSearchesWithTheFieldsAsTheyStand) {
+  ASSERT_TRUE(Open());
+  EXPECT_FALSE(dialog.Enabled(kTestButton));
+  kft::UrlLog urls;
+  dialog.Type(kUrlEdit, "kftest://t.example/?q=[WORD]");
+  dialog.Click(kUtf8Radio);
+  dialog.Click(kTestButton);
+  ASSERT_TRUE(urls.WaitForLines(1));
+  EXPECT_EQ("kftest://t.example/?q=Kestrelfind", urls.Lines()[0]);
+  EXPECT_EQ(0u, boxes.Count());
+  EXPECT_TRUE(dialog.Items().empty()) << "nothing saved";
+}
+
 }  // namespace

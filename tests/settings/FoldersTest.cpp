@@ -3,9 +3,12 @@
 // the tree, checked on disk and in the tree.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -64,7 +67,9 @@ TEST_F(Folders, TheContextMenuSelectsTheNodeAndOffersDeleteForFoldersOnly) {
   sandbox.MakeFolder("Web");
   ASSERT_TRUE(Open());
   std::vector<kft::ShownMenuItem> menu = MenuOn("ROOT", 'd');
-  ASSERT_EQ(2u, menu.size());
+  ASSERT_EQ(5u, menu.size()) << "Add, Delete, a separator, Import, Export";
+  EXPECT_EQ("&Import...", menu[3].text);
+  EXPECT_EQ("&Export...", menu[4].text);
   EXPECT_EQ("&Add Folder", menu[0].text);
   EXPECT_FALSE(menu[0].grayed);
   EXPECT_EQ("&Delete Folder", menu[1].text);
@@ -73,13 +78,13 @@ TEST_F(Folders, TheContextMenuSelectsTheNodeAndOffersDeleteForFoldersOnly) {
   EXPECT_TRUE(IsDir("Web"));
 
   menu = MenuOn("Web", VK_ESCAPE);
-  ASSERT_EQ(2u, menu.size());
+  ASSERT_EQ(5u, menu.size());
   EXPECT_FALSE(menu[1].grayed);
   EXPECT_EQ("Web", dialog.SelectedNodeText()) << "a right click selects the node under the pointer";
 
   // The keyboard's ways to the same menu.
   menu = kft::ChooseFromMenu([&] { PostMessageA(Tree(), WM_KEYDOWN, VK_APPS, 1); }, VK_ESCAPE);
-  EXPECT_EQ(2u, menu.size()) << "the context-menu key";
+  EXPECT_EQ(5u, menu.size()) << "the context-menu key";
   menu = kft::ChooseFromMenu(
       [&] {
         BYTE keys[256] = {};
@@ -93,7 +98,7 @@ TEST_F(Folders, TheContextMenuSelectsTheNodeAndOffersDeleteForFoldersOnly) {
   GetKeyboardState(keys);
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
-  EXPECT_EQ(2u, menu.size()) << "Shift+F10";
+  EXPECT_EQ(5u, menu.size()) << "Shift+F10";
   EXPECT_TRUE(IsDir("Web"));
 }
 
@@ -457,6 +462,40 @@ TEST_F(Folders, ADragHeldNearTheEdgesScrollsTheTreeEvenFromOutsideIt) {
   dialog.Pump(900);
   EXPECT_EQ(stopped, VerticalPosition());
   EXPECT_TRUE(IsDir("F10"));
+}
+
+// Description files dropped from Explorer import into the folder they are
+// dropped on; one box lists the ones refused, the others are there.
+TEST_F(Folders, DroppedDescriptionsImportIntoTheFolderUnderThePointer) {
+  sandbox.MakeFolder("Web");
+  const std::string good = sandbox.Folder() + "site.xml";
+  ASSERT_TRUE(kft::WriteBytes(good,
+                              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                              "<OpenSearchDescription xmlns=\"http://a9.com/-/spec/opensearch/1.1/\">"
+                              "<ShortName>Example</ShortName><Description>d</Description>"
+                              "<Url type=\"text/html\" template=\"https://e.example/?q={searchTerms}\"/>"
+                              "</OpenSearchDescription>"));
+  const std::string bad = sandbox.Folder() + "notes.txt";
+  ASSERT_TRUE(kft::WriteBytes(bad, "hello"));
+  ASSERT_TRUE(Open());
+  // The drop as Explorer hands it over: a DROPFILES block and the names.
+  const std::string names = good + '\0' + bad + '\0' + '\0';
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+  ASSERT_TRUE(memory);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  POINT at = dialog.NodeCentre("Web");
+  MapWindowPoints(Tree(), dialog.Form(), &at, 1);
+  drop->pt = at;
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+  GlobalUnlock(memory);
+  SendMessageA(dialog.Form(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  dialog.Pump();
+  EXPECT_EQ("https://e.example/?q=[WORD]", Url("Web/Example.ini"));
+  EXPECT_EQ("Web", dialog.SelectedNodeText());
+  EXPECT_EQ(std::vector<std::string>{"Example"}, dialog.Items());
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_NE(std::string::npos, boxes.Boxes()[0].TextUtf8().find("notes.txt")) << boxes.Boxes()[0].TextUtf8();
 }
 
 }  // namespace
