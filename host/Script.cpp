@@ -1,6 +1,9 @@
 #include "Script.h"
 
+#include <shlobj.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -177,6 +180,7 @@ bool ScriptRunner::RunLine(const std::string& rawLine) {
   if (cmd == "screenshot") return CmdScreenshot(args);
   if (cmd == "boxes") return CmdBoxes(args);
   if (cmd == "click") return CmdClick(args);
+  if (cmd == "drop") return CmdDrop(args);
   if (cmd == "settext") return CmdSetText(args);
   if (cmd == "keys") return CmdKeys(args);
   if (cmd == "echo") {
@@ -441,6 +445,44 @@ bool ScriptRunner::CmdClick(const std::vector<std::string>& args) {
   Print("click " + args[1] + " (" + ControlCaption(button) + ")");
   // Returns once the click is handled: a box it shows is answered first.
   SendMessageW(button, BM_CLICK, 0, 0);
+  return true;
+}
+
+bool ScriptRunner::CmdDrop(const std::vector<std::string>& args) {
+  const HWND control = ControlOf(args, args.size() >= 3, "usage: drop CLASS ID FILE...");
+  if (!control)
+    return false;
+  HWND target = control;
+  while (target && !(GetWindowLongW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
+    target = GetParent(target);
+  if (!target)
+    return Fail("no window under control " + args[1] + " accepts files");
+  // The names as Explorer hands them over: wide, each ended by a NUL, and
+  // one more NUL after the last.
+  std::wstring names;
+  for (size_t i = 2; i < args.size(); ++i)
+    names += Utf8ToWide(args[i]) + L'\0';
+  names += L'\0';
+  const size_t bytes = names.size() * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + bytes);
+  auto* drop = memory ? static_cast<DROPFILES*>(GlobalLock(memory)) : nullptr;
+  if (!drop) {
+    if (memory)
+      GlobalFree(memory);
+    return Fail("drop: out of memory");
+  }
+  RECT rc = {};
+  GetClientRect(control, &rc);
+  POINT at = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  MapWindowPoints(control, target, &at, 1);
+  drop->pFiles = sizeof(DROPFILES);
+  drop->pt = at;
+  drop->fWide = TRUE;
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), bytes);
+  GlobalUnlock(memory);
+  Print("drop " + std::to_string(args.size() - 2) + " file(s) on " + args[1] + " (" + ControlCaption(control) + ")");
+  // The receiver frees the block (DragFinish).
+  SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
   return true;
 }
 

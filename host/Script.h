@@ -40,6 +40,9 @@
 //                                key's name (Enter, Escape, Tab, Space,
 //                                Delete, Home, End, Up, Down, F1...) is
 //                                pressed and released, any other word typed
+//   drop CLASS ID FILE...        drop the files on the middle of that control,
+//                                as Explorer does: WM_DROPFILES to the
+//                                nearest window that accepts files
 //   echo TEXT                    print TEXT
 //   quit                         stop the script
 //   run                          hand the window to the user: the normal
@@ -102,6 +105,7 @@ class ScriptRunner {
   bool CmdClick(const std::vector<std::string>& args);
   bool CmdSetText(const std::vector<std::string>& args);
   bool CmdKeys(const std::vector<std::string>& args);
+  bool CmdDrop(const std::vector<std::string>& args);
   bool CmdRun();
 
   PluginHost& plugins_;

@@ -74,6 +74,19 @@ lay_out_demo() {
   # ...and, for the demo only, two sites that take the older Japanese encodings.
   write_engine "Japanese sites/Google (Shift-JIS).ini" "https://www.google.co.jp/search?q=[WORD]&ie=Shift_JIS" sjis
   write_engine "Japanese sites/Yahoo! JAPAN (EUC-JP).ini" "https://search.yahoo.co.jp/search?p=[WORD]&ei=EUC-JP" euc
+  # An engine that posts a form, and a site's OpenSearch description to
+  # import (as a browser or the site itself would offer it).
+  write_engine "Forms/Example form (POST).ini" "https://forms.example.jp/search" utf8
+  printf 'method=post\r\npost=keyword=[WORD]&lang=ja\r\n' >>"$demo/PlugIns/Kestrelfind/Forms/Example form (POST).ini"
+  cat >"$demo/example-site.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<OpenSearchDescription xmlns="http://a9.com/-/spec/opensearch/1.1/">
+  <ShortName>Example Dictionary</ShortName>
+  <Description>Look words up in the Example Dictionary</Description>
+  <InputEncoding>UTF-8</InputEncoding>
+  <Url type="text/html" template="https://dictionary.example.jp/search?q={searchTerms}&amp;ie={inputEncoding}"/>
+</OpenSearchDescription>
+XML
   # Every engine so far in one folder, whose "Search All" asks first.
   mkdir -p "$demo/PlugIns/Kestrelfind/All engines"
   cp "$demo/PlugIns/Kestrelfind/"*/*.ini "$demo/PlugIns/Kestrelfind/All engines/"
@@ -113,6 +126,24 @@ control_id() {
     }
     END { if (!found) exit 1 }' "$root/settings/SettingLayout.h" ||
     { echo "no control $1 in settings/SettingLayout.h" >&2; return 1; }
+}
+
+# Host script lines: a site's description dropped from Explorer onto the
+# settings dialog's engine list imports into the folder it lists (a
+# screenshot of the dialog with the new engine).
+exchange_steps() {
+  local form=KestrelfindSettingForm tree list file
+  tree=$(control_id kFolderTree)
+  list=$(control_id kEngineList)
+  file=$(printf 'Z:%s' "$demo/example-site.xml" | tr / '\\')
+  cat <<STEPS
+echo -- an OpenSearch description dropped from Explorer onto the engine list of "Dictionary" imports there
+setup
+keys $form $tree Home Dictionary
+drop $form $list "$file"
+wait 500
+screenshot screenshots/import-$1.png window
+STEPS
 }
 
 # Host script lines for the language $1 (en, ja), the same in both: the
@@ -199,6 +230,10 @@ echo -- an address the sender's mailer wrapped over three lines, opened whole by
 select https://www.example.com/reports/2026/annual/kestrelfind-search-engine-plugin-\nsummary/section-three/details-of-the-long-address-that-was-wrapped-by-the-\nmailer.html
 pick 3 "*/Open as address"
 wait 1500
+echo -- 会議 with an engine that posts a form: the plug-in writes a page that sends it, and the shell opens the page
+select 会議
+pick 3 "*/Forms/Example form (POST)"
+wait 1500
 echo -- the menu again: the engines used last come first, numbered
 select 検索
 showmenu 3 "*" screenshots/menu-recent-en.png
@@ -206,6 +241,7 @@ echo -- the clipboard afterwards: the user's text is back
 clipboard
 SCRIPT
     box_steps en "Weather: Tokyo"
+    exchange_steps en
   } >"$demo/demo-en.txt"
   {
     cat <<'SCRIPT'
@@ -263,7 +299,7 @@ run_host() {
   print_urls
   step "Screenshots"
   local shot missing=0 lang boxes
-  for shot in menu-en.png menu-recent-en.png menu-ja.png setting-dialog-en.png setting-dialog-ja.png; do
+  for shot in menu-en.png menu-recent-en.png menu-ja.png setting-dialog-en.png setting-dialog-ja.png import-en.png; do
     if [ -s "$demo/screenshots/$shot" ]; then
       echo "$demo/screenshots/$shot"
     else

@@ -206,10 +206,6 @@ void SettingForm::OnModifyClicked() {
   // Renamed, even where a later write failed.
   FollowInRecent(before, JoinPath(folder->path, name + ".ini"));
   RereadEngines(*folder);
-  // Still the engine in hand, for the next change.
-  const int index = engineList_.IndexOfIgnoreCase(name);
-  if (index >= 0)
-    engineList_.Select(index);
 }
 
 void SettingForm::OnDeleteEngineClicked() {

@@ -459,6 +459,8 @@ TEST_F(EngineEditing, PostEnginesShowAndWriteTheirFormFields) {
   dialog.Click(kModifyButton);
   EXPECT_EQ("post", Value("Plain.ini", "method"));
   EXPECT_EQ("k=[WORD]", Value("Plain.ini", "post"));
+  dialog.ClickItem(dialog.ItemIndex("Plain"));
+  EXPECT_TRUE(dialog.Checked(kPostRadio));
   dialog.Click(kGetRadio);
   dialog.Click(kModifyButton);
   EXPECT_EQ("<missing>", Value("Plain.ini", "method"));
