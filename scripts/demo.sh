@@ -236,7 +236,7 @@ pick 3 "*/Forms/Example form (POST)"
 wait 1500
 echo -- the menu again: the engines used last come first, numbered
 select 検索
-showmenu 3 "*" screenshots/menu-recent-en.png
+showmenu 3 "*earch engines" screenshots/menu-recent-en.png
 echo -- the clipboard afterwards: the user's text is back
 clipboard
 SCRIPT
