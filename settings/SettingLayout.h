@@ -130,10 +130,10 @@ constexpr ControlRow kSettingLayout[] = {
   // How the word goes to the site: in the address, or in a posted form whose
   // fields are edited beside the buttons.
   {kMethodLabel,            ControlKind::Label,      kEngineGroup,   8, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_METHOD_LABEL,          kNoControl},
-  {kGetRadio,               ControlKind::Radio,      kEngineGroup,  56, 144,  48,  17, kAnchorLeftTop,                                          Dock::None, IDS_GET_RADIO,             kNoControl},
-  {kPostRadio,              ControlKind::Radio,      kEngineGroup, 106, 144,  56,  17, kAnchorLeftTop,                                          Dock::None, IDS_POST_RADIO,            kNoControl},
-  {kFormFieldsLabel,        ControlKind::Label,      kEngineGroup, 166, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_FORM_FIELDS_LABEL,     kFormFieldsEdit},
-  {kFormFieldsEdit,         ControlKind::Edit,       kEngineGroup, 240, 142, 180,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kGetRadio,               ControlKind::Radio,      kEngineGroup,  62, 144,  58,  17, kAnchorLeftTop,                                          Dock::None, IDS_GET_RADIO,             kNoControl},
+  {kPostRadio,              ControlKind::Radio,      kEngineGroup, 124, 144,  66,  17, kAnchorLeftTop,                                          Dock::None, IDS_POST_RADIO,            kNoControl},
+  {kFormFieldsLabel,        ControlKind::Label,      kEngineGroup, 196, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_FORM_FIELDS_LABEL,     kFormFieldsEdit},
+  {kFormFieldsEdit,         ControlKind::Edit,       kEngineGroup, 284, 142, 136,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
   // Opens the engine as the fields stand, before it is saved.
   {kTestButton,             ControlKind::Button,     kEngineGroup, 266,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_TEST_BUTTON,           kNoControl},
   {kAddButton,              ControlKind::Button,     kEngineGroup, 266,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_ADD_BUTTON,            kNoControl},
