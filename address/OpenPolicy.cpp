@@ -5,11 +5,11 @@
 
 namespace kf {
 
-namespace {
-
 bool IsWebAddress(const std::string& address) {
   return StartsWithIgnoringAsciiCase(address, "http://") || StartsWithIgnoringAsciiCase(address, "https://");
 }
+
+namespace {
 
 // Blanks and quotes would let a selection break out of the quoted "%1" of a
 // protocol handler's command line; control characters have no place in an

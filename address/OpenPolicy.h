@@ -42,6 +42,11 @@ enum class AddressRefusal {
   PostWithoutWord,     // a post engine whose form (post=) has no [WORD]
 };
 
+// Whether address begins with "http://" or "https://", in any case: the
+// only addresses a word from a mail may open by itself, and the only actions
+// a form is posted to.
+bool IsWebAddress(const std::string& address);
+
 // PathSchemeWithWord for a file: or shell: template (any letter case) with a
 // "[WORD]": the word would pick the file or program started. None for any
 // other template; a file: template without "[WORD]" always opens the same

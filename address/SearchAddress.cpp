@@ -61,7 +61,7 @@ AddressRefusal CheckAction(const std::string& action, IsLeadByteFn isLead) {
   const AddressRefusal templateRefusal = CheckTemplate(action, isLead);
   if (templateRefusal != AddressRefusal::None)
     return templateRefusal;
-  if (!StartsWithIgnoringAsciiCase(action, "http://") && !StartsWithIgnoringAsciiCase(action, "https://"))
+  if (!IsWebAddress(action))
     return AddressRefusal::PostActionNotWeb;
   if (ContainsWordPlaceholder(action, isLead))
     return AddressRefusal::PostActionWithWord;

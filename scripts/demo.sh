@@ -78,9 +78,12 @@ lay_out_demo() {
   # import (as a browser or the site itself would offer it).
   write_engine "Forms/Example form (POST).ini" "https://forms.example.jp/search" utf8
   printf 'method=post\r\npost=keyword=[WORD]&lang=ja\r\n' >>"$demo/PlugIns/Kestrelfind/Forms/Example form (POST).ini"
-  cat >"$demo/example-site.xml" <<'XML'
+  # The format's namespace, as the plug-in's reader knows it.
+  local ns
+  ns=$(sed -n 's/.*kOpenSearchNamespace\[\] = "\(.*\)";/\1/p' "$root/store/OpenSearch.h")
+  cat >"$demo/example-site.xml" <<XML
 <?xml version="1.0" encoding="UTF-8"?>
-<OpenSearchDescription xmlns="http://a9.com/-/spec/opensearch/1.1/">
+<OpenSearchDescription xmlns="$ns">
   <ShortName>Example Dictionary</ShortName>
   <Description>Look words up in the Example Dictionary</Description>
   <InputEncoding>UTF-8</InputEncoding>

@@ -115,12 +115,6 @@ std::string StoredValueProblem(const std::string& value, UINT tooLong, UINT cont
   return std::string();
 }
 
-// A form is posted only to a web address: the browser would take any other
-// action for a file or a program of the user's.
-bool IsWebAddress(const std::string& url) {
-  return StartsWithIgnoringAsciiCase(url, "http://") || StartsWithIgnoringAsciiCase(url, "https://");
-}
-
 }  // namespace
 
 bool SettingForm::ReadSearchFields(EngineFields& fields) {
@@ -135,6 +129,8 @@ bool SettingForm::ReadSearchFields(EngineFields& fields) {
     problem = UiText(IDS_TEMPLATE_PATH_SCHEME, {url.substr(0, url.find(':'))});
   if (problem.empty() && fields.post)
     problem = StoredValueProblem(fields.postBody, IDS_FORM_TOO_LONG, IDS_FORM_CONTROL_CHARACTER);
+  // A form is posted only to a web address: the browser would take any
+  // other action for a file or a program of the user's.
   if (problem.empty() && fields.post && !IsWebAddress(url))
     problem = UiText(IDS_FORM_ACTION_NOT_WEB, {url});
   if (!problem.empty()) {

@@ -28,8 +28,10 @@
 namespace kf {
 namespace {
 
-constexpr wchar_t kOpenSearchNs[] = L"http://a9.com/-/spec/opensearch/1.1/";
-constexpr wchar_t kParametersNs[] = L"http://a9.com/-/spec/opensearch/extensions/parameters/1.0/";
+// An ASCII namespace name as the reader reports names.
+std::wstring Widened(const char* ascii) { return std::wstring(ascii, ascii + std::strlen(ascii)); }
+
+bool IsNamespace(std::wstring_view ns, const char* name) { return ns == Widened(name); }
 constexpr char kWordMark[] = "[WORD]";
 
 // XmlLite's WC_E_DTDPROHIBITED, which not every SDK's header names.
@@ -203,7 +205,7 @@ UrlElement ReadUrl(IXmlReader* reader, bool& ok) {
         url.indexOffset = a.value;
       else if (a.local == L"pageOffset")
         url.pageOffset = a.value;
-    } else if (a.ns == kParametersNs && a.local == L"method") {
+    } else if (IsNamespace(a.ns, kOpenSearchParametersNamespace) && a.local == L"method") {
       url.parametersPost = EqualsIgnoringAsciiCase(std::wstring(a.value), "post");
     }
   });
@@ -283,10 +285,10 @@ Description ParseDescription(const std::string& bytes, const std::string& file) 
     Open kind = Open::Other;
     bool ok = true;
     if (open.empty()) {
-      if (node.ns != kOpenSearchNs || node.local != L"OpenSearchDescription")
+      if (!IsNamespace(node.ns, kOpenSearchNamespace) || node.local != L"OpenSearchDescription")
         Refuse(IDS_OPENSEARCH_NOT_DESCRIPTION, {file});
       sawRoot = true;
-    } else if (open.size() == 1 && node.ns == kOpenSearchNs) {
+    } else if (open.size() == 1 && IsNamespace(node.ns, kOpenSearchNamespace)) {
       if (node.local == L"ShortName") {
         kind = Open::ShortName;
         description.shortName.clear();
@@ -298,8 +300,8 @@ Description ParseDescription(const std::string& bytes, const std::string& file) 
         description.urls.push_back(ReadUrl(reader.Get(), ok));
       }
     } else if (open.size() == 2 && open.back() == Open::Url) {
-      const bool param = node.local == L"Param" && (node.ns == kOpenSearchNs || node.ns.empty());
-      const bool parameter = node.local == L"Parameter" && node.ns == kParametersNs;
+      const bool param = node.local == L"Param" && (IsNamespace(node.ns, kOpenSearchNamespace) || node.ns.empty());
+      const bool parameter = node.local == L"Parameter" && IsNamespace(node.ns, kOpenSearchParametersNamespace);
       if (param || parameter)
         description.urls.back().params.push_back(ReadPair(reader.Get(), ok));
     }
@@ -726,7 +728,7 @@ std::wstring DescriptionOf(const std::string& enginePath) {
   const bool post = EqualsIgnoringAsciiCase(ReadEngineValue(enginePath, kMethodKey, std::string()), kPostMethod);
 
   std::wstring xml = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  xml += L"<OpenSearchDescription xmlns=\"" + std::wstring(kOpenSearchNs) + L"\">\n";
+  xml += L"<OpenSearchDescription xmlns=\"" + Widened(kOpenSearchNamespace) + L"\">\n";
   const std::wstring shortName = CutCharacters(name, kMaxShortName);
   xml += L"  <ShortName>" + XmlEscaped(shortName) + L"</ShortName>\n";
   if (shortName != name)

@@ -1,6 +1,6 @@
 // Engines to and from OpenSearch description documents, the XML files sites
-// publish so that browsers can add them as search engines
-// (http://a9.com/-/spec/opensearch/1.1/). The settings dialog imports a
+// publish so that browsers can add them as search engines. The settings
+// dialog imports a
 // description into a folder of the store and exports an engine to one.
 #pragma once
 
@@ -8,6 +8,11 @@
 #include <string>
 
 namespace kf {
+
+// The XML namespaces of a description and of its parameters extension, the
+// names the format fixes: a reader compares them byte for byte.
+inline constexpr char kOpenSearchNamespace[] = "http://a9.com/-/spec/opensearch/1.1/";
+inline constexpr char kOpenSearchParametersNamespace[] = "http://a9.com/-/spec/opensearch/extensions/parameters/1.0/";
 
 // Largest description read; a site's description is a few kilobytes.
 constexpr std::size_t kMaxDescriptionBytes = 1024 * 1024;

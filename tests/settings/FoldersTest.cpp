@@ -12,6 +12,7 @@
 #include <thread>
 #include <utility>
 
+#include "OpenSearch.h"
 #include "SettingDriver.h"
 
 using namespace kf;
@@ -470,8 +471,9 @@ TEST_F(Folders, DroppedDescriptionsImportIntoTheFolderUnderThePointer) {
   sandbox.MakeFolder("Web");
   const std::string good = sandbox.Folder() + "site.xml";
   ASSERT_TRUE(kft::WriteBytes(good,
-                              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                              "<OpenSearchDescription xmlns=\"http://a9.com/-/spec/opensearch/1.1/\">"
+                              std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                          "<OpenSearchDescription xmlns=\"") +
+                                  kf::kOpenSearchNamespace + "\">"
                               "<ShortName>Example</ShortName><Description>d</Description>"
                               "<Url type=\"text/html\" template=\"https://e.example/?q={searchTerms}\"/>"
                               "</OpenSearchDescription>"));

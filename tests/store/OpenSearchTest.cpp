@@ -40,11 +40,14 @@ Engine ReadEngine(const std::string& path) {
           kf::ReadEngineValue(path, kf::kMethodKey, ""), kf::ReadEngineValue(path, kf::kPostKey, "")};
 }
 
+// The description's start tag, in the format's namespace alone.
+std::string RootTag() { return std::string("<OpenSearchDescription xmlns=\"") + kf::kOpenSearchNamespace + "\">"; }
+
 // A description around body, in UTF-8 as sites publish them; Root without
 // the XML declaration.
 std::string Root(const std::string& shortName, const std::string& body) {
-  return "<OpenSearchDescription xmlns=\"http://a9.com/-/spec/opensearch/1.1/\"\n"
-         "    xmlns:parameters=\"http://a9.com/-/spec/opensearch/extensions/parameters/1.0/\">\n"
+  return std::string("<OpenSearchDescription xmlns=\"") + kf::kOpenSearchNamespace + "\"\n" +
+         "    xmlns:parameters=\"" + kf::kOpenSearchParametersNamespace + "\">\n"
          "  <ShortName>" +
          shortName + "</ShortName>\n" + body + "</OpenSearchDescription>\n";
 }
@@ -175,8 +178,7 @@ TEST_F(OpenSearch, RefusesHostileAndUnusableDescriptionsWritingNothing) {
       {"entities expanding without end", billionLaughs, IDS_OPENSEARCH_DTD, {}},
       {"5 MB", huge, IDS_OPENSEARCH_TOO_LARGE, {}},
       {"broken XML",
-       "<?xml version=\"1.0\"?>\n<OpenSearchDescription xmlns=\"http://a9.com/-/spec/opensearch/1.1/\">\n"
-       "<ShortName>a</Short>",
+       "<?xml version=\"1.0\"?>\n" + RootTag() + "\n<ShortName>a</Short>",
        IDS_OPENSEARCH_NOT_XML,
        {"3"}},
       {"no XML at all", "Google\thttps://www.google.com/search?q=%s", IDS_OPENSEARCH_NOT_XML, {"1"}},
@@ -187,7 +189,7 @@ TEST_F(OpenSearch, RefusesHostileAndUnusableDescriptionsWritingNothing) {
        IDS_OPENSEARCH_NOT_DESCRIPTION,
        {}},
       {"no ShortName",
-       "<OpenSearchDescription xmlns=\"http://a9.com/-/spec/opensearch/1.1/\">" + std::string(kAnyUrl) +
+       RootTag() + std::string(kAnyUrl) +
            "</OpenSearchDescription>",
        IDS_OPENSEARCH_NO_NAME,
        {}},
@@ -368,8 +370,7 @@ TEST_F(OpenSearch, ExportsAnEscapedUtf8DescriptionWithTheLongNameWhole) {
   };
   const std::string shortName = kft::WideToUtf8(kft::Utf8ToWide(utf8Name).substr(0, 16));
   const std::string xml = kft::ReadBytes(description);
-  EXPECT_EQ(0u, xml.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<OpenSearchDescription "
-                         "xmlns=\"http://a9.com/-/spec/opensearch/1.1/\">"));
+  EXPECT_EQ(0u, xml.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + RootTag()));
   EXPECT_NE(std::string::npos, xml.find("<ShortName>" + escaped(shortName) + "</ShortName>")) << xml;
   EXPECT_NE(std::string::npos, xml.find("<LongName>" + escaped(utf8Name) + "</LongName>")) << xml;
   EXPECT_NE(std::string::npos, xml.find("<InputEncoding>Shift_JIS</InputEncoding>"));
