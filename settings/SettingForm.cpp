@@ -44,12 +44,6 @@ std::string HelpFileOf(const std::string& iniPath) {
   return IsFile(own) ? own : dir + "Kestrelfind.chm";
 }
 
-int ScreenDpi() {
-  const ClientDC screen(nullptr);
-  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
-  return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
 SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
@@ -339,7 +333,7 @@ void SettingForm::Show() {
   // The dialog works without its keys too: a refused hook is told, and the
   // dialog stays.
   try {
-    HookDialogKeyboard([this](MSG& msg) { PreviewMessage(msg); }, Hwnd());
+    HookDialogKeyboard(Hwnd(), [this](MSG& msg) { PreviewMessage(msg); }, IDS_KEYBOARD_NOT_HOOKED);
   } catch (...) {
     ShowCurrentException(Hwnd());
   }
@@ -386,7 +380,7 @@ void SettingForm::Close() {
   // A hidden window must not keep the pointer, a scrolling timer or the
   // thread's keyboard.
   drag_.End();
-  UnhookDialogKeyboard();
+  UnhookDialogKeyboard(Hwnd());
   try {
     SaveGeometry();
   } catch (...) {
@@ -450,7 +444,8 @@ void ShowSettingForm(const std::string& iniPath, const std::string& engineDir, E
 }
 
 void ReleaseSettingForm() noexcept {
-  UnhookDialogKeyboard();
+  if (gDialog.form)
+    UnhookDialogKeyboard(gDialog.form->Hwnd());
   gDialog.form.reset();
   // The host holds its own reference while it calls in here: this only
   // lets the library go when the host frees it.

@@ -17,9 +17,6 @@ namespace kf {
 
 namespace {
 
-// The font's height at 96 DPI, in pixels.
-constexpr int kFontHeight = 12;
-
 struct ClassOfKind {
   const char* className;  // null: a window of the dialog's own, or none at all
   DWORD style;
@@ -129,33 +126,6 @@ int LayoutIndex(ControlId id) {
 HWND SettingControls::operator[](ControlId id) const {
   const int index = LayoutIndex(id);
   return index < 0 || static_cast<size_t>(index) >= windows.size() ? nullptr : windows[static_cast<size_t>(index)];
-}
-
-GdiObject CreateDialogFont(int dpi, int averageWidth) {
-  LOGFONTA font = {};
-  font.lfWeight = FW_NORMAL;
-  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  font.lfQuality = DEFAULT_QUALITY;
-  font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-  NONCLIENTMETRICSA metrics = {};
-  metrics.cbSize = sizeof metrics;
-  if (CurrentUiLanguage() == UiLanguage::Japanese) {
-    font.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynA(font.lfFaceName, "MS PGothic", LF_FACESIZE);
-  } else if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    // The face the system's own dialogs and message boxes use.
-    font.lfCharSet = metrics.lfMessageFont.lfCharSet;
-    font.lfQuality = metrics.lfMessageFont.lfQuality;
-    lstrcpynA(font.lfFaceName, metrics.lfMessageFont.lfFaceName, LF_FACESIZE);
-  } else {
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(font.lfFaceName, "MS Shell Dlg 2", LF_FACESIZE);
-  }
-  // The layout is drawn for this height, whatever the face.
-  font.lfHeight = -Scale(kFontHeight, dpi);
-  font.lfWidth = averageWidth;
-  return GdiObject(CreateFontIndirectA(&font));
 }
 
 SettingControls CreateControls(HWND form, HFONT font, int dpi) {

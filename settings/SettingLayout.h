@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "DialogFont.h"
 #include "Handles.h"
 #include "SettingTextIds.h"
 #include "Window.h"
@@ -181,18 +182,8 @@ SettingControls CreateControls(HWND form, HFONT font, int dpi);
 // width of the docked tree, at the current DPI.
 void LayoutControls(HWND form, const SettingControls& controls, int dpi, int treeWidth);
 
-// The dialog's font at dpi, in the face of the user interface language: the
-// system's message font in English; MS PGothic in Japanese, given by its
-// English name so that the face is found under any code page (the platform
-// substitutes where it is missing). averageWidth 0 for its own letters, or
-// narrower ones.
-GdiObject CreateDialogFont(int dpi, int averageWidth = 0);
-
 // The splitter sends its parent's top-level window this message while it is
 // dragged; wParam is the wanted width of the control docked left of it.
 constexpr UINT WM_KF_SPLITTERMOVED = WM_APP + 101;
-
-// Scales a length at 96 DPI to dpi.
-inline int Scale(int value, int dpi) { return MulDiv(value, dpi, 96); }
 
 }  // namespace kf
