@@ -12,13 +12,6 @@ namespace {
 // What an engine searches for. Cleaning leaves nothing of a selection such
 // as ">>"; rather than opening nothing and saying nothing, such a selection
 // is searched as it was selected, trimmed. Only blanks stay nothing.
-std::u16string WordOf(const std::u16string& selection, bool clean) {
-  if (!clean)
-    return selection;
-  std::u16string word = CleanMailText(selection);
-  return word.empty() ? std::u16string(TrimMailBlanks(selection)) : word;
-}
-
 std::string WordOf(const std::string& selection, bool clean, IsLeadByteFn isLead, const AnsiMarks& marks) {
   if (!clean)
     return selection;
@@ -70,6 +63,13 @@ AddressRefusal CheckAction(const std::string& action, IsLeadByteFn isLead) {
 
 }  // namespace
 
+std::u16string SearchedWord(const std::u16string& selection, bool clean) {
+  if (!clean)
+    return selection;
+  std::u16string word = CleanMailText(selection);
+  return word.empty() ? std::u16string(TrimMailBlanks(selection)) : word;
+}
+
 const char* CharsetName(Encoding encoding) {
   switch (encoding) {
     case Encoding::ShiftJis:
@@ -97,7 +97,7 @@ PostForm BuildPostForm(const SelectionText& selection, const EngineDefinition& e
 
   std::string word;
   if (engine.encoding == Encoding::Utf8) {
-    word = Utf16ToUtf8(WordOf(selection.unicode, engine.clean));
+    word = Utf16ToUtf8(SearchedWord(selection.unicode, engine.clean));
   } else {
     word = WordOf(selection.ansi, engine.clean, isLead, marks);
     if (engine.encoding == Encoding::EucJp)
@@ -143,7 +143,7 @@ SearchAddress BuildSearchAddress(const SelectionText& selection, const EngineDef
 
   SearchAddress result;
   if (engine.encoding == Encoding::Utf8) {
-    const std::u16string word = WordOf(selection.unicode, engine.clean);
+    const std::u16string word = SearchedWord(selection.unicode, engine.clean);
     if (word.empty())
       return {std::string(), AddressRefusal::Empty};
     result.address = BuildUtf8SearchUrl(tmpl, Utf16ToUtf8(word), isLead);

@@ -56,6 +56,12 @@ struct SearchAddress {
 SearchAddress BuildSearchAddress(const SelectionText& selection, const EngineDefinition& engine, IsLeadByteFn isLead,
                                  const AnsiMarks& marks);
 
+// The word an engine searches for in a Unicode selection, before it is
+// encoded: the selection cleaned (CleanMailText), or where cleaning leaves
+// nothing of one that holds more than blanks, trimmed (TrimMailBlanks); as
+// it is when clean is false.
+std::u16string SearchedWord(const std::u16string& selection, bool clean);
+
 // Text of the ANSI code page as UTF-16, for the text of a post template that
 // a UTF-8 engine sends.
 using AnsiToUtf16Fn = std::u16string (*)(const std::string&);

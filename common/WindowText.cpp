@@ -11,4 +11,13 @@ std::string WindowText(HWND hwnd) {
   return text;
 }
 
+std::wstring WindowTextWide(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  if (length <= 0)
+    return std::wstring();
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, &text[0], length + 1)));
+  return text;
+}
+
 }  // namespace kf

@@ -1,5 +1,7 @@
 #include "MenuCommands.h"
 
+#include <algorithm>
+
 namespace kf {
 
 MenuCommands gMenuCommands;
@@ -20,6 +22,11 @@ std::vector<MenuEngine> MenuCommands::SearchAllEnginesOf(WORD id) const {
                                      engines.begin() + static_cast<std::ptrdiff_t>(item.first + item.count));
   }
   return {};
+}
+
+std::vector<MenuEngine> MenuCommands::PopupEngines() const {
+  const std::size_t count = std::min(popupEngineCount, engines.size());
+  return std::vector<MenuEngine>(engines.begin(), engines.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 }  // namespace kf

@@ -34,6 +34,9 @@ struct MenuCommands {
   // the host's menu.
   std::vector<MenuEngine> engines;
   std::vector<SearchAllItem> searchAll;
+  // How many of engines the popup lists (the recent ones and the folders'):
+  // the favourites follow them.
+  std::size_t popupEngineCount = 0;
 
   // The engines an engine item stands for (the same engine may be listed
   // in its folder and as a favourite), copied: the message boxes of a
@@ -43,6 +46,8 @@ struct MenuCommands {
   std::vector<MenuEngine> EnginesOf(WORD id) const;
   // The engines of a "Search All" item, in menu order; none for another id.
   std::vector<MenuEngine> SearchAllEnginesOf(WORD id) const;
+  // The engines the popup lists, in menu order: the recent ones first.
+  std::vector<MenuEngine> PopupEngines() const;
 };
 
 // The latest build's table; replaced by every build.

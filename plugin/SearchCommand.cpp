@@ -87,9 +87,8 @@ std::string PreparePostPage(const EngineDefinition& engine, const SelectionText&
   return WritePostPage(TemporaryFolder(), FormPageHtml(form, texts));
 }
 
-// Makes window copy its selection and returns it, leaving the user's
-// clipboard as it was. Failures are shown in the error box; the selection is
-// then empty when nothing could be read.
+}  // namespace
+
 SelectionText CaptureSelection(HWND window) {
   HWND owner = nullptr;
   ClipboardSnapshot saved;
@@ -123,6 +122,8 @@ SelectionText CaptureSelection(HWND window) {
   }
   return word;
 }
+
+namespace {
 
 // A search with one engine up to the shell: what to open (the address, or
 // the path of the page that posts the form), or why there is nothing (both
@@ -165,17 +166,8 @@ void RunSearch(HWND window, LPARAM param) {
   const SelectionText selection = CaptureSelection(window);
   if (selection.ansi.empty() && selection.unicode.empty())
     return;
-  for (const MenuEngine& engine : engines) {
-    // An engine deleted since the menu was built is passed over silently.
-    if (!IsFile(engine.filePath))
-      continue;
-    if (!SearchWithDefinition(window, ReadEngineDefinition(engine.filePath), selection))
-      continue;
-    // A search made: its engine goes to the top of the menu's list.
-    const std::string below = PathBelowStore(gEngineDir, engine.filePath);
-    if (!below.empty())
-      NoteRecentEngine(gPluginIniPath, gEngineDir, below, RecentCount(gPluginIniPath));
-  }
+  for (const MenuEngine& engine : engines)
+    SearchWithEngineFile(window, engine.filePath, selection);
 }
 
 void RunSearchAll(HWND window, LPARAM param) {
@@ -232,6 +224,19 @@ bool SearchWithDefinition(HWND owner, const EngineDefinition& engine, const Sele
     ShowCurrentException(owner);
     return false;
   }
+}
+
+bool SearchWithEngineFile(HWND owner, const std::string& iniPath, const SelectionText& text) {
+  // An engine deleted since the menu was built is passed over silently.
+  if (!IsFile(iniPath))
+    return false;
+  if (!SearchWithDefinition(owner, ReadEngineDefinition(iniPath), text))
+    return false;
+  // A search made: its engine goes to the top of the menu's list.
+  const std::string below = PathBelowStore(gEngineDir, iniPath);
+  if (!below.empty())
+    NoteRecentEngine(gPluginIniPath, gEngineDir, below, RecentCount(gPluginIniPath));
+  return true;
 }
 
 SelectionText LastSearchedText() {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "SearchAddress.h"
 
 namespace kf {
@@ -22,6 +24,20 @@ void WINAPI SearchAllCommand(HWND window, LPARAM param);
 // rules, post page; failures shown in owner's error box. Returns true when
 // something was opened.
 bool SearchWithDefinition(HWND owner, const EngineDefinition& engine, const SelectionText& text);
+
+// Searches text with the engine file at iniPath as a pick of its menu item
+// does: its definition read as every reader of the store reads it, the
+// search made as SearchWithDefinition makes it, and the engine put at the
+// top of the menu's recent list when something was opened. An engine file
+// deleted since the menu was built is passed over silently. Returns true
+// when something was opened.
+bool SearchWithEngineFile(HWND owner, const std::string& iniPath, const SelectionText& text);
+
+// Makes window (the host's) copy its selection and returns it, leaving the
+// user's clipboard as it was. Failures are shown in the error box; the
+// selection is then empty when nothing could be read, as it is when nothing
+// is selected.
+SelectionText CaptureSelection(HWND window);
 
 // The selection of the last search that opened something in this session,
 // or {"Kestrelfind", u"Kestrelfind"} when there was none.
