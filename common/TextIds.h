@@ -87,3 +87,14 @@
 #define IDS_OPENSEARCH_NO_XML_READER 812
 #define IDS_OPENSEARCH_NO_FREE_NAME 813
 #define IDS_OPENSEARCH_EXPORT_NO_URL 820
+
+// "Search for...": the words typed, or the selection changed, before the
+// search.
+#define IDS_SEARCH_FOR 880
+#define IDS_SEARCH_FOR_CAPTION 881
+#define IDS_WORDS_LABEL 882
+#define IDS_ENGINE_LABEL 883
+#define IDS_SEARCH_BUTTON 884
+#define IDS_CANCEL_BUTTON 885
+#define IDS_SEARCH_FOR_NOT_CREATED 886
+#define IDS_SEARCH_FOR_KEYS_NOT_HOOKED 887

@@ -16,6 +16,7 @@
 #include "PostPage.h"
 #include "SearchAddress.h"
 #include "SearchCommand.h"
+#include "SearchForWindow.h"
 #include "SearchMenu.h"
 #include "SearchQueue.h"
 #include "SettingForm.h"
@@ -103,8 +104,9 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         return TRUE;
       // Windows, hooks, window classes and the help control went at
       // BKC_OnExit: that work must not run under the loader lock. A host
-      // that unloads without BKC_OnExit cannot get here while the dialog
-      // or a Search All's timer exists, for they keep the library loaded.
+      // that unloads without BKC_OnExit cannot get here while the dialog,
+      // the "Search for" window or a Search All's timer exists, for they
+      // keep the library loaded.
       // What is left is memory.
       kf::ExitPlugin();
       kf::ReleaseProbeValues();
@@ -125,6 +127,7 @@ int WINAPI BKC_OnExit() {
   FinishStartup();
   kf::KeepMenuMemory();
   kf::ReleaseSettingForm();
+  kf::ReleaseSearchForWindow();
   kf::ReleaseSearchQueue();
   kf::RemoveSessionPostPages();
   kf::ReleaseClipboardOwner();

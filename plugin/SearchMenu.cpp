@@ -17,6 +17,7 @@
 #include "PluginState.h"
 #include "RecentEngines.h"
 #include "SearchCommand.h"
+#include "SearchForWindow.h"
 #include "TextIds.h"
 #include "UiText.h"
 
@@ -28,6 +29,7 @@ namespace {
 // in every language: the host may keep them.
 const char kShowAllCommandName[] = "Show All";
 const char kSearchAllCommandName[] = "Search All";
+const char kSearchForCommandName[] = "Search for";
 
 // Favourites shown in the host's menu at most.
 constexpr std::size_t kMaxFavourites = 5;
@@ -137,8 +139,8 @@ class MenuBuild {
   MenuBuild(int menuType, bool showHidden, bool searchAll)
       : menuType_(menuType), showHidden_(showHidden), searchAll_(searchAll) {}
 
-  // "Show All", a separator, the engines used last, then the store's
-  // folders and engines.
+  // "Show All", "Search for...", a separator, the engines used last, then
+  // the store's folders and engines.
   void FillPopup(HMENU popup);
   // The first favourites by name, appended to the host's menu.
   void AppendFavourites(HMENU hostMenu);
@@ -181,10 +183,14 @@ class MenuBuild {
 void MenuBuild::FillPopup(HMENU popup) {
   const UINT showAllId = gBeckyApi->RegisterCommand(kShowAllCommandName, menuType_, ToggleShowAll);
   AppendMenuA(popup, MF_STRING | (gShowAll ? MF_CHECKED : MF_UNCHECKED), showAllId, UiText(IDS_SHOW_ALL).c_str());
+  const UINT searchForId = gBeckyApi->RegisterCommand(kSearchForCommandName, menuType_, SearchForCommand);
+  AppendMenuA(popup, MF_STRING, searchForId, UiText(IDS_SEARCH_FOR).c_str());
   AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
   EnsureStoreFolder(gEngineDir);
   AddRecentEngines(popup);
   AddFolder(gEngineDir, std::string(), popup, 1);
+  // What "Search for..." lists: everything so far; the favourites follow.
+  commands_.popupEngineCount = commands_.engines.size();
 }
 
 void MenuBuild::AddRecentEngines(HMENU menu) noexcept {

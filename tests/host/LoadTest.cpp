@@ -167,10 +167,11 @@ class CommandIdWidth : public LoadedPlugin {
   }
   void TearDown() override { kfhost::SetNextCommandId(50000); }
 
-  // Builds the menu with the engine's command registered as engineId (the
-  // "Show All" toggle takes the id before it) and returns that registration.
+  // Builds the menu with the engine's command registered as engineId ("Show
+  // All" and "Search for..." take the two ids before it) and returns that
+  // registration.
   kfhost::Registration BuildWithEngineId(UINT engineId) {
-    kfhost::SetNextCommandId(engineId - 1);
+    kfhost::SetNextCommandId(engineId - 2);
     const auto menu = sandbox.BuildMenu(3);
     const kft::MenuItem* item = kft::FindMenuItem(menu, "Search engines/Low");
     EXPECT_NE(nullptr, item);
@@ -213,10 +214,11 @@ void ExpectEngineDirMadeByFirstMenu(kft::PluginSandbox& sandbox, const std::stri
   EXPECT_FALSE(kft::DirectoryExists(expectedDir)) << "made by a menu of type 5";
   const auto menu = sandbox.BuildMenu(3);
   EXPECT_TRUE(kft::DirectoryExists(expectedDir)) << expectedDir;
-  // Empty: the search menu holds the toggle, a separator and "No Item".
+  // Empty: the search menu holds the toggle, "Search for...", a separator
+  // and "No Item".
   const kft::MenuItem* search = kft::FindMenuItem(menu, "Search engines");
   ASSERT_NE(nullptr, search);
-  EXPECT_EQ((std::vector<std::string>{"Show All", "----", "No Item"}), kft::Captions(search->children));
+  EXPECT_EQ((std::vector<std::string>{"Show All", "Search &for...", "----", "No Item"}), kft::Captions(search->children));
 }
 
 TEST(EngineDirectory, IsMadeBesideTheLibraryInAFolder) {

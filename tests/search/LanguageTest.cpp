@@ -35,6 +35,7 @@ TEST_F(JapaneseMenuTest, MenusReadInJapaneseAndCommandsKeepTheirNames) {
   const MenuItem* popup = kft::FindMenuItem(host, kft::Utf8ToAnsi(engines));
   ASSERT_NE(nullptr, popup) << kft::MenuToText(host);
   EXPECT_EQ(japanese ? u8"すべて表示" : "Show All", popup->children[0].CaptionUtf8());
+  EXPECT_EQ(japanese ? u8"検索語を入力(&F)..." : "Search &for...", popup->children[1].CaptionUtf8());
   EXPECT_EQ(japanese ? u8"Googleで検索" : "Search with Google", host.back().CaptionUtf8());
   const MenuItem* web = kft::FindMenuItem(host, kft::Utf8ToAnsi(engines) + "/Web");
   ASSERT_NE(nullptr, web);
@@ -43,7 +44,7 @@ TEST_F(JapaneseMenuTest, MenusReadInJapaneseAndCommandsKeepTheirNames) {
   std::set<std::string> names;
   for (size_t i = registered; i < kfhost::Registrations().size(); ++i)
     names.insert(kfhost::Registrations()[i].text);
-  EXPECT_EQ((std::set<std::string>{"Show All", "Search All", "Google", "Bing"}), names);
+  EXPECT_EQ((std::set<std::string>{"Show All", "Search for", "Search All", "Google", "Bing"}), names);
 
   sandbox_.MakeFolder("Empty");
   const std::vector<MenuItem> again = sandbox_.BuildMenu(3);

@@ -28,12 +28,12 @@ class RecentEnginesTest : public SearchFixture {
     ASSERT_TRUE(urls_.WaitForLines(before + 1));
   }
 
-  // The popup's items between "Show All" and the folders: the list and its
-  // separator, or nothing.
+  // The popup's items between "Show All", "Search for..." and their
+  // separator and the folders: the list and its separator, or nothing.
   Strings RecentItems() {
     Strings texts;
     const std::vector<MenuItem> items = SearchItems();
-    for (std::size_t i = 2; i < items.size() && !items[i].IsPopup(); ++i)
+    for (std::size_t i = 3; i < items.size() && !items[i].IsPopup(); ++i)
       texts.push_back(items[i].separator ? "-" : items[i].caption);
     return texts;
   }

@@ -36,21 +36,23 @@ Strings ListedNames(const std::string& dir, bool wantDirs) {
 
 // --- shape ---------------------------------------------------------------
 
-TEST_F(SearchMenuTest, AnEmptyStoreGivesShowAllASeparatorAndAGreyedNoItem) {
+TEST_F(SearchMenuTest, AnEmptyStoreGivesShowAllSearchForASeparatorAndAGreyedNoItem) {
   const std::vector<MenuItem> host = sandbox_.BuildMenu(3);
   ASSERT_FALSE(host.empty());
   EXPECT_EQ(kSearchEngines, host.back().caption) << "appended at the end of the host's menu";
   EXPECT_TRUE(host.back().IsPopup());
 
   const std::vector<MenuItem> items = SearchItems();
-  ASSERT_EQ(3u, items.size()) << kft::MenuToText(items);
+  ASSERT_EQ(4u, items.size()) << kft::MenuToText(items);
   EXPECT_EQ("Show All", items[0].caption);
   EXPECT_FALSE(items[0].checked);
   EXPECT_NE(0u, items[0].id);
-  EXPECT_TRUE(items[1].separator);
-  EXPECT_EQ("No Item", items[2].caption);
-  EXPECT_TRUE(items[2].grayed);
-  EXPECT_EQ(0u, items[2].id);
+  EXPECT_EQ("Search &for...", items[1].caption);
+  EXPECT_NE(0u, items[1].id);
+  EXPECT_TRUE(items[2].separator);
+  EXPECT_EQ("No Item", items[3].caption);
+  EXPECT_TRUE(items[3].grayed);
+  EXPECT_EQ(0u, items[3].id);
   EXPECT_EQ(0, boxes_.Count());
 }
 
@@ -70,14 +72,14 @@ TEST_F(MissingStoreTest, IsCreatedBesideTheLibraryAtTheFirstBuildAndThenActsEmpt
   GetCurrentDirectoryA(MAX_PATH, after);
   EXPECT_STREQ(before, after);
   EXPECT_TRUE(kft::DirectoryExists(sandbox_.EngineDir()));
-  EXPECT_EQ(Strings({"Show All", "----", "No Item"}), captions);
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "No Item"}), captions);
   EXPECT_EQ(0, boxes_.Count());
 }
 
 TEST_F(SearchMenuTest, EnginesAreSortedByNameIgnoringCase) {
   for (const char* name : {"b.ini", "A.ini", "c.ini", "B2.ini", "a1.ini"})
     sandbox_.WriteEngine(name, "https://example.com/?q=");
-  EXPECT_EQ(Strings({"Show All", "----", "A", "a1", "b", "B2", "c"}), Captions(SearchItems()));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "A", "a1", "b", "B2", "c"}), Captions(SearchItems()));
 }
 
 TEST_F(SearchMenuTest, EnginesAreSortedByTheLocalesCollationNotByBytes) {
@@ -85,13 +87,13 @@ TEST_F(SearchMenuTest, EnginesAreSortedByTheLocalesCollationNotByBytes) {
   // order of the file system does not.
   for (const char* name : {"a-c.ini", "ab.ini", "ad.ini"})
     sandbox_.WriteEngine(name, "https://example.com/?q=");
-  EXPECT_EQ(Strings({"Show All", "----", "ab", "a-c", "ad"}), Captions(SearchItems()));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "ab", "a-c", "ad"}), Captions(SearchItems()));
 }
 
 TEST_F(SearchMenuTest, TheEngineNameIsTheFileNameUpToItsLastDot) {
   sandbox_.WriteEngine("a.b.c.ini", "https://example.com/?q=");
   sandbox_.WriteEngine("Web.ini", "https://example.com/?q=");
-  EXPECT_EQ(Strings({"Show All", "----", "a.b.c", "Web"}), Captions(SearchItems()));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "a.b.c", "Web"}), Captions(SearchItems()));
 }
 
 TEST_F(SearchMenuTest, FoldersComeFirstInListingOrderEachWithItsSubfoldersThenItsEngines) {
@@ -103,7 +105,7 @@ TEST_F(SearchMenuTest, FoldersComeFirstInListingOrderEachWithItsSubfoldersThenIt
   sandbox_.WriteEngine("root.ini", "https://example.com/?q=");
 
   const std::vector<MenuItem> items = SearchItems();
-  Strings expected = {"Show All", "----"};
+  Strings expected = {"Show All", "Search &for...", "----"};
   for (const std::string& folder : ListedNames(sandbox_.EngineDir(), true))
     expected.push_back(folder);
   expected.push_back("root");
@@ -133,15 +135,15 @@ TEST_F(SearchMenuTest, DotFoldersAreNeverListedNorAnythingInside) {
   sandbox_.WriteEngine(".old/x.ini", "https://example.com/?q=");
   sandbox_.WriteEngine(".old/Sub/y.ini", "https://example.com/?q=");
   sandbox_.WriteEngine("Kept/k.ini", "https://example.com/?q=");
-  EXPECT_EQ(Strings({"Show All", "----", "Kept", "No Item"}), Captions(SearchItems()));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "Kept", "No Item"}), Captions(SearchItems()));
 }
 
 TEST_F(SearchMenuTest, ADirectoryNamedLikeAnEngineFileIsAFolder) {
   sandbox_.MakeFolder("x.ini");
   const std::vector<MenuItem> items = SearchItems();
-  ASSERT_EQ(Strings({"Show All", "----", "x.ini", "No Item"}), Captions(items));
-  EXPECT_TRUE(items[2].IsPopup());
-  EXPECT_EQ(Strings({"No Item"}), Captions(items[2].children));
+  ASSERT_EQ(Strings({"Show All", "Search &for...", "----", "x.ini", "No Item"}), Captions(items));
+  EXPECT_TRUE(items[3].IsPopup());
+  EXPECT_EQ(Strings({"No Item"}), Captions(items[3].children));
 }
 
 // --- the menus that get it -------------------------------------------------
@@ -163,20 +165,22 @@ TEST_F(SearchMenuTest, OnlyMenuTypes3_4_11And12GetThePopup) {
   }
 }
 
-TEST_F(SearchMenuTest, EveryBuildRegistersShowAllAndEachEngineAgainWithNewIds) {
+TEST_F(SearchMenuTest, EveryBuildRegistersShowAllSearchForAndEachEngineAgainWithNewIds) {
   sandbox_.WriteEngine("One.ini", "https://example.com/?q=");
   sandbox_.WriteEngine("Sub/Two.ini", "https://example.com/?q=");
   std::set<UINT> seen;
   for (int build = 0; build < 3; ++build) {
     const std::size_t before = kfhost::Registrations().size();
     const std::vector<MenuItem> items = SearchItems(build == 1 ? 4 : 3);
-    ASSERT_EQ(before + 3, kfhost::Registrations().size());
+    ASSERT_EQ(before + 4, kfhost::Registrations().size());
     const MenuItem* showAll = kft::FindMenuItem(items, "Show All");
+    const MenuItem* searchFor = kft::FindMenuItem(items, "Search &for...");
     const MenuItem* one = kft::FindMenuItem(items, "One");
     const MenuItem* two = kft::FindMenuItem(items, "Sub/Two");
-    ASSERT_TRUE(showAll && one && two);
+    ASSERT_TRUE(showAll && searchFor && one && two);
     EXPECT_EQ("Show All", kfhost::FindRegistration(showAll->id)->text);
-    for (UINT id : {showAll->id, one->id, two->id})
+    EXPECT_EQ("Search for", kfhost::FindRegistration(searchFor->id)->text);
+    for (UINT id : {showAll->id, searchFor->id, one->id, two->id})
       EXPECT_TRUE(seen.insert(id).second) << "id " << id << " reused";
   }
 }
@@ -199,19 +203,19 @@ TEST_F(SearchMenuTest, ShowAllTogglesHiddenEnginesAndItsCheckMark) {
   sandbox_.WriteEngine("Secret.ini", "https://example.com/?q=", std::string("sjis"), FILE_ATTRIBUTE_HIDDEN);
   ASSERT_TRUE(sandbox_.Attributes("Secret.ini") & FILE_ATTRIBUTE_HIDDEN);
 
-  EXPECT_EQ(Strings({"Show All", "----", "Shown"}), Captions(SearchItems()));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "Shown"}), Captions(SearchItems()));
   EXPECT_FALSE(SearchItems()[0].checked);
 
   ASSERT_TRUE(sandbox_.Pick(3, "Search engines/Show All"));
   std::vector<MenuItem> items = SearchItems();
-  EXPECT_EQ(Strings({"Show All", "----", "Secret", "Shown"}), Captions(items));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "Secret", "Shown"}), Captions(items));
   EXPECT_TRUE(items[0].checked);
-  EXPECT_EQ(Strings({"Show All", "----", "Secret", "Shown"}), Captions(SearchItems(11)))
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "Secret", "Shown"}), Captions(SearchItems(11)))
       << "the state is the plug-in's, not one menu's";
 
   ASSERT_TRUE(sandbox_.Pick(4, "Search engines/Show All"));
   items = SearchItems();
-  EXPECT_EQ(Strings({"Show All", "----", "Shown"}), Captions(items));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "Shown"}), Captions(items));
   EXPECT_FALSE(items[0].checked);
 }
 
@@ -221,7 +225,7 @@ TEST_F(SearchMenuTest, AHiddenFolderHidesEverythingBelowItUntilShowAll) {
   sandbox_.SetAttributes("Secret", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
   ASSERT_TRUE(sandbox_.Attributes("Secret") & FILE_ATTRIBUTE_HIDDEN);
 
-  EXPECT_EQ(Strings({"Show All", "----", "No Item"}), Captions(SearchItems()));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", "No Item"}), Captions(SearchItems()));
   ASSERT_TRUE(sandbox_.Pick(3, "Search engines/Show All"));
   const std::vector<MenuItem> items = SearchItems();
   EXPECT_NE(nullptr, kft::FindMenuItem(items, "Secret/Visible"));
@@ -240,7 +244,7 @@ TEST_F(SearchMenuTest, NamesWhoseTrailByteIsABackslashWork) {
   sandbox_.WriteEngine(kft::Sjis(u8"表.ini"), "https://example.com/?q=");
 
   const std::vector<MenuItem> items = SearchItems();
-  EXPECT_EQ(Strings({"Show All", "----", u8"表示", u8"表"}), Captions(items));
+  EXPECT_EQ(Strings({"Show All", "Search &for...", "----", u8"表示", u8"表"}), Captions(items));
   const MenuItem* sub = kft::FindMenuItem(items, folder);
   ASSERT_NE(nullptr, sub) << kft::MenuToText(items);
   EXPECT_EQ(Strings({u8"ソ", u8"ソフト", u8"能"}), Captions(sub->children)) << kft::MenuToText(items);
@@ -282,7 +286,7 @@ TEST_F(SearchMenuLimitsTest, AStoreNestedTooDeepKeepsTheMenuUpToTheDepthLimit) {
   sandbox_.WriteEngine("Top.ini", "kftest://top/?q=");
 
   const std::vector<MenuItem> items = SearchItems();
-  ASSERT_EQ(Strings({"Show All", "----", "D01", "Top"}), Captions(items));
+  ASSERT_EQ(Strings({"Show All", "Search &for...", "----", "D01", "Top"}), Captions(items));
   const MenuItem* edgeFolder = kft::FindMenuItem(items, path25.substr(0, path25.size() - 1));
   ASSERT_NE(nullptr, edgeFolder);
   EXPECT_EQ(Strings({"Edge"}), Captions(edgeFolder->children)) << "no submenus below the limit";
@@ -298,8 +302,8 @@ TEST_F(SearchMenuLimitsTest, AnAmpersandInANameIsShownAndSearchedAsItself) {
 
   // A menu draws "&&" as one "&"; a single one would underline the next letter.
   const std::vector<MenuItem> items = SearchItems();
-  ASSERT_EQ(Strings({"Show All", "----", "R&&D", "AT&&T"}), Captions(items));
-  EXPECT_EQ("AT&T", kfhost::FindRegistration(items[3].id)->text) << "the host gets the name itself";
+  ASSERT_EQ(Strings({"Show All", "Search &for...", "----", "R&&D", "AT&&T"}), Captions(items));
+  EXPECT_EQ("AT&T", kfhost::FindRegistration(items[4].id)->text) << "the host gets the name itself";
 
   EXPECT_EQ(Strings({"kftest://root/?q=abc", "kftest://folder/?q=abc"}), SearchEach({"AT&&T", "R&&D/AT&&T"}));
 }

@@ -10,6 +10,7 @@
 
 #include "SettingDriver.h"
 #include "SettingTextIds.h"
+#include "TextIds.h"
 #include "Version.h"
 
 using namespace kf;
@@ -418,8 +419,9 @@ TEST_F(DialogWindow, SpeaksJapaneseWhenTheSettingSaysSo) {
 }
 
 // In each language the captions of one level mark different keys: the
-// dialog's controls, and the folder menu. English marks a letter of the
-// caption itself, as English Windows does; Japanese adds "(&X)".
+// dialog's controls, the folder menu, the fixed items of "Search engines"
+// and the "Search for" window. English marks a letter of the caption
+// itself, as English Windows does; Japanese adds "(&X)".
 TEST(AccessKeys, EachLevelMarksEveryKeyOnceInTheLanguagesWay) {
   kft::PluginSandbox sandbox;
   ASSERT_TRUE(sandbox.Ready());
@@ -429,12 +431,15 @@ TEST(AccessKeys, EachLevelMarksEveryKeyOnceInTheLanguagesWay) {
       dialogTexts.push_back(row.text);
   }
   const std::vector<UINT> folderMenu = {IDS_ADD_FOLDER, IDS_DELETE_FOLDER};
+  const std::vector<UINT> searchPopup = {IDS_SHOW_ALL, IDS_SEARCH_FOR};
+  const std::vector<UINT> searchFor = {IDS_WORDS_LABEL, IDS_ENGINE_LABEL, IDS_SEARCH_BUTTON, IDS_CANCEL_BUTTON};
   for (const bool japanese : {false, true}) {
     SCOPED_TRACE(japanese ? "Japanese" : "English");
     const std::map<UINT, std::string> texts = kft::StringTable(
         sandbox.DllPath(), japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)
                                     : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    for (const std::vector<UINT>* level : std::vector<const std::vector<UINT>*>{&dialogTexts, &folderMenu}) {
+    for (const std::vector<UINT>* level :
+         std::vector<const std::vector<UINT>*>{&dialogTexts, &folderMenu, &searchPopup, &searchFor}) {
       std::map<char, std::string> taken;
       for (UINT id : *level) {
         const auto text = texts.find(id);
