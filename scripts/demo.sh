@@ -11,16 +11,19 @@
 # for three words of the mail, the favourite engine and a folder's "Search
 # All"; show the clipboard again (the user's text is back); open an address
 # wrapped over three lines with "Open as address"; show the menu again with
-# the engines just used at its top (a screenshot); open the settings dialog
+# the engines just used at its top (a screenshot); "Search for..." with a
+# word selected, other words typed over it and an engine chosen in its list
+# (a screenshot); open the settings dialog
 # (a screenshot). Then it meets every question and error box a user
 # can: a word that is no web address, "Search All" of more than eight
 # engines, deleting an engine and a folder in the dialog (both answered
 # Cancel, so nothing goes) and adding an engine under a name Windows refuses;
 # the host photographs and answers each box. It does so in English, then
-# shows the menu, the dialog and the boxes again in Japanese. At the end it
-# prints the URLs the shell was asked to open and the screenshots
-# (build/demo/screenshots/: menu-en.png, menu-recent-en.png, menu-ja.png,
-# setting-dialog-en.png, setting-dialog-ja.png, and box-en-NN-*.png, box-ja-NN-*.png).
+# shows the menu, "Search for...", the dialog and the boxes again in
+# Japanese. At the end it prints the URLs the shell was asked to open and the
+# screenshots (build/demo/screenshots/: menu-en.png, menu-recent-en.png,
+# menu-ja.png, search-for-en.png, search-for-ja.png, setting-dialog-en.png,
+# setting-dialog-ja.png, and box-en-NN-*.png, box-ja-NN-*.png).
 #
 # The scripts name the plug-in's menu items by the engines and folders the
 # demo made, or by place ("#1"), and the dialog's controls by their ids, so
@@ -116,19 +119,46 @@ mailer.html
 MAIL
 }
 
-# The id of a control of the settings dialog, counted as the enum in
-# settings/SettingLayout.h counts them; the demo stops when there is none.
+# The id of a control, counted as the enum of control ids in the header $2
+# (the settings dialog's, settings/SettingLayout.h, unless another is named)
+# counts them; the demo stops when there is none.
 control_id() {
+  local header=${2:-settings/SettingLayout.h}
   awk -v want="$1" '
-    /enum ControlId/ { inside = 1; next }
+    /enum [A-Za-z]*ControlId/ { inside = 1; next }
     inside && /^};/ { exit }
     inside && match($0, /^ *k[A-Za-z0-9]+/) {
       name = substr($0, RSTART, RLENGTH); gsub(/ /, "", name)
       if (match($0, /= *[0-9]+/)) { value = substr($0, RSTART + 1, RLENGTH - 1) + 0 } else { value++ }
       if (name == want) { print value; found = 1; exit }
     }
-    END { if (!found) exit 1 }' "$root/settings/SettingLayout.h" ||
-    { echo "no control $1 in settings/SettingLayout.h" >&2; return 1; }
+    END { if (!found) exit 1 }' "$root/$header" ||
+    { echo "no control $1 in $header" >&2; return 1; }
+}
+
+# Host script lines for the language $1: "Search for..." (the popup's
+# second item) with 田中 selected, the words typed over it ($2), an engine
+# chosen by typing its first letters into the list ($3, none: the one
+# preselected), a screenshot of the window, and the search ($4 Enter) or
+# nothing (Escape).
+search_for_steps() {
+  local window=KestrelfindSearchFor words list
+  words=$(control_id kWordsEdit plugin/SearchForWindow.h)
+  list=$(control_id kEngineList plugin/SearchForWindow.h)
+  cat <<STEPS
+echo -- "Search for...": the selection in a box to change before the search goes out
+select 田中
+pick 3 "*/#2"
+wait 300
+keys $window $words "$2"
+STEPS
+  [ -z "$3" ] || echo "keys $window $list $3"
+  cat <<STEPS
+wait 300
+screenshot screenshots/search-for-$1.png window
+keys $window $words $4
+wait 1500
+STEPS
 }
 
 # Host script lines: a site's description dropped from Explorer onto the
@@ -243,6 +273,7 @@ showmenu 3 "*earch engines" screenshots/menu-recent-en.png
 echo -- the clipboard afterwards: the user's text is back
 clipboard
 SCRIPT
+    search_for_steps en "田中 一郎" "E" Enter
     box_steps en "Weather: Tokyo"
     exchange_steps en
   } >"$demo/demo-en.txt"
@@ -254,6 +285,7 @@ select 検索
 menu 3
 showmenu 3 "*/Japanese sites" screenshots/menu-ja.png
 SCRIPT
+    search_for_steps ja "田中 一郎" "" Escape
     box_steps ja "天気: 東京"
   } >"$demo/demo-ja.txt"
   cat >"$demo/interactive-script.txt" <<'SCRIPT'
@@ -302,7 +334,8 @@ run_host() {
   print_urls
   step "Screenshots"
   local shot missing=0 lang boxes
-  for shot in menu-en.png menu-recent-en.png menu-ja.png setting-dialog-en.png setting-dialog-ja.png import-en.png; do
+  for shot in menu-en.png menu-recent-en.png menu-ja.png setting-dialog-en.png setting-dialog-ja.png import-en.png \
+    search-for-en.png search-for-ja.png; do
     if [ -s "$demo/screenshots/$shot" ]; then
       echo "$demo/screenshots/$shot"
     else
