@@ -30,8 +30,9 @@ class SearchForTest : public SearchFixture {
   // returns the window (null when none shows).
   HWND Open(const std::string& wordUtf8) {
     sandbox_.Window().ShowMail(kft::Utf8ToWide("Subject: test\r\n\r\nBefore " + wordUtf8 + " after.\r\n"));
-    if (!wordUtf8.empty())
+    if (!wordUtf8.empty()) {
       EXPECT_TRUE(sandbox_.Window().SelectText(kft::Utf8ToWide(wordUtf8)));
+    }
     const std::vector<MenuItem> host = sandbox_.BuildMenu(3);
     for (const MenuItem& item : host) {
       if (item.IsPopup() && item.children.size() > 1)
@@ -110,7 +111,7 @@ TEST_F(SearchForTest, TheSelectionOrTypedWordsGoOutInTheChosenEnginesEncoding) {
   ASSERT_TRUE(Open(u8"> 田中"));
   EXPECT_EQ(kft::Utf8ToWide(u8"田中"), Words()) << "cleaned as an engine cleans it";
   const DWORD selection = static_cast<DWORD>(SendMessageW(Control(kf::kWordsEdit), EM_GETSEL, 0, 0));
-  EXPECT_EQ(MAKELONG(0, 2), selection) << "all of it selected, so that typing replaces it";
+  EXPECT_EQ(static_cast<DWORD>(MAKELONG(0, 2)), selection) << "all of it selected, so that typing replaces it";
   EXPECT_EQ(Control(kf::kWordsEdit), GetFocus());
   EXPECT_EQ(Strings({"Web\\Utf8", "Sjis"}), Engines()) << "every engine, in menu order";
   EXPECT_EQ(sandbox_.Window().Handle(), GetWindow(Window(), GW_OWNER));
@@ -123,10 +124,11 @@ TEST_F(SearchForTest, TheSelectionOrTypedWordsGoOutInTheChosenEnginesEncoding) {
   // in the process's code page.
   ASSERT_TRUE(Open(""));
   EXPECT_EQ(L"", Words());
-  if (kft::IsCodePage932())
+  if (kft::IsCodePage932()) {
     EXPECT_EQ("kftest://s/?q=%93c%92%86+%88%EA%98Y", TypeAndSearch(L"\u7530\u4E2D \u4E00\u90CE", "Sjis"));
-  else
+  } else {
     EXPECT_EQ("kftest://s/?q=caf%E9", TypeAndSearch(L"caf\u00E9", "Sjis"));
+  }
   EXPECT_EQ(0u, boxes_.Count());
 }
 
@@ -231,8 +233,9 @@ TEST_F(SearchForJapaneseTest, TheWindowSpeaksTheLanguageOfTheUserInterface) {
             captions);
   LOGFONTW font = {};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Control(kf::kWordsEdit), WM_GETFONT, 0, 0)), sizeof font, &font);
-  if (japanese)
+  if (japanese) {
     EXPECT_EQ(L"MS PGothic", std::wstring(font.lfFaceName));
+  }
   Alt('e');
   EXPECT_EQ(Control(kf::kEngineList), GetFocus()) << "the access keys stay";
 }
