@@ -70,6 +70,12 @@
 #define IDS_POST_PAGE_EXPLANATION 855
 #define IDS_POST_PAGE_BUTTON 856
 
+// Opening in a chosen browser or a private window.
+#define IDS_BROWSER_NO_PRIVATE_SWITCH 860
+#define IDS_BROWSER_NOT_STARTED 861
+#define IDS_NO_DEFAULT_BROWSER 862
+#define IDS_BROWSER_NOT_FULL_PATH 863
+
 // OpenSearch descriptions: why one is not imported, why an engine is not
 // exported.
 #define IDS_OPENSEARCH_READ_FAILED 800

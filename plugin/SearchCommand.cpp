@@ -50,8 +50,9 @@ const AnsiMarks& CodePageMarks() {
 }
 
 // What the engine file says: its template (the built-in search when it has
-// none), its encoding and whether the selection is cleaned. One read of the
-// file, each key's first line counting as for every reader of the store.
+// none), its encoding, whether the selection is cleaned, whether it posts a
+// form and where it opens. One read of the file, each key's first line
+// counting as for every reader of the store.
 EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
   const ProfileSection section(iniPath, kGeneralSection);
   EngineDefinition engine;
@@ -60,6 +61,8 @@ EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
   engine.clean = section.Value(kCleanKey) != "0";
   engine.post = EqualsIgnoringAsciiCase(section.Value(kMethodKey), kPostMethod);
   engine.postTemplate = std::string(section.Value(kPostKey));
+  engine.browser =
+      ReadBrowserChoice(section.Value(kPrivateKey), std::string(section.Value(kBrowserKey)), gPluginIniPath);
   return engine;
 }
 
@@ -130,11 +133,13 @@ SelectionText CaptureSelection(HWND window) {
 struct PreparedSearch {
   std::string target;
   std::string failure;
+  BrowserChoice browser{};
 };
 
 PreparedSearch PrepareSearch(const EngineDefinition& engine, const SelectionText& selection) {
   try {
     PreparedSearch prepared;
+    prepared.browser = engine.browser;
     if (engine.post) {
       prepared.target = PreparePostPage(engine, selection, prepared.failure);
       return prepared;
@@ -197,7 +202,7 @@ void RunSearchAll(HWND window, LPARAM param) {
                                 ? PrepareSearch(engine.filePath, selection)
                                 : PreparedSearch{std::string(), UiText(IDS_ENGINE_FILE_GONE, {engine.filePath})};
     if (!search.target.empty())
-      opens.push_back({engine.caption, std::move(search.target)});
+      opens.push_back({engine.caption, std::move(search.target), std::move(search.browser)});
     else if (!search.failure.empty())
       AddFailure(failures, engine.caption, search.failure);
   }
@@ -219,7 +224,7 @@ void WINAPI SearchCommand(HWND window, LPARAM param) {
 bool SearchWithDefinition(HWND owner, const EngineDefinition& engine, const SelectionText& text) {
   try {
     const PreparedSearch search = PrepareSearch(engine, text);
-    const std::string failure = search.target.empty() ? search.failure : OpenAddress(search.target);
+    const std::string failure = search.target.empty() ? search.failure : OpenAddress(search.target, search.browser);
     if (!failure.empty()) {
       ShowErrorBox(owner, failure);
       return false;

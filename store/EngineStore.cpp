@@ -10,9 +10,11 @@
 #include "Error.h"
 #include "FileSystem.h"
 #include "Path.h"
+#include "PluginSettings.h"
 #include "Profile.h"
 #include "TextIds.h"
 #include "UiText.h"
+#include "WideText.h"
 
 namespace kf {
 
@@ -23,6 +25,8 @@ const char kPinKey[] = "pin";
 const char kAccessKey[] = "key";
 const char kMethodKey[] = "method";
 const char kPostKey[] = "post";
+const char kPrivateKey[] = "private";
+const char kBrowserKey[] = "browser";
 const char kPostMethod[] = "post";
 
 namespace {
@@ -114,6 +118,37 @@ UrlProblem CheckEngineUrl(const std::string& url) {
 
 namespace {
 
+// A browser's path as written in a settings file, its environment variables
+// expanded (a browser installed per user lives under %LOCALAPPDATA%).
+std::wstring ExpandedPath(const std::string& path) {
+  const std::wstring written = AnsiToWide(path);
+  if (written.find(L'%') == std::wstring::npos)
+    return written;
+  std::wstring expanded(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD needed =
+        ExpandEnvironmentStringsW(written.c_str(), &expanded[0], static_cast<DWORD>(expanded.size()));
+    if (needed == 0)
+      return written;
+    if (needed <= expanded.size()) {
+      expanded.resize(needed - 1);
+      return expanded;
+    }
+    expanded.resize(needed);
+  }
+}
+
+}  // namespace
+
+BrowserChoice ReadBrowserChoice(std::string_view enginePrivate, const std::string& engineBrowser,
+                                const std::string& pluginIniPath) {
+  const ProfileSection settings(pluginIniPath, kGeneralSection);
+  return ChooseBrowser(enginePrivate, ExpandedPath(engineBrowser), settings.Value(kPrivateSetting),
+                       ExpandedPath(std::string(settings.Value(kBrowserSetting))));
+}
+
+namespace {
+
 // "a\b\" or "a\b" as the shell wants a name list: no trailing backslash and
 // a second NUL after the name.
 std::string ShellNameList(const std::string& path) {
@@ -167,6 +202,8 @@ void WriteEngine(const std::string& iniPath, const EngineFields& fields) {
   const std::string method = kPostMethod;
   write(kMethodKey, fields.post ? &method : nullptr);
   write(kPostKey, fields.post ? &fields.postBody : nullptr);
+  write(kPrivateKey, fields.privateWindow.empty() ? nullptr : &fields.privateWindow);
+  write(kBrowserKey, fields.browser.empty() ? nullptr : &fields.browser);
   const std::string stored = ReadEngineValue(iniPath, kUrlKey, std::string());
   if (stored != fields.url)
     throw Error(UiText(IDS_READ_BACK_DIFFERS, {iniPath, stored}));

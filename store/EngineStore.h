@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "BrowserCommand.h"
+
 namespace kf {
 
 // The store's folder beside the plug-in library (and beside Kestrelclean's
@@ -28,6 +30,11 @@ extern const char kAccessKey[];  // "key": its access key, one letter or digit
 extern const char kMethodKey[];  // "method"
 extern const char kPostKey[];    // "post"
 extern const char kPostMethod[];  // "post"
+// Where the engine's searches open: "private" "1" in a private window, "0"
+// never in one (whatever the setting for all engines says); "browser" the
+// full path of the browser's program.
+extern const char kPrivateKey[];  // "private"
+extern const char kBrowserKey[];  // "browser"
 
 // One directory entry of the store, as the directory search reported it.
 struct StoreEntry {
@@ -94,6 +101,12 @@ DWORD SetEngineVisible(const std::string& enginePath, bool show);
 // root). Returns true when the directory is hidden afterwards.
 bool ToggleFolderVisibility(const std::string& folderPath);
 
+// How an engine opens: the values of its file's "private" and "browser" over
+// the settings for all engines in the plug-in's INI file. Environment
+// variables in a browser's path (%LOCALAPPDATA%) are expanded.
+BrowserChoice ReadBrowserChoice(std::string_view enginePrivate, const std::string& engineBrowser,
+                                const std::string& pluginIniPath);
+
 // What the settings dialog writes of an engine.
 struct EngineFields {
   std::string url;
@@ -102,6 +115,8 @@ struct EngineFields {
   char accessKey = 0;      // key=X; the key is removed when 0
   bool post = false;       // method=post and post=postBody; both removed when false
   std::string postBody{};
+  std::string privateWindow{};  // "1" or "0"; the key is removed when ""
+  std::string browser{};        // the key is removed when ""
 };
 
 // Writes the fields into dir\name.ini (url first) and reads the URL back.
