@@ -57,6 +57,14 @@ BrowserChoice ChooseBrowser(std::string_view enginePrivate, const std::wstring& 
   return choice;
 }
 
+bool IsFullProgramPath(std::wstring_view path) {
+  if (path.size() < 3)
+    return false;
+  const wchar_t drive = ToLowerAscii(path[0]);
+  return (drive >= L'a' && drive <= L'z' && path[1] == L':' && IsSeparator(path[2])) ||
+         (path[0] == L'\\' && path[1] == L'\\');
+}
+
 const wchar_t* PrivateWindowSwitch(std::wstring_view programPath) {
   const std::wstring_view name = FileNameOf(programPath);
   for (const KnownBrowser& browser : kKnownBrowsers) {

@@ -24,6 +24,11 @@ struct BrowserChoice {
 BrowserChoice ChooseBrowser(std::string_view enginePrivate, const std::wstring& engineBrowser,
                             std::string_view allPrivate, const std::wstring& allBrowser);
 
+// Whether path is a drive's or a share's full path (C:\x\y.exe,
+// \\server\x\y.exe): a program named any other way would be searched for,
+// in the host's folders among others.
+bool IsFullProgramPath(std::wstring_view path);
+
 // The switch that makes the browser whose program is programPath open a new
 // private window, known by the program's file name in any letter case; null
 // for a browser whose switch is not known.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "AsciiText.h"
+#include "BrowserSettings.h"
 #include "Clipboard.h"
 #include "EngineStore.h"
 #include "Error.h"

@@ -113,15 +113,6 @@ std::wstring DefaultBrowserProgram() {
   return ProgramOfCommand(AnsiToWide(command));
 }
 
-// A drive's or a share's path: a program named any other way would be
-// searched for, in the host's folders among others.
-bool IsFullPath(const std::wstring& path) {
-  const bool drive = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
-                     path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-  const bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
-  return drive || share;
-}
-
 // The folder a program is started in: its own, so that it never holds one of
 // the host's (a process's current folder cannot be moved or removed).
 std::wstring StartFolderOf(const std::wstring& program) {
@@ -137,7 +128,7 @@ std::string OpenWithBrowser(const std::string& address, const BrowserChoice& bro
   const std::wstring program = browser.program.empty() ? DefaultBrowserProgram() : browser.program;
   if (program.empty())
     return UiText(IDS_NO_DEFAULT_BROWSER);
-  if (!IsFullPath(program))
+  if (!IsFullProgramPath(program))
     return UiText(IDS_BROWSER_NOT_FULL_PATH, {WideToAnsi(program)});
   const wchar_t* privateSwitch = nullptr;
   // Never a normal window in place of the private one asked for.

@@ -57,6 +57,19 @@ enum ControlId : int {
   kFormFieldsLabel,
   kFormFieldsEdit,
   kTestButton,
+  kPrivateCheck,
+  kBrowserLabel,
+  kBrowserEdit,
+  kBrowserButton,
+  kOptionsButton,
+  // The Options window's.
+  kAllPrivateCheck,
+  kAllBrowserLabel,
+  kAllBrowserEdit,
+  kAllBrowserButton,
+  kDefaultBrowserHint,
+  kOkButton = IDOK,
+  kCancelButton = IDCANCEL,
 };
 
 enum class ControlKind {
@@ -112,7 +125,7 @@ constexpr ControlRow kSettingLayout[] = {
   // How many engines used last the menu lists, beside it.
   {kRecentLabel,            ControlKind::Label,      kNoControl,   250, 188,   0,   0, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_RECENT_LABEL,          kRecentEdit},
   {kRecentEdit,             ControlKind::Edit,       kNoControl,   334, 185,  20,  20, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
-  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 430, 166, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
+  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 430, 192, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
   {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_NAME_LABEL,            kNameEdit},
   {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 364,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
   {kUrlLabel,               ControlKind::Label,      kEngineGroup,   8,  44,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_URL_LABEL,             kUrlEdit},
@@ -134,15 +147,23 @@ constexpr ControlRow kSettingLayout[] = {
   {kPostRadio,              ControlKind::Radio,      kEngineGroup, 124, 144,  66,  17, kAnchorLeftTop,                                          Dock::None, IDS_POST_RADIO,            kNoControl},
   {kFormFieldsLabel,        ControlKind::Label,      kEngineGroup, 196, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_FORM_FIELDS_LABEL,     kFormFieldsEdit},
   {kFormFieldsEdit,         ControlKind::Edit,       kEngineGroup, 284, 142, 136,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  // Where its searches open: a private window, another browser than the
+  // default (its program chosen with the button).
+  {kPrivateCheck,           ControlKind::CheckBox,   kEngineGroup,  16, 168, 166,  17, kAnchorLeftTop,                                          Dock::None, IDS_PRIVATE_CHECK,         kNoControl},
+  {kBrowserLabel,           ControlKind::Label,      kEngineGroup, 188, 170,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_BROWSER_LABEL,         kBrowserEdit},
+  {kBrowserEdit,            ControlKind::Edit,       kEngineGroup, 272, 166, 120,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kBrowserButton,          ControlKind::Button,     kEngineGroup, 396, 166,  24,  20, kAnchorTop | kAnchorRight,                               Dock::None, IDS_BROWSE_BUTTON,         kNoControl},
   // Opens the engine as the fields stand, before it is saved.
   {kTestButton,             ControlKind::Button,     kEngineGroup, 266,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_TEST_BUTTON,           kNoControl},
   {kAddButton,              ControlKind::Button,     kEngineGroup, 266,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_ADD_BUTTON,            kNoControl},
   {kModifyButton,           ControlKind::Button,     kEngineGroup, 346,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_MODIFY_BUTTON,         kNoControl},
   {kClearButton,            ControlKind::Button,     kEngineGroup, 346,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_CLEAR_BUTTON,          kNoControl},
   {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   360, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_DELETE_ENGINE_BUTTON,  kNoControl},
-  {kHelpButton,             ControlKind::Button,     kNoControl,   362, 390,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
-  {kCloseButton,            ControlKind::Button,     kNoControl,   362, 414,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
-  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 380, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
+  // The settings for all engines, in a window of their own.
+  {kOptionsButton,          ControlKind::Button,     kNoControl,   362, 404,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_OPTIONS_BUTTON,        kNoControl},
+  {kHelpButton,             ControlKind::Button,     kNoControl,   362, 426,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
+  {kCloseButton,            ControlKind::Button,     kNoControl,   362, 448,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
+  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 406, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
   {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
   {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_PRODUCT_LABEL,         kNoControl},
   {kCopyrightLabel,         ControlKind::Label,      kAboutPanel,   42,  14,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_COPYRIGHT_LABEL,       kNoControl},
@@ -156,9 +177,9 @@ constexpr int kSettingControlCount = static_cast<int>(sizeof(kSettingLayout) / s
 // The form's client area that the rectangles were designed against, and its
 // outer size (also the minimum), at 96 DPI.
 constexpr int kDesignClientWidth = 442;
-constexpr int kDesignClientHeight = 435;
+constexpr int kDesignClientHeight = 469;
 constexpr int kDesignWidth = 450;
-constexpr int kDesignHeight = 462;
+constexpr int kDesignHeight = 496;
 
 // Row index of a control, or -1.
 int LayoutIndex(ControlId id);
@@ -177,6 +198,12 @@ struct SettingControls {
 // control cannot be made.
 SettingControls CreateControls(HWND form, HFONT font, int dpi);
 
+// The same for a table of another window of the dialog's (rows in creation
+// and tab order, each placed at its design rectangle): the controls, indexed
+// like rows; the containers among them go to ownWindows.
+std::vector<HWND> CreateRowControls(HWND form, const ControlRow* rows, int count, HFONT font, int dpi,
+                                    std::vector<std::unique_ptr<Window>>& ownWindows);
+
 // Places every control for the form's current client size; treeWidth is the
 // width of the docked tree, at the current DPI.
 void LayoutControls(HWND form, const SettingControls& controls, int dpi, int treeWidth);
@@ -191,6 +218,9 @@ GdiObject CreateDialogFont(int dpi, int averageWidth = 0);
 // The splitter sends its parent's top-level window this message while it is
 // dragged; wParam is the wanted width of the control docked left of it.
 constexpr UINT WM_KF_SPLITTERMOVED = WM_APP + 101;
+
+// The screen's DPI, which the dialog's windows are drawn for.
+int ScreenDpi();
 
 // Scales a length at 96 DPI to dpi.
 inline int Scale(int value, int dpi) { return MulDiv(value, dpi, 96); }

@@ -10,8 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "BrowserCommand.h"
-
 namespace kf {
 
 // The store's folder beside the plug-in library (and beside Kestrelclean's
@@ -100,12 +98,6 @@ DWORD SetEngineVisible(const std::string& enginePath, bool show);
 // Flips the Hidden bit of the folder's directory (never call it for the
 // root). Returns true when the directory is hidden afterwards.
 bool ToggleFolderVisibility(const std::string& folderPath);
-
-// How an engine opens: the values of its file's "private" and "browser" over
-// the settings for all engines in the plug-in's INI file. Environment
-// variables in a browser's path (%LOCALAPPDATA%) are expanded.
-BrowserChoice ReadBrowserChoice(std::string_view enginePrivate, const std::string& engineBrowser,
-                                const std::string& pluginIniPath);
 
 // What the settings dialog writes of an engine.
 struct EngineFields {
