@@ -140,18 +140,18 @@ constexpr ControlRow kSettingLayout[] = {
   {kFavouriteCheck,         ControlKind::CheckBox,   kEngineGroup,  16, 118, 110,  16, kAnchorLeftTop,                                          Dock::None, IDS_FAVOURITE_CHECK,       kNoControl},
   {kAccessKeyLabel,         ControlKind::Label,      kEngineGroup, 130, 120,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_ACCESS_KEY_LABEL,      kAccessKeyEdit},
   {kAccessKeyEdit,          ControlKind::Edit,       kEngineGroup, 186, 116,  24,  20, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
+  // Searches in a private window: in the room under the command buttons.
+  {kPrivateCheck,           ControlKind::CheckBox,   kEngineGroup, 226, 118, 194,  16, kAnchorLeftTop,                                          Dock::None, IDS_PRIVATE_CHECK,         kNoControl},
   // How the word goes to the site: in the address, or in a posted form whose
   // fields are edited beside the buttons.
   {kMethodLabel,            ControlKind::Label,      kEngineGroup,   8, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_METHOD_LABEL,          kNoControl},
   {kGetRadio,               ControlKind::Radio,      kEngineGroup,  62, 144,  58,  17, kAnchorLeftTop,                                          Dock::None, IDS_GET_RADIO,             kNoControl},
   {kPostRadio,              ControlKind::Radio,      kEngineGroup, 124, 144,  66,  17, kAnchorLeftTop,                                          Dock::None, IDS_POST_RADIO,            kNoControl},
   {kFormFieldsLabel,        ControlKind::Label,      kEngineGroup, 196, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_FORM_FIELDS_LABEL,     kFormFieldsEdit},
-  {kFormFieldsEdit,         ControlKind::Edit,       kEngineGroup, 284, 142, 136,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
-  // Where its searches open: a private window, another browser than the
-  // default (its program chosen with the button).
-  {kPrivateCheck,           ControlKind::CheckBox,   kEngineGroup,  16, 168, 166,  17, kAnchorLeftTop,                                          Dock::None, IDS_PRIVATE_CHECK,         kNoControl},
-  {kBrowserLabel,           ControlKind::Label,      kEngineGroup, 188, 170,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_BROWSER_LABEL,         kBrowserEdit},
-  {kBrowserEdit,            ControlKind::Edit,       kEngineGroup, 272, 166, 120,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kFormFieldsEdit,         ControlKind::Edit,       kEngineGroup, 300, 142, 120,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  // Another browser than the default, its program chosen with the button.
+  {kBrowserLabel,           ControlKind::Label,      kEngineGroup,   8, 170,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_BROWSER_LABEL,         kBrowserEdit},
+  {kBrowserEdit,            ControlKind::Edit,       kEngineGroup, 100, 166, 292,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
   {kBrowserButton,          ControlKind::Button,     kEngineGroup, 396, 166,  24,  20, kAnchorTop | kAnchorRight,                               Dock::None, IDS_BROWSE_BUTTON,         kNoControl},
   // Opens the engine as the fields stand, before it is saved.
   {kTestButton,             ControlKind::Button,     kEngineGroup, 266,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_TEST_BUTTON,           kNoControl},
@@ -160,9 +160,9 @@ constexpr ControlRow kSettingLayout[] = {
   {kClearButton,            ControlKind::Button,     kEngineGroup, 346,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_CLEAR_BUTTON,          kNoControl},
   {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   360, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_DELETE_ENGINE_BUTTON,  kNoControl},
   // The settings for all engines, in a window of their own.
-  {kOptionsButton,          ControlKind::Button,     kNoControl,   362, 404,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_OPTIONS_BUTTON,        kNoControl},
-  {kHelpButton,             ControlKind::Button,     kNoControl,   362, 426,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
-  {kCloseButton,            ControlKind::Button,     kNoControl,   362, 448,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
+  {kOptionsButton,          ControlKind::Button,     kNoControl,   333, 404, 104,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_OPTIONS_BUTTON,        kNoControl},
+  {kHelpButton,             ControlKind::Button,     kNoControl,   333, 426, 104,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
+  {kCloseButton,            ControlKind::Button,     kNoControl,   333, 448, 104,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
   {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 406, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
   {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
   {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_PRODUCT_LABEL,         kNoControl},

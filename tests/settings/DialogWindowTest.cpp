@@ -243,7 +243,7 @@ TEST_F(DialogWindow, ControlsKeepTheirAnchoredDistancesWhenResized) {
   EXPECT_EQ(8, rectOf(kFolderVisibilityButton).left);
   EXPECT_EQ(112, Width(rectOf(kFolderVisibilityButton)));
   EXPECT_EQ(17, Height(rectOf(kFolderVisibilityButton)));
-  EXPECT_EQ(75, Width(rectOf(kCloseButton)));
+  EXPECT_EQ(104, Width(rectOf(kCloseButton)));
   EXPECT_EQ(rectOf(kHelpButton).left, rectOf(kCloseButton).left);
   EXPECT_EQ(22, rectOf(kCloseButton).top - rectOf(kHelpButton).top);
 
@@ -301,7 +301,7 @@ TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   ASSERT_TRUE(Open());
   ASSERT_EQ(dialog.Control(kFolderTree), dialog.Focus());
   const ControlId order[] = {kEngineList,     kSearchAllCheck,     kRecentEdit,    kNameEdit,      kUrlEdit,
-                            kUtf8Radio,      kFavouriteCheck,     kAccessKeyEdit, kGetRadio,      kPrivateCheck,
+                            kUtf8Radio,      kFavouriteCheck,     kAccessKeyEdit, kPrivateCheck,  kGetRadio,
                             kBrowserEdit,    kBrowserButton,      kClearButton,   kDeleteEngineButton,
                             kOptionsButton,  kCloseButton,        kFolderTree};
   for (ControlId id : order) {
