@@ -71,7 +71,7 @@ TEST(BrowserCommand, KnowsTheBrowsersByTheirProgramsFileName) {
   }
 }
 
-TEST(BrowserCommand, TheProgramOfARegisteredCommand) {
+TEST(BrowserCommand, TheProgramOfARegisteredCommandAndWhatIsAFullPath) {
   EXPECT_EQ(kf::ProgramOfCommand(L"\"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe\" --single-argument %1"),
             L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe");
   EXPECT_EQ(kf::ProgramOfCommand(L"C:\\Program Files\\Mozilla Firefox\\firefox.exe -osint -url \"%1\""),
@@ -80,6 +80,11 @@ TEST(BrowserCommand, TheProgramOfARegisteredCommand) {
   EXPECT_EQ(kf::ProgramOfCommand(L"C:\\tools\\open %1"), L"C:\\tools\\open");
   EXPECT_EQ(kf::ProgramOfCommand(L"\"C:\\unterminated"), L"C:\\unterminated");
   EXPECT_EQ(kf::ProgramOfCommand(L""), L"");
+
+  for (const wchar_t* full : {L"C:\\b.exe", L"z:/b.exe", L"\\\\server\\share\\b.exe"})
+    EXPECT_TRUE(kf::IsFullProgramPath(full)) << full;
+  for (const wchar_t* bare : {L"b.exe", L"C:b.exe", L"\\b.exe", L".\\b.exe", L"1:\\b.exe", L"C:", L""})
+    EXPECT_FALSE(kf::IsFullProgramPath(bare)) << bare;
 }
 
 TEST(BrowserCommand, AnEnginesOwnSettingsWinOverThoseForAllEngines) {
