@@ -100,14 +100,21 @@ std::string OpenWithShell(const std::string& address, KernelHandle* launched) {
 }
 
 // The program of the user's default browser for https addresses: the one
-// the user chose, or else the machine's handler; "" when neither is recorded.
+// the user chose (newer Windows 11 records it as UserChoiceLatest), or else
+// the machine's handler; "" when none is recorded.
 std::wstring DefaultBrowserProgram() {
-  std::string progId = ReadRegistryString(
-      HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoice",
-      "ProgId", false);
+  static const char* const kChoices[] = {
+      "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoiceLatest",
+      "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoice",
+  };
   std::string command;
-  if (!progId.empty())
-    command = ReadRegistryString(HKEY_CLASSES_ROOT, (progId + "\\shell\\open\\command").c_str(), nullptr, true);
+  for (const char* choice : kChoices) {
+    const std::string progId = ReadRegistryString(HKEY_CURRENT_USER, choice, "ProgId", false);
+    if (!progId.empty())
+      command = ReadRegistryString(HKEY_CLASSES_ROOT, (progId + "\\shell\\open\\command").c_str(), nullptr, true);
+    if (!command.empty())
+      break;
+  }
   if (command.empty())
     command = ReadRegistryString(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", nullptr, true);
   return ProgramOfCommand(AnsiToWide(command));
