@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "BrowserCommand.h"
 #include "Dbcs.h"
 #include "MailText.h"
 #include "OpenPolicy.h"
@@ -28,6 +29,9 @@ struct EngineDefinition {
   // postTemplate ("name=value" pairs joined by "&", [WORD] for the word).
   bool post = false;
   std::string postTemplate;
+  // Where its searches open; the default browser unless its file or the
+  // settings for all engines say otherwise.
+  BrowserChoice browser{};
 };
 
 struct SelectionText {

@@ -6,6 +6,8 @@ namespace kf {
 
 const char kSearchAllSetting[] = "SearchAll";
 const char kLanguageSetting[] = "Language";
+const char kPrivateSetting[] = "Private";
+const char kBrowserSetting[] = "Browser";
 
 std::string ReadPluginSetting(const std::string& iniPath, const char* key) {
   return ReadProfileText(iniPath, kGeneralSection, key, std::string());

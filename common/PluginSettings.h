@@ -11,6 +11,11 @@ extern const char kSearchAllSetting[];  // "SearchAll"
 // "ja" or "en" (any letter case) chooses the language of the texts;
 // anything else follows the system.
 extern const char kLanguageSetting[];  // "Language"
+// "1" opens every engine in a private window unless its file says
+// "private=0"; "Browser" is the full path of the browser for every engine
+// whose file names none.
+extern const char kPrivateSetting[];  // "Private"
+extern const char kBrowserSetting[];  // "Browser"
 
 // The value of a setting (blanks around it trimmed by the profile layer);
 // "" when the file or the key is missing.

@@ -70,6 +70,12 @@
 #define IDS_POST_PAGE_EXPLANATION 855
 #define IDS_POST_PAGE_BUTTON 856
 
+// Opening in a chosen browser or a private window.
+#define IDS_BROWSER_NO_PRIVATE_SWITCH 860
+#define IDS_BROWSER_NOT_STARTED 861
+#define IDS_NO_DEFAULT_BROWSER 862
+#define IDS_BROWSER_NOT_FULL_PATH 863
+
 // OpenSearch descriptions: why one is not imported, why an engine is not
 // exported.
 #define IDS_OPENSEARCH_READ_FAILED 800
@@ -92,9 +98,9 @@
 // search.
 #define IDS_SEARCH_FOR 880
 #define IDS_SEARCH_FOR_CAPTION 881
-#define IDS_WORDS_LABEL 882
-#define IDS_ENGINE_LABEL 883
-#define IDS_SEARCH_BUTTON 884
-#define IDS_CANCEL_BUTTON 885
+#define IDS_SEARCH_FOR_WORDS_LABEL 882
+#define IDS_SEARCH_FOR_ENGINE_LABEL 883
+#define IDS_SEARCH_FOR_SEARCH_BUTTON 884
+#define IDS_SEARCH_FOR_CANCEL_BUTTON 885
 #define IDS_SEARCH_FOR_NOT_CREATED 886
 #define IDS_SEARCH_FOR_KEYS_NOT_HOOKED 887

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "AsciiText.h"
+#include "BrowserSettings.h"
 #include "Clipboard.h"
 #include "EngineStore.h"
 #include "Error.h"
@@ -50,8 +51,9 @@ const AnsiMarks& CodePageMarks() {
 }
 
 // What the engine file says: its template (the built-in search when it has
-// none), its encoding and whether the selection is cleaned. One read of the
-// file, each key's first line counting as for every reader of the store.
+// none), its encoding, whether the selection is cleaned, whether it posts a
+// form and where it opens. One read of the file, each key's first line
+// counting as for every reader of the store.
 EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
   const ProfileSection section(iniPath, kGeneralSection);
   EngineDefinition engine;
@@ -60,6 +62,8 @@ EngineDefinition ReadEngineDefinition(const std::string& iniPath) {
   engine.clean = section.Value(kCleanKey) != "0";
   engine.post = EqualsIgnoringAsciiCase(section.Value(kMethodKey), kPostMethod);
   engine.postTemplate = std::string(section.Value(kPostKey));
+  engine.browser =
+      ReadBrowserChoice(section.Value(kPrivateKey), std::string(section.Value(kBrowserKey)), gPluginIniPath);
   return engine;
 }
 
@@ -131,11 +135,13 @@ namespace {
 struct PreparedSearch {
   std::string target;
   std::string failure;
+  BrowserChoice browser{};
 };
 
 PreparedSearch PrepareSearch(const EngineDefinition& engine, const SelectionText& selection) {
   try {
     PreparedSearch prepared;
+    prepared.browser = engine.browser;
     if (engine.post) {
       prepared.target = PreparePostPage(engine, selection, prepared.failure);
       return prepared;
@@ -189,7 +195,7 @@ void RunSearchAll(HWND window, LPARAM param) {
                                 ? PrepareSearch(engine.filePath, selection)
                                 : PreparedSearch{std::string(), UiText(IDS_ENGINE_FILE_GONE, {engine.filePath})};
     if (!search.target.empty())
-      opens.push_back({engine.caption, std::move(search.target)});
+      opens.push_back({engine.caption, std::move(search.target), std::move(search.browser)});
     else if (!search.failure.empty())
       AddFailure(failures, engine.caption, search.failure);
   }
@@ -211,7 +217,7 @@ void WINAPI SearchCommand(HWND window, LPARAM param) {
 bool SearchWithDefinition(HWND owner, const EngineDefinition& engine, const SelectionText& text) {
   try {
     const PreparedSearch search = PrepareSearch(engine, text);
-    const std::string failure = search.target.empty() ? search.failure : OpenAddress(search.target);
+    const std::string failure = search.target.empty() ? search.failure : OpenAddress(search.target, search.browser);
     if (!failure.empty()) {
       ShowErrorBox(owner, failure);
       return false;

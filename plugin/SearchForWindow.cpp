@@ -49,13 +49,13 @@ struct ControlRow {
 };
 
 constexpr ControlRow kControls[] = {
-    {kWordsLabel, L"STATIC", SS_LEFT, 0, IDS_WORDS_LABEL, 8, 12, 80, 16},
+    {kWordsLabel, L"STATIC", SS_LEFT, 0, IDS_SEARCH_FOR_WORDS_LABEL, 8, 12, 80, 16},
     {kWordsEdit, L"EDIT", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 0, 92, 8, 236, 22},
-    {kEngineLabel, L"STATIC", SS_LEFT, 0, IDS_ENGINE_LABEL, 8, 41, 80, 16},
+    {kEngineLabel, L"STATIC", SS_LEFT, 0, IDS_SEARCH_FOR_ENGINE_LABEL, 8, 41, 80, 16},
     // Its height is the open list's; the closed box takes the font's.
     {kEngineList, L"COMBOBOX", WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 92, 37, 236, 240},
-    {IDOK, L"BUTTON", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 0, IDS_SEARCH_BUTTON, 172, 70, 75, 24},
-    {IDCANCEL, L"BUTTON", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, IDS_CANCEL_BUTTON, 253, 70, 75, 24},
+    {IDOK, L"BUTTON", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 0, IDS_SEARCH_FOR_SEARCH_BUTTON, 172, 70, 75, 24},
+    {IDCANCEL, L"BUTTON", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, IDS_SEARCH_FOR_CANCEL_BUTTON, 253, 70, 75, 24},
 };
 constexpr int kClientWidth = 336;
 constexpr int kClientHeight = 102;

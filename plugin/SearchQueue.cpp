@@ -94,7 +94,7 @@ void OpenNext() {
   const QueuedOpen next = std::move(gQueue.waiting.front());
   gQueue.waiting.pop_front();
   KernelHandle launched;
-  const std::string failure = OpenAddress(next.address, &launched);
+  const std::string failure = OpenAddress(next.address, next.browser, &launched);
   gQueue.openedAt = GetTickCount();
   if (!failure.empty()) {
     AddFailure(gQueue.failures, next.caption, failure);

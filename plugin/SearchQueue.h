@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "BrowserCommand.h"
+
 namespace kf {
 
 struct QueuedOpen {
   std::string caption;  // the engine's, for the report of a failure
   std::string address;
+  BrowserChoice browser;  // where the engine opens
 };
 
 // Adds what could not be searched with the engine shown as caption, and

@@ -7,6 +7,7 @@
 #include "Registry.h"
 #include "TextIds.h"
 #include "UiText.h"
+#include "WideText.h"
 
 namespace kf {
 
@@ -75,6 +76,89 @@ std::string ShownAddress(const std::string& address) {
 // The scheme of a template, for the message that refuses it.
 std::string SchemeOf(const std::string& tmpl) { return tmpl.substr(0, tmpl.find(':')); }
 
+std::string OpenWithShell(const std::string& address, KernelHandle* launched) {
+  if (!ShellCanTake(address))
+    return RefusalText(AddressRefusal::TooLongForShell, address);
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof(info);
+  // The shell's own boxes would say less than ours, and in its words.
+  info.fMask = SEE_MASK_FLAG_NO_UI | (launched ? SEE_MASK_NOCLOSEPROCESS : 0);
+  info.lpVerb = "open";
+  info.lpFile = address.c_str();
+  info.nShow = SW_SHOW;
+  const BOOL started = ShellExecuteExA(&info);
+  KernelHandle process(info.hProcess);
+  const auto result = reinterpret_cast<INT_PTR>(info.hInstApp);
+  if (!started || result <= 32) {
+    const DWORD error = GetLastError();
+    return UiText(IDS_SHELL_FAILED,
+                  {ShownAddress(address), SystemMessage(result <= 32 && result != 0 ? ShellErrorCode(result) : error)});
+  }
+  if (launched)
+    *launched = std::move(process);
+  return std::string();
+}
+
+// The program of the user's default browser for https addresses: the one
+// the user chose (newer Windows 11 records it as UserChoiceLatest), or else
+// the machine's handler; "" when none is recorded.
+std::wstring DefaultBrowserProgram() {
+  static const char* const kChoices[] = {
+      "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoiceLatest",
+      "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoice",
+  };
+  std::string command;
+  for (const char* choice : kChoices) {
+    const std::string progId = ReadRegistryString(HKEY_CURRENT_USER, choice, "ProgId", false);
+    if (!progId.empty())
+      command = ReadRegistryString(HKEY_CLASSES_ROOT, (progId + "\\shell\\open\\command").c_str(), nullptr, true);
+    if (!command.empty())
+      break;
+  }
+  if (command.empty())
+    command = ReadRegistryString(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", nullptr, true);
+  return ProgramOfCommand(AnsiToWide(command));
+}
+
+// The folder a program is started in: its own, so that it never holds one of
+// the host's (a process's current folder cannot be moved or removed).
+std::wstring StartFolderOf(const std::wstring& program) {
+  const std::size_t slash = program.find_last_of(L"\\/");
+  if (slash == std::wstring::npos)
+    return std::wstring();
+  const std::wstring folder = program.substr(0, slash + 1);
+  const DWORD attr = GetFileAttributesW(folder.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) ? folder : std::wstring();
+}
+
+std::string OpenWithBrowser(const std::string& address, const BrowserChoice& browser, KernelHandle* launched) {
+  const std::wstring program = browser.program.empty() ? DefaultBrowserProgram() : browser.program;
+  if (program.empty())
+    return UiText(IDS_NO_DEFAULT_BROWSER);
+  if (!IsFullProgramPath(program))
+    return UiText(IDS_BROWSER_NOT_FULL_PATH, {WideToAnsi(program)});
+  const wchar_t* privateSwitch = nullptr;
+  // Never a normal window in place of the private one asked for.
+  if (browser.privateWindow && !(privateSwitch = PrivateWindowSwitch(program)))
+    return UiText(IDS_BROWSER_NO_PRIVATE_SWITCH, {WideToAnsi(program)});
+  std::wstring commandLine = BrowserCommandLine(program, privateSwitch, AnsiToWide(address));
+  const std::wstring folder = StartFolderOf(program);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  // The host's error mode is the host's own, not the browser's.
+  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    const DWORD error = GetLastError();
+    return UiText(IDS_BROWSER_NOT_STARTED, {WideToAnsi(program), ShownAddress(address), SystemMessage(error)});
+  }
+  const KernelHandle thread(process.hThread);
+  KernelHandle started(process.hProcess);
+  if (launched)
+    *launched = std::move(started);
+  return std::string();
+}
+
 }  // namespace
 
 std::string RefusalText(AddressRefusal refusal, const std::string& address) {
@@ -104,27 +188,8 @@ std::string RefusalText(AddressRefusal refusal, const std::string& address) {
   return std::string();
 }
 
-std::string OpenAddress(const std::string& address, KernelHandle* launched) {
-  if (!ShellCanTake(address))
-    return RefusalText(AddressRefusal::TooLongForShell, address);
-  SHELLEXECUTEINFOA info = {};
-  info.cbSize = sizeof(info);
-  // The shell's own boxes would say less than ours, and in its words.
-  info.fMask = SEE_MASK_FLAG_NO_UI | (launched ? SEE_MASK_NOCLOSEPROCESS : 0);
-  info.lpVerb = "open";
-  info.lpFile = address.c_str();
-  info.nShow = SW_SHOW;
-  const BOOL started = ShellExecuteExA(&info);
-  KernelHandle process(info.hProcess);
-  const auto result = reinterpret_cast<INT_PTR>(info.hInstApp);
-  if (!started || result <= 32) {
-    const DWORD error = GetLastError();
-    return UiText(IDS_SHELL_FAILED,
-                  {ShownAddress(address), SystemMessage(result <= 32 && result != 0 ? ShellErrorCode(result) : error)});
-  }
-  if (launched)
-    *launched = std::move(process);
-  return std::string();
+std::string OpenAddress(const std::string& address, const BrowserChoice& browser, KernelHandle* launched) {
+  return browser.UsesShell() ? OpenWithShell(address, launched) : OpenWithBrowser(address, browser, launched);
 }
 
 }  // namespace kf

@@ -15,6 +15,7 @@
 #include "KeyboardHook.h"
 #include "Module.h"
 #include "Path.h"
+#include "PluginSettings.h"
 #include "SettingFormPrivate.h"
 #include "SettingTextIds.h"
 #include "SettingsResource.h"
@@ -75,6 +76,7 @@ SettingForm::SettingForm(const std::string& iniPath, const std::string& rootDir)
   // searches in Shift-JIS, as files written before have always done.
   CheckEncodingButton(kNewEngineEncoding);
   ShowMethod(false, std::string());
+  SetCheck(Control(kPrivateCheck), IsPluginSettingOn(iniPath_, kPrivateSetting));
   SendMessageA(Control(kAccessKeyEdit), EM_LIMITTEXT, 1, 0);
   SendMessageA(Control(kRecentEdit), EM_LIMITTEXT, 1, 0);
   SetWindowLongA(Control(kRecentEdit), GWL_STYLE, GetWindowLongA(Control(kRecentEdit), GWL_STYLE) | ES_NUMBER);
@@ -119,10 +121,15 @@ void SettingForm::CreateTooltips() {
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, ThisModule(), nullptr);
   // The fields show their whole text; the box says what it offers.
   const std::string searchAllTip = UiText(IDS_SEARCH_ALL_TIP);
+  const std::string browseTip = UiText(IDS_BROWSE_TIP);
   const struct {
     ControlId id;
     const char* text;
-  } tools[] = {{kNameEdit, ""}, {kUrlEdit, ""}, {kSearchAllCheck, searchAllTip.c_str()}};
+  } tools[] = {{kNameEdit, ""},
+               {kUrlEdit, ""},
+               {kBrowserEdit, ""},
+               {kSearchAllCheck, searchAllTip.c_str()},
+               {kBrowserButton, browseTip.c_str()}};
   for (const auto& t : tools) {
     TTTOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -293,6 +300,8 @@ void SettingForm::OnCommand(ControlId id, UINT code) {
         {kGetRadio, &SettingForm::OnMethodClicked},
         {kPostRadio, &SettingForm::OnMethodClicked},
         {kTestButton, &SettingForm::OnTestClicked},
+        {kBrowserButton, &SettingForm::OnBrowseClicked},
+        {kOptionsButton, &SettingForm::OnOptionsClicked},
     };
     for (const Click& click : kClicks) {
       if (click.id == id)
@@ -306,6 +315,8 @@ void SettingForm::OnCommand(ControlId id, UINT code) {
     OnNameChanged();
   } else if (code == EN_CHANGE && id == kUrlEdit) {
     OnUrlChanged();
+  } else if (code == EN_CHANGE && id == kBrowserEdit) {
+    SetTooltip(kBrowserEdit, WindowText(Control(kBrowserEdit)));
   } else if (code == EN_CHANGE && id == kRecentEdit) {
     OnRecentChanged();
   } else if (code == LBN_SELCHANGE && id == kEngineList) {

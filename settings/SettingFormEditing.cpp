@@ -2,8 +2,12 @@
 #include "SettingFormPrivate.h"
 
 #include "AsciiText.h"
+#include "BrowserSettings.h"
 #include "ErrorBox.h"
+#include "FileDialogs.h"
+#include "OptionsWindow.h"
 #include "Path.h"
+#include "PluginSettings.h"
 #include "Profile.h"
 #include "SearchAddress.h"
 #include "SettingTextIds.h"
@@ -133,6 +137,9 @@ bool SettingForm::ReadSearchFields(EngineFields& fields) {
   // other action for a file or a program of the user's.
   if (problem.empty() && fields.post && !IsWebAddress(url))
     problem = UiText(IDS_FORM_ACTION_NOT_WEB, {url});
+  fields.browser = std::string(TrimSpaces(WindowText(Control(kBrowserEdit))));
+  if (problem.empty())
+    problem = BrowserPathProblem(fields.browser);
   if (!problem.empty()) {
     // The fields stay as typed, for the user to mend.
     ShowErrorBox(Hwnd(), problem);
@@ -142,7 +149,15 @@ bool SettingForm::ReadSearchFields(EngineFields& fields) {
   SetEditText(kUrlEdit, url);
   if (fields.post)
     SetEditText(kFormFieldsEdit, fields.postBody);
+  SetEditText(kBrowserEdit, fields.browser);
   fields.encode = CheckedEncoding();
+  // The file says "private" only where the setting for every engine would
+  // not already give what the box shows.
+  const bool privateWindow = IsChecked(Control(kPrivateCheck));
+  if (privateWindow)
+    fields.privateWindow = "1";
+  else if (PrivateForEveryEngine())
+    fields.privateWindow = "0";
   return true;
 }
 
@@ -232,6 +247,34 @@ void SettingForm::OnClearClicked() {
   SetCheck(Control(kFavouriteCheck), false);
   SetEditText(kAccessKeyEdit, std::string());
   ShowMethod(false, std::string());
+  SetCheck(Control(kPrivateCheck), PrivateForEveryEngine());
+  SetEditText(kBrowserEdit, std::string());
+}
+
+bool SettingForm::PrivateForEveryEngine() const { return IsPluginSettingOn(iniPath_, kPrivateSetting); }
+
+void SettingForm::OnBrowseClicked() {
+  std::string path(TrimSpaces(WindowText(Control(kBrowserEdit))));
+  if (ChooseProgram(Hwnd(), path))
+    SetEditText(kBrowserEdit, path);
+}
+
+void SettingForm::OnOptionsClicked() {
+  try {
+    if (!ShowOptionsWindow(Hwnd(), iniPath_))
+      return;
+  } catch (...) {
+    ShowCurrentException(Hwnd());
+    return;
+  }
+  // An engine whose file does not say follows the setting just made.
+  FolderNode* folder = nullptr;
+  const StoreEntry* engine = SelectedEngine(&folder);
+  if (!engine)
+    return;
+  const std::string value = ReadEngineValue(JoinPath(folder->path, engine->name), kPrivateKey, std::string());
+  if (value != "1" && value != "0")
+    SetCheck(Control(kPrivateCheck), PrivateForEveryEngine());
 }
 
 void SettingForm::ShowMethod(bool post, const std::string& formFields) {
@@ -254,6 +297,8 @@ void SettingForm::OnTestClicked() {
   engine.encoding = EncodingOfValue(fields.encode);
   engine.post = fields.post;
   engine.postTemplate = fields.postBody;
+  engine.browser =
+      ReadBrowserChoice(IsChecked(Control(kPrivateCheck)) ? "1" : "0", fields.browser, iniPath_);
   tester_(Hwnd(), engine);
 }
 

@@ -12,6 +12,7 @@
 
 #include "AsciiText.h"
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "FileSystem.h"
 #include "OpenSearch.h"
 #include "Path.h"
@@ -24,17 +25,6 @@ namespace {
 
 // Room for the names of many files chosen at once in the Open dialog.
 constexpr DWORD kOpenNamesChars = 32 * 1024;
-
-std::string DescriptionFilter() {
-  // "Description files (*.xml)|*.xml|All files (*.*)|*.*", '|' standing for
-  // the NULs the dialog wants between the parts.
-  std::string filter = UiText(IDS_DESCRIPTION_FILTER);
-  for (char& c : filter) {
-    if (c == '|')
-      c = '\0';
-  }
-  return filter + '\0';
-}
 
 // The files the Open dialog returned: one full path, or the folder followed
 // by the names chosen in it, each ended by a NUL.
@@ -70,7 +60,7 @@ void SettingForm::OnImportClicked() {
   if (!folder)
     return;
   std::string names(kOpenNamesChars, '\0');
-  const std::string filter = DescriptionFilter();
+  const std::string filter = FileDialogFilter(IDS_DESCRIPTION_FILTER);
   OPENFILENAMEA open = {};
   open.lStructSize = sizeof(open);
   open.hwndOwner = Hwnd();
@@ -157,7 +147,7 @@ void SettingForm::OnExportEngineClicked() {
   const std::string enginePath = JoinPath(folder->path, engine->name);
   std::string file = ExportFileNameFor(ExtractEngineName(engine->name));
   file.resize(MAX_PATH * 4, '\0');
-  const std::string filter = DescriptionFilter();
+  const std::string filter = FileDialogFilter(IDS_DESCRIPTION_FILTER);
   OPENFILENAMEA save = {};
   save.lStructSize = sizeof(save);
   save.hwndOwner = Hwnd();

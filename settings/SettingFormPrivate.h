@@ -163,6 +163,11 @@ class SettingForm : public Window {
   void OnClearClicked();
   void OnMethodClicked();
   void OnTestClicked();
+  void OnBrowseClicked();
+  void OnOptionsClicked();
+  // Whether a new engine, or one whose file does not say, opens in a
+  // private window: the setting for every engine.
+  bool PrivateForEveryEngine() const;
   // GET, or POST with its form fields (editable only then).
   void ShowMethod(bool post, const std::string& formFields);
   // The URL as stored (blanks trimmed) and the form fields, or "" after

@@ -237,12 +237,17 @@ void SettingForm::OnEngineSelected() {
   const char accessKey = AccessKeyOf(file.Value(kAccessKey));
   const bool post = SameTextIgnoringCase(std::string(file.Value(kMethodKey)), kPostMethod);
   const std::string formFields(file.Value(kPostKey));
+  const std::string_view privateValue = file.Value(kPrivateKey);
+  const bool privateWindow = privateValue == "1" || (privateValue != "0" && PrivateForEveryEngine());
+  const std::string browser(file.Value(kBrowserKey));
   SetEditText(kNameEdit, name);
   SetEditText(kUrlEdit, url);
   ShowEncoding(encode);
   SetCheck(Control(kFavouriteCheck), favourite);
   SetEditText(kAccessKeyEdit, accessKey ? std::string(1, accessKey) : std::string());
   ShowMethod(post, formFields);
+  SetCheck(Control(kPrivateCheck), privateWindow);
+  SetEditText(kBrowserEdit, browser);
 }
 
 void SettingForm::OnEngineCheckToggled() {

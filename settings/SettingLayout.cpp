@@ -23,7 +23,8 @@ struct ClassOfKind {
   DWORD exStyle;
 };
 
-ClassOfKind SystemClassOf(const ControlRow& row, const std::wstring& caption) {
+// firstOfRun: the row starts a run of rows of its kind.
+ClassOfKind SystemClassOf(const ControlRow& row, const std::wstring& caption, bool firstOfRun) {
   const bool hasMnemonic = caption.find(L'&') != std::wstring::npos;
   switch (row.kind) {
     case ControlKind::Label:
@@ -46,7 +47,6 @@ ClassOfKind SystemClassOf(const ControlRow& row, const std::wstring& caption) {
     case ControlKind::Radio: {
       // One group per run of radio buttons, so that the arrow keys go round
       // it; the button keeps the tab stop on whichever of them is checked.
-      const bool firstOfRun = &row == kSettingLayout || row.kind != (&row - 1)->kind;
       return {"BUTTON", static_cast<DWORD>(WS_TABSTOP | BS_AUTORADIOBUTTON | (firstOfRun ? WS_GROUP : 0)), 0};
     }
     case ControlKind::CheckBox:
@@ -69,7 +69,7 @@ RECT DesignRect(const ControlRow& row, int dpi) {
 
 // One control of the table; null for an image, which its container draws.
 // A window of the dialog's own class goes to ownWindows.
-HWND CreateControl(const ControlRow& row, HWND parent, const std::wstring& caption, int dpi,
+HWND CreateControl(const ControlRow& row, bool firstOfRun, HWND parent, const std::wstring& caption, int dpi,
                    std::vector<std::unique_ptr<Window>>& ownWindows) {
   const RECT rect = DesignRect(row, dpi);
   const DWORD style = WS_CHILD | WS_VISIBLE;
@@ -87,7 +87,7 @@ HWND CreateControl(const ControlRow& row, HWND parent, const std::wstring& capti
     ownWindows.push_back(std::move(splitter));
     return ownWindows.back()->Hwnd();
   }
-  const ClassOfKind cls = SystemClassOf(row, caption);
+  const ClassOfKind cls = SystemClassOf(row, caption, firstOfRun);
   if (!cls.className)
     return nullptr;
   return CreateWindowExA(cls.exStyle, cls.className, nullptr, style | cls.style, rect.left, rect.top,
@@ -128,16 +128,21 @@ HWND SettingControls::operator[](ControlId id) const {
   return index < 0 || static_cast<size_t>(index) >= windows.size() ? nullptr : windows[static_cast<size_t>(index)];
 }
 
-SettingControls CreateControls(HWND form, HFONT font, int dpi) {
-  SettingControls controls;
-  controls.windows.assign(kSettingControlCount, nullptr);
-  for (int i = 0; i < kSettingControlCount; ++i) {
-    const ControlRow& row = kSettingLayout[i];
+std::vector<HWND> CreateRowControls(HWND form, const ControlRow* rows, int count, HFONT font, int dpi,
+                                    std::vector<std::unique_ptr<Window>>& ownWindows) {
+  std::vector<HWND> windows(static_cast<size_t>(count), nullptr);
+  for (int i = 0; i < count; ++i) {
+    const ControlRow& row = rows[i];
     if (row.kind == ControlKind::Image)
       continue;
     const std::wstring caption = CaptionOf(row);
-    const HWND parent = row.parent == kNoControl ? form : controls[row.parent];
-    const HWND hwnd = CreateControl(row, parent, caption, dpi, controls.ownWindows);
+    HWND parent = form;
+    for (int p = 0; p < i && row.parent != kNoControl; ++p) {
+      if (rows[p].id == row.parent)
+        parent = windows[static_cast<size_t>(p)];
+    }
+    const bool firstOfRun = i == 0 || rows[i - 1].kind != row.kind;
+    const HWND hwnd = CreateControl(row, firstOfRun, parent, caption, dpi, ownWindows);
     if (!hwnd)
       throw Error(UiText(IDS_CONTROLS_NOT_CREATED, {SystemMessage(GetLastError())}));
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -148,8 +153,14 @@ SettingControls CreateControls(HWND form, HFONT font, int dpi) {
       const SIZE size = CaptionSize(hwnd, font, caption);
       SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    controls.windows[static_cast<size_t>(i)] = hwnd;
+    windows[static_cast<size_t>(i)] = hwnd;
   }
+  return windows;
+}
+
+SettingControls CreateControls(HWND form, HFONT font, int dpi) {
+  SettingControls controls;
+  controls.windows = CreateRowControls(form, kSettingLayout, kSettingControlCount, font, dpi, controls.ownWindows);
   return controls;
 }
 

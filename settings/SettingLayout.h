@@ -58,6 +58,19 @@ enum ControlId : int {
   kFormFieldsLabel,
   kFormFieldsEdit,
   kTestButton,
+  kPrivateCheck,
+  kBrowserLabel,
+  kBrowserEdit,
+  kBrowserButton,
+  kOptionsButton,
+  // The Options window's.
+  kAllPrivateCheck,
+  kAllBrowserLabel,
+  kAllBrowserEdit,
+  kAllBrowserButton,
+  kDefaultBrowserHint,
+  kOkButton = IDOK,
+  kCancelButton = IDCANCEL,
 };
 
 enum class ControlKind {
@@ -113,7 +126,7 @@ constexpr ControlRow kSettingLayout[] = {
   // How many engines used last the menu lists, beside it.
   {kRecentLabel,            ControlKind::Label,      kNoControl,   250, 188,   0,   0, kAnchorLeft | kAnchorBottom,                             Dock::None, IDS_RECENT_LABEL,          kRecentEdit},
   {kRecentEdit,             ControlKind::Edit,       kNoControl,   334, 185,  20,  20, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
-  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 430, 166, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
+  {kEngineGroup,            ControlKind::GroupBox,   kNoControl,     6, 208, 430, 192, kAnchorLeft | kAnchorRight | kAnchorBottom,              Dock::None, IDS_ENGINE_GROUP,          kNoControl},
   {kNameLabel,              ControlKind::Label,      kEngineGroup,   8,  20,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_NAME_LABEL,            kNameEdit},
   {kNameEdit,               ControlKind::Edit,       kEngineGroup,  56,  16, 364,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
   {kUrlLabel,               ControlKind::Label,      kEngineGroup,   8,  44,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_URL_LABEL,             kUrlEdit},
@@ -128,22 +141,30 @@ constexpr ControlRow kSettingLayout[] = {
   {kFavouriteCheck,         ControlKind::CheckBox,   kEngineGroup,  16, 118, 110,  16, kAnchorLeftTop,                                          Dock::None, IDS_FAVOURITE_CHECK,       kNoControl},
   {kAccessKeyLabel,         ControlKind::Label,      kEngineGroup, 130, 120,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_ACCESS_KEY_LABEL,      kAccessKeyEdit},
   {kAccessKeyEdit,          ControlKind::Edit,       kEngineGroup, 186, 116,  24,  20, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
+  // Searches in a private window: in the room under the command buttons.
+  {kPrivateCheck,           ControlKind::CheckBox,   kEngineGroup, 226, 118, 194,  16, kAnchorLeftTop,                                          Dock::None, IDS_PRIVATE_CHECK,         kNoControl},
   // How the word goes to the site: in the address, or in a posted form whose
   // fields are edited beside the buttons.
   {kMethodLabel,            ControlKind::Label,      kEngineGroup,   8, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_METHOD_LABEL,          kNoControl},
   {kGetRadio,               ControlKind::Radio,      kEngineGroup,  62, 144,  58,  17, kAnchorLeftTop,                                          Dock::None, IDS_GET_RADIO,             kNoControl},
   {kPostRadio,              ControlKind::Radio,      kEngineGroup, 124, 144,  66,  17, kAnchorLeftTop,                                          Dock::None, IDS_POST_RADIO,            kNoControl},
   {kFormFieldsLabel,        ControlKind::Label,      kEngineGroup, 196, 146,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_FORM_FIELDS_LABEL,     kFormFieldsEdit},
-  {kFormFieldsEdit,         ControlKind::Edit,       kEngineGroup, 284, 142, 136,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kFormFieldsEdit,         ControlKind::Edit,       kEngineGroup, 300, 142, 120,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  // Another browser than the default, its program chosen with the button.
+  {kBrowserLabel,           ControlKind::Label,      kEngineGroup,   8, 170,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_BROWSER_LABEL,         kBrowserEdit},
+  {kBrowserEdit,            ControlKind::Edit,       kEngineGroup, 100, 166, 292,  20, kAnchorLeft | kAnchorTop | kAnchorRight,                 Dock::None, 0,                         kNoControl},
+  {kBrowserButton,          ControlKind::Button,     kEngineGroup, 396, 166,  24,  20, kAnchorTop | kAnchorRight,                               Dock::None, IDS_BROWSE_BUTTON,         kNoControl},
   // Opens the engine as the fields stand, before it is saved.
   {kTestButton,             ControlKind::Button,     kEngineGroup, 266,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_TEST_BUTTON,           kNoControl},
   {kAddButton,              ControlKind::Button,     kEngineGroup, 266,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_ADD_BUTTON,            kNoControl},
   {kModifyButton,           ControlKind::Button,     kEngineGroup, 346,  96,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_MODIFY_BUTTON,         kNoControl},
   {kClearButton,            ControlKind::Button,     kEngineGroup, 346,  72,  75,  17, kAnchorTop | kAnchorRight,                               Dock::None, IDS_CLEAR_BUTTON,          kNoControl},
   {kDeleteEngineButton,     ControlKind::Button,     kNoControl,   360, 186,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_DELETE_ENGINE_BUTTON,  kNoControl},
-  {kHelpButton,             ControlKind::Button,     kNoControl,   362, 390,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
-  {kCloseButton,            ControlKind::Button,     kNoControl,   362, 414,  75,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
-  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 380, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
+  // The settings for all engines, in a window of their own.
+  {kOptionsButton,          ControlKind::Button,     kNoControl,   333, 404, 104,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_OPTIONS_BUTTON,        kNoControl},
+  {kHelpButton,             ControlKind::Button,     kNoControl,   333, 426, 104,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_HELP_BUTTON,           kNoControl},
+  {kCloseButton,            ControlKind::Button,     kNoControl,   333, 448, 104,  17, kAnchorRight | kAnchorBottom,                            Dock::None, IDS_CLOSE_BUTTON,          kNoControl},
+  {kAboutPanel,             ControlKind::BevelPanel, kNoControl,     6, 406, 225,  52, kAnchorLeft | kAnchorBottom,                             Dock::None, 0,                         kNoControl},
   {kAboutIcon,              ControlKind::Image,      kAboutPanel,    2,   2,  41,  41, kAnchorLeftTop,                                          Dock::None, 0,                         kNoControl},
   {kProductLabel,           ControlKind::Label,      kAboutPanel,   42,   2,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_PRODUCT_LABEL,         kNoControl},
   {kCopyrightLabel,         ControlKind::Label,      kAboutPanel,   42,  14,   0,   0, kAnchorLeftTop,                                          Dock::None, IDS_COPYRIGHT_LABEL,       kNoControl},
@@ -157,9 +178,9 @@ constexpr int kSettingControlCount = static_cast<int>(sizeof(kSettingLayout) / s
 // The form's client area that the rectangles were designed against, and its
 // outer size (also the minimum), at 96 DPI.
 constexpr int kDesignClientWidth = 442;
-constexpr int kDesignClientHeight = 435;
+constexpr int kDesignClientHeight = 469;
 constexpr int kDesignWidth = 450;
-constexpr int kDesignHeight = 462;
+constexpr int kDesignHeight = 496;
 
 // Row index of a control, or -1.
 int LayoutIndex(ControlId id);
@@ -177,6 +198,12 @@ struct SettingControls {
 // their contents), with the given font and DPI. Throws kf::Error when a
 // control cannot be made.
 SettingControls CreateControls(HWND form, HFONT font, int dpi);
+
+// The same for a table of another window of the dialog's (rows in creation
+// and tab order, each placed at its design rectangle): the controls, indexed
+// like rows; the containers among them go to ownWindows.
+std::vector<HWND> CreateRowControls(HWND form, const ControlRow* rows, int count, HFONT font, int dpi,
+                                    std::vector<std::unique_ptr<Window>>& ownWindows);
 
 // Places every control for the form's current client size; treeWidth is the
 // width of the docked tree, at the current DPI.

@@ -23,6 +23,8 @@ const char kPinKey[] = "pin";
 const char kAccessKey[] = "key";
 const char kMethodKey[] = "method";
 const char kPostKey[] = "post";
+const char kPrivateKey[] = "private";
+const char kBrowserKey[] = "browser";
 const char kPostMethod[] = "post";
 
 namespace {
@@ -167,6 +169,8 @@ void WriteEngine(const std::string& iniPath, const EngineFields& fields) {
   const std::string method = kPostMethod;
   write(kMethodKey, fields.post ? &method : nullptr);
   write(kPostKey, fields.post ? &fields.postBody : nullptr);
+  write(kPrivateKey, fields.privateWindow.empty() ? nullptr : &fields.privateWindow);
+  write(kBrowserKey, fields.browser.empty() ? nullptr : &fields.browser);
   const std::string stored = ReadEngineValue(iniPath, kUrlKey, std::string());
   if (stored != fields.url)
     throw Error(UiText(IDS_READ_BACK_DIFFERS, {iniPath, stored}));

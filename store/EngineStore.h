@@ -28,6 +28,11 @@ extern const char kAccessKey[];  // "key": its access key, one letter or digit
 extern const char kMethodKey[];  // "method"
 extern const char kPostKey[];    // "post"
 extern const char kPostMethod[];  // "post"
+// Where the engine's searches open: "private" "1" in a private window, "0"
+// never in one (whatever the setting for all engines says); "browser" the
+// full path of the browser's program.
+extern const char kPrivateKey[];  // "private"
+extern const char kBrowserKey[];  // "browser"
 
 // One directory entry of the store, as the directory search reported it.
 struct StoreEntry {
@@ -102,6 +107,8 @@ struct EngineFields {
   char accessKey = 0;      // key=X; the key is removed when 0
   bool post = false;       // method=post and post=postBody; both removed when false
   std::string postBody{};
+  std::string privateWindow{};  // "1" or "0"; the key is removed when ""
+  std::string browser{};        // the key is removed when ""
 };
 
 // Writes the fields into dir\name.ini (url first) and reads the URL back.

@@ -30,9 +30,9 @@ TEST_F(DialogWindow, FirstShowingWithoutIniIsCentredAtTheDesignSize) {
   EXPECT_EQ(nullptr, GetWindow(form, GW_OWNER));
   const RECT rc = dialog.WindowRect();
   EXPECT_EQ(450, Width(rc));
-  EXPECT_EQ(462, Height(rc));
+  EXPECT_EQ(496, Height(rc));
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 225, rc.left);
-  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 231, rc.top);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 248, rc.top);
   EXPECT_EQ(130, dialog.TreeWidth());
   EXPECT_TRUE(SendMessageA(form, WM_GETICON, ICON_BIG, 0) != 0);
 
@@ -101,13 +101,13 @@ TEST_F(DialogWindow, SavedGeometryIsUsedAndASmallSizeRaisedToTheMinimum) {
   EXPECT_EQ(-100, rc.left) << "a position partly off the screen is kept";
   EXPECT_EQ(20, rc.top);
   EXPECT_EQ(450, Width(rc));
-  EXPECT_EQ(462, Height(rc));
+  EXPECT_EQ(496, Height(rc));
   EXPECT_EQ(90, dialog.TreeWidth());
 
   MINMAXINFO info = {};
   SendMessageA(dialog.Form(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(450, info.ptMinTrackSize.x);
-  EXPECT_EQ(462, info.ptMinTrackSize.y);
+  EXPECT_EQ(496, info.ptMinTrackSize.y);
 }
 
 // A place saved on a monitor that has gone (or typed by hand) opens the
@@ -139,7 +139,7 @@ TEST_F(DialogWindow, ALargerSavedSizeAndNonsenseValues) {
   EXPECT_EQ(500, Height(rc));
   // The default position is worked out from the size the dialog had then.
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - 225, rc.left);
-  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 231, rc.top);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - 248, rc.top);
 }
 
 TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
@@ -147,7 +147,7 @@ TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
   sandbox.WriteEngine("Web/Bing.ini", std::string("https://b.example/?q=[WORD]"), std::string("euc"));
   HWND form = Open();
   ASSERT_TRUE(form);
-  SetWindowPos(form, nullptr, 100, 80, 520, 470, SWP_NOZORDER);
+  SetWindowPos(form, nullptr, 100, 80, 520, 510, SWP_NOZORDER);
   dialog.Pump();
   dialog.SelectNode("Web");
   const int bing = dialog.ItemIndex("Bing");
@@ -162,7 +162,7 @@ TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
   EXPECT_EQ("100", kft::IniValue(ini, "left"));
   EXPECT_EQ("80", kft::IniValue(ini, "top"));
   EXPECT_EQ("520", kft::IniValue(ini, "width"));
-  EXPECT_EQ("470", kft::IniValue(ini, "height"));
+  EXPECT_EQ("510", kft::IniValue(ini, "height"));
   EXPECT_EQ("130", kft::IniValue(ini, "FolderWidth"));
 
   EXPECT_EQ(form, dialog.Setup());
@@ -171,7 +171,7 @@ TEST_F(DialogWindow, CloseAndReopenKeepsPlaceSelectionAndFields) {
   EXPECT_EQ(100, rc.left);
   EXPECT_EQ(80, rc.top);
   EXPECT_EQ(520, Width(rc));
-  EXPECT_EQ(470, Height(rc));
+  EXPECT_EQ(510, Height(rc));
   EXPECT_EQ("Web", dialog.SelectedNodeText());
   EXPECT_EQ(bing, dialog.SelectedItem());
   EXPECT_EQ("Bing", dialog.Text(kNameEdit));
@@ -244,9 +244,9 @@ TEST_F(DialogWindow, ControlsKeepTheirAnchoredDistancesWhenResized) {
   EXPECT_EQ(8, rectOf(kFolderVisibilityButton).left);
   EXPECT_EQ(112, Width(rectOf(kFolderVisibilityButton)));
   EXPECT_EQ(17, Height(rectOf(kFolderVisibilityButton)));
-  EXPECT_EQ(75, Width(rectOf(kCloseButton)));
+  EXPECT_EQ(104, Width(rectOf(kCloseButton)));
   EXPECT_EQ(rectOf(kHelpButton).left, rectOf(kCloseButton).left);
-  EXPECT_EQ(24, rectOf(kCloseButton).top - rectOf(kHelpButton).top);
+  EXPECT_EQ(22, rectOf(kCloseButton).top - rectOf(kHelpButton).top);
 
   const RECT rc = dialog.WindowRect();
   SetWindowPos(form, nullptr, 0, 0, Width(rc) + 100, Height(rc) + 60, SWP_NOMOVE | SWP_NOZORDER);
@@ -301,9 +301,10 @@ TEST_F(DialogWindow, TheSplitterDragsTheTreeWidthWhichIsKeptAtClose) {
 TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   ASSERT_TRUE(Open());
   ASSERT_EQ(dialog.Control(kFolderTree), dialog.Focus());
-  const ControlId order[] = {kEngineList,     kSearchAllCheck, kRecentEdit,         kNameEdit,           kUrlEdit,
-                            kUtf8Radio,      kFavouriteCheck, kAccessKeyEdit,      kGetRadio,           kClearButton,
-                            kDeleteEngineButton, kCloseButton, kFolderTree};
+  const ControlId order[] = {kEngineList,     kSearchAllCheck,     kRecentEdit,    kNameEdit,      kUrlEdit,
+                            kUtf8Radio,      kFavouriteCheck,     kAccessKeyEdit, kPrivateCheck,  kGetRadio,
+                            kBrowserEdit,    kBrowserButton,      kClearButton,   kDeleteEngineButton,
+                            kOptionsButton,  kCloseButton,        kFolderTree};
   for (ControlId id : order) {
     dialog.KeyDown(dialog.Focus(), VK_TAB);
     EXPECT_EQ(dialog.Control(id), dialog.Focus()) << "expected control " << id;
@@ -316,7 +317,7 @@ TEST_F(DialogWindow, TabWalksTheControlsInOrderSkippingDisabledOnes) {
   dialog.KeyDown(dialog.Focus(), VK_TAB);
   EXPECT_EQ(dialog.Control(kCloseButton), dialog.Focus());
   dialog.KeyDown(dialog.Focus(), VK_TAB);
-  EXPECT_EQ(dialog.Control(kDeleteEngineButton), dialog.Focus());
+  EXPECT_EQ(dialog.Control(kOptionsButton), dialog.Focus());
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
 }
@@ -432,7 +433,8 @@ TEST(AccessKeys, EachLevelMarksEveryKeyOnceInTheLanguagesWay) {
   }
   const std::vector<UINT> folderMenu = {IDS_ADD_FOLDER, IDS_DELETE_FOLDER};
   const std::vector<UINT> searchPopup = {IDS_SHOW_ALL, IDS_SEARCH_FOR};
-  const std::vector<UINT> searchFor = {IDS_WORDS_LABEL, IDS_ENGINE_LABEL, IDS_SEARCH_BUTTON, IDS_CANCEL_BUTTON};
+  const std::vector<UINT> searchFor = {IDS_SEARCH_FOR_WORDS_LABEL, IDS_SEARCH_FOR_ENGINE_LABEL,
+                                       IDS_SEARCH_FOR_SEARCH_BUTTON, IDS_SEARCH_FOR_CANCEL_BUTTON};
   for (const bool japanese : {false, true}) {
     SCOPED_TRACE(japanese ? "Japanese" : "English");
     const std::map<UINT, std::string> texts = kft::StringTable(

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <thread>
 
+#include "OptionsWindow.h"
 #include "SettingDriver.h"
 
 using namespace kf;
@@ -489,6 +491,86 @@ TEST_F(EngineEditing, TestSearchesWithTheFieldsAsTheyStand) {
   EXPECT_EQ("kftest://t.example/?q=Kestrelfind", urls.Lines()[0]);
   EXPECT_EQ(0u, boxes.Count());
   EXPECT_TRUE(dialog.Items().empty()) << "nothing saved";
+}
+
+}  // namespace
+
+namespace {
+
+class BrowserFields : public EngineEditing {
+ protected:
+  // This process's Options window (another test program may show one too).
+  static HWND OptionsWindow() {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, kOptionsWindowClass, nullptr));) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(window, &process);
+      if (process == GetCurrentProcessId())
+        return window;
+    }
+    return nullptr;
+  }
+
+  // Clicks Options and works its window from a second thread while the
+  // window's own loop runs: sets the two settings, then OK.
+  void SetForEveryEngine(bool privateWindow, const char* browser) {
+    std::thread worker([privateWindow, browser] {
+      HWND window = nullptr;
+      for (int i = 0; i < 200 && !(window = OptionsWindow()); ++i)
+        Sleep(25);
+      if (!window)
+        return;
+      SendMessageA(GetDlgItem(window, kAllPrivateCheck), BM_SETCHECK, privateWindow ? BST_CHECKED : BST_UNCHECKED, 0);
+      SendMessageA(GetDlgItem(window, kAllBrowserEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(browser));
+      PostMessageA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+    });
+    dialog.Click(kOptionsButton);
+    worker.join();
+    EXPECT_EQ(nullptr, OptionsWindow());
+    EXPECT_TRUE(IsWindowEnabled(dialog.Form()));
+  }
+};
+
+// The box shows where the engine opens; its file says "private" only where
+// the setting for every engine would not give that already.
+TEST_F(BrowserFields, AreSavedOverTheSettingsForEveryEngine) {
+  sandbox.WriteEngine("A.ini", std::string("https://a.example/?q=[WORD]"));
+  ASSERT_TRUE(Open());
+  SetForEveryEngine(true, "C:\\Browsers\\chrome.exe");
+  const std::string ini = sandbox.IniPath();
+  EXPECT_EQ("1", kft::IniValue(ini, "Private"));
+  EXPECT_EQ("C:\\Browsers\\chrome.exe", kft::IniValue(ini, "Browser"));
+
+  dialog.ClickItem(dialog.ItemIndex("A"));
+  EXPECT_TRUE(dialog.Checked(kPrivateCheck));
+  EXPECT_EQ("", dialog.Text(kBrowserEdit));
+
+  dialog.Click(kPrivateCheck);
+  dialog.Type(kBrowserEdit, "firefox.exe");
+  dialog.Click(kModifyButton);
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("The browser \"firefox.exe\" is not the full path of a program. Choose its program with the ... button.",
+            boxes.Boxes()[0].TextUtf8());
+  EXPECT_EQ("<missing>", Value("A.ini", "private"));
+
+  dialog.Type(kBrowserEdit, " %LOCALAPPDATA%\\Firefox\\firefox.exe ");
+  dialog.Click(kModifyButton);
+  EXPECT_EQ("0", Value("A.ini", "private"));
+  EXPECT_EQ("%LOCALAPPDATA%\\Firefox\\firefox.exe", Value("A.ini", "browser"));
+
+  SetForEveryEngine(false, "");
+  EXPECT_EQ("", kft::IniValue(ini, "Private"));
+  EXPECT_EQ("", kft::IniValue(ini, "Browser"));
+  dialog.ClickItem(dialog.ItemIndex("A"));
+  EXPECT_FALSE(dialog.Checked(kPrivateCheck));
+  dialog.Type(kBrowserEdit, "");
+  dialog.Click(kModifyButton);
+  EXPECT_EQ("<missing>", Value("A.ini", "private")) << "no setting to say no to";
+  EXPECT_EQ("<missing>", Value("A.ini", "browser"));
+  dialog.ClickItem(dialog.ItemIndex("A"));
+  dialog.Click(kPrivateCheck);
+  dialog.Click(kModifyButton);
+  EXPECT_EQ("1", Value("A.ini", "private"));
+  EXPECT_EQ(1u, boxes.Count());
 }
 
 }  // namespace

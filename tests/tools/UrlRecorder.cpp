@@ -2,7 +2,13 @@
 // handlers run it with the URL the shell was asked to open; it appends that
 // argument, byte for byte, and a newline to the file named by KF_URL_LOG (or
 // urls.log beside itself).
+//
+// A copy under another name (msedge.exe, firefox.exe) stands in for a browser
+// the plug-in starts itself: it records its own file name and every argument
+// after it as the platform's parser splits them, separated by tabs.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 
@@ -33,6 +39,31 @@ std::string FirstArgument() {
   return arg;
 }
 
+std::string Ansi(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
+  return ansi;
+}
+
+std::wstring OwnFileName() {
+  wchar_t self[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring path(self);
+  return path.substr(path.find_last_of(L'\\') + 1);
+}
+
+std::string NameAndArguments() {
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string line = Ansi(OwnFileName());
+  for (int i = 1; args && i < count; ++i)
+    line += "\t" + Ansi(args[i]);
+  LocalFree(args);
+  return line;
+}
+
 std::string LogPath() {
   char value[MAX_PATH * 2];
   const DWORD n = GetEnvironmentVariableA("KF_URL_LOG", value, sizeof value);
@@ -52,7 +83,7 @@ std::string LogPath() {
 }  // namespace
 
 int main() {
-  const std::string line = FirstArgument() + "\n";
+  const std::string line = (lstrcmpiW(OwnFileName().c_str(), L"urlrecorder.exe") == 0 ? FirstArgument() : NameAndArguments()) + "\n";
   const std::string path = LogPath();
   // Several recorders may run at once; one appending write each keeps their
   // lines whole. A writer that finds the file busy retries for a while.
