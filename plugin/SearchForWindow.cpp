@@ -27,8 +27,6 @@
 
 namespace kf {
 
-const char kLastTypedEngineSetting[] = "LastTypedEngine";
-
 namespace {
 
 // A dialog's window: DefDlgProc gives the buttons their default and the

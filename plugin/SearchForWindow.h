@@ -21,11 +21,6 @@ enum SearchForControlId : int {
   kEngineList,
 };
 
-// The engine last searched with from the window, in section "General" of
-// Kestrelfind.ini: its file's path below the store ("Web\Google.ini"), as
-// the recent list keeps paths.
-extern const char kLastTypedEngineSetting[];  // "LastTypedEngine"
-
 // Registered for the popup's "Search for..." item: captures window's
 // selection (the user's clipboard kept), cleans it as an engine that cleans
 // does, and shows the window with it and the engines the popup lists, near

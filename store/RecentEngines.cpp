@@ -10,6 +10,7 @@
 namespace kf {
 
 const char kRecentSetting[] = "Recent";
+const char kLastTypedEngineSetting[] = "LastTypedEngine";
 
 namespace {
 
@@ -81,23 +82,27 @@ void ForgetRecentEngines(const std::string& iniPath) noexcept {
 }
 
 void MoveRecentEngines(const std::string& iniPath, const std::string& from, const std::string& to) noexcept {
+  // Whether engine is the one moved, or one below the folder moved: the text
+  // up to a backslash that is a character of its own (an equal text ends on
+  // a character boundary); it then follows.
+  const auto follow = [&from, &to](std::string& engine) {
+    const bool itself = SameTextIgnoringCase(engine, from);
+    const bool below = engine.size() > from.size() && engine[from.size()] == '\\' &&
+                       SameTextIgnoringCase(engine.substr(0, from.size()), from);
+    if (itself || below)
+      engine = to + engine.substr(from.size());
+    return itself || below;
+  };
   try {
     std::vector<std::string> engines = ReadRecentEngines(iniPath);
     bool moved = false;
-    for (std::string& engine : engines) {
-      // The engine itself, or one below the folder: the text up to a
-      // backslash that is a character of its own (an equal text ends on a
-      // character boundary).
-      const bool itself = SameTextIgnoringCase(engine, from);
-      const bool below = engine.size() > from.size() && engine[from.size()] == '\\' &&
-                         SameTextIgnoringCase(engine.substr(0, from.size()), from);
-      if (itself || below) {
-        engine = to + engine.substr(from.size());
-        moved = true;
-      }
-    }
+    for (std::string& engine : engines)
+      moved = follow(engine) || moved;
     if (moved)
       WriteRecentEngines(iniPath, engines);
+    std::string typed = ReadPluginSetting(iniPath, kLastTypedEngineSetting);
+    if (!typed.empty() && follow(typed))
+      WritePluginSetting(iniPath, kLastTypedEngineSetting, typed);
   } catch (...) {
   }
 }

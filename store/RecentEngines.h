@@ -15,6 +15,10 @@ extern const char kRecentSetting[];  // "Recent"
 constexpr int kDefaultRecentCount = 5;
 constexpr int kMaxRecentCount = 9;
 
+// The engine last searched with from the "Search for..." window, in section
+// "General": its file's path below the store, as the list keeps paths.
+extern const char kLastTypedEngineSetting[];  // "LastTypedEngine"
+
 // The Recent setting's value; kDefaultRecentCount for anything but 0 to 9.
 int RecentCount(const std::string& iniPath);
 
@@ -37,7 +41,7 @@ void ForgetRecentEngines(const std::string& iniPath) noexcept;
 
 // An engine file or folder renamed or moved from one path below the store to
 // another (a folder's without a trailing backslash): the entries of it, or
-// below it, follow and keep their places.
+// below it, follow and keep their places; so does the last typed engine.
 void MoveRecentEngines(const std::string& iniPath, const std::string& from, const std::string& to) noexcept;
 
 }  // namespace kf

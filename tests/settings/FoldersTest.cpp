@@ -204,7 +204,8 @@ TEST_F(Folders, RenamingInPlaceMovesTheFolderAndThePathsBeneathFollow) {
 }
 
 // The menu's list of engines used last keeps its order through renames and
-// moves in the dialog: by Modify, by renaming a folder, by a drop.
+// moves in the dialog: by Modify, by renaming a folder, by a drop; the engine
+// the "Search for..." window offers first follows too.
 TEST_F(Folders, RenamedAndMovedEnginesKeepTheirPlaceInTheRecentList) {
   sandbox.WriteEngine("Web/Sub/Engine.ini", "kftest://e/");
   sandbox.WriteEngine("Google.ini", "kftest://g/");
@@ -213,6 +214,7 @@ TEST_F(Folders, RenamedAndMovedEnginesKeepTheirPlaceInTheRecentList) {
   WritePrivateProfileStringA("Recent", "1", "Google.ini", ini.c_str());
   WritePrivateProfileStringA("Recent", "2", "Web\\Sub\\Engine.ini", ini.c_str());
   WritePrivateProfileStringA("Recent", "3", "Bing.ini", ini.c_str());
+  WritePrivateProfileStringA("General", "LastTypedEngine", "Web\\Sub\\Engine.ini", ini.c_str());
   ASSERT_TRUE(Open());
   dialog.ClickItem(dialog.ItemIndex("Google"));
   dialog.Type(kf::kNameEdit, "Google Web");
@@ -224,6 +226,7 @@ TEST_F(Folders, RenamedAndMovedEnginesKeepTheirPlaceInTheRecentList) {
   const char* expected[] = {"Google Web.ini", "Internet\\Sub\\Engine.ini", "Internet\\Bing.ini"};
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(expected[i], kft::IniValue(ini, std::to_string(i + 1), "Recent"));
+  EXPECT_EQ("Internet\\Sub\\Engine.ini", kft::IniValue(ini, "LastTypedEngine"));
   EXPECT_EQ(0u, boxes.Count());
 }
 
