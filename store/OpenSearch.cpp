@@ -23,6 +23,7 @@
 #include "SearchAddress.h"
 #include "TextIds.h"
 #include "UiText.h"
+#include "Utf8.h"
 #include "WideText.h"
 
 namespace kf {
@@ -697,28 +698,6 @@ std::wstring XmlEscaped(const std::wstring& text) {
   return out;
 }
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty())
-    return std::string();
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], n, nullptr, nullptr);
-  return utf8;
-}
-
-const char* CharsetNameOf(Encoding encoding) {
-  switch (encoding) {
-    case Encoding::Utf8:
-      return kUtf8.name;
-    case Encoding::EucJp:
-      return kEucJp.name;
-    case Encoding::ShiftJis:
-      break;
-  }
-  return kShiftJis.name;
-}
-
 std::wstring DescriptionOf(const std::string& enginePath) {
   const std::wstring name = AnsiToWide(ExtractEngineName(ExtractFileName(enginePath)));
   const std::string url = ReadEngineValue(enginePath, kUrlKey, std::string());
@@ -734,7 +713,7 @@ std::wstring DescriptionOf(const std::string& enginePath) {
   if (shortName != name)
     xml += L"  <LongName>" + XmlEscaped(name) + L"</LongName>\n";
   xml += L"  <Description>Search " + XmlEscaped(name) + L"</Description>\n";
-  xml += L"  <InputEncoding>" + AnsiToWide(CharsetNameOf(encoding)) + L"</InputEncoding>\n";
+  xml += L"  <InputEncoding>" + AnsiToWide(CharsetName(encoding)) + L"</InputEncoding>\n";
   const std::wstring tmpl = XmlEscaped(TemplateText(AnsiToWide(url)));
   if (!post) {
     xml += L"  <Url type=\"text/html\" template=\"" + tmpl + L"\"/>\n";
@@ -819,7 +798,8 @@ void ExportOpenSearchFile(const std::string& enginePath, const std::string& desc
   const DWORD attr = GetFileAttributesA(enginePath.c_str());
   if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY))
     throw Error(UiText(IDS_ENGINE_FILE_GONE, {enginePath}));
-  WriteWholeFile(descriptionPath, ToUtf8(DescriptionOf(enginePath)));
+  const std::wstring description = DescriptionOf(enginePath);
+  WriteWholeFile(descriptionPath, Utf16ToUtf8(std::u16string(description.begin(), description.end())));
 }
 
 std::string ExportFileNameFor(const std::string& engineName) { return engineName + ".xml"; }
