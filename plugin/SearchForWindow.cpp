@@ -1,6 +1,5 @@
 #include "SearchForWindow.h"
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,6 +23,7 @@
 #include "WideText.h"
 #include "Window.h"
 #include "WindowText.h"
+#include "WorkArea.h"
 
 namespace kf {
 
@@ -60,10 +60,6 @@ constexpr int kClientHeight = 102;
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-
-// Where a window of size starts along one axis: at start, moved back so
-// that it ends within [low, high), and never before low.
-int KeepWithin(int start, int size, int low, int high) { return std::max(low, std::min(start, high - size)); }
 
 // How the list shows an engine: its folders and name, "Folder\Sub\Name".
 std::wstring EngineLabel(const MenuEngine& engine) {
@@ -177,15 +173,10 @@ void SearchForWindow::PlaceNearPointer() {
   const int height = rect.bottom - rect.top;
   POINT pointer = {};
   GetCursorPos(&pointer);
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &monitor.rcWork, 0);
-  const RECT& work = monitor.rcWork;
   // Where a context menu would open, wholly on the pointer's monitor.
-  SetWindowPos(Hwnd(), nullptr, KeepWithin(pointer.x, width, work.left, work.right),
-               KeepWithin(pointer.y, height, work.top, work.bottom), 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT placed = MovedInto({pointer.x, pointer.y, pointer.x + width, pointer.y + height},
+                                WorkAreaOf(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST)));
+  SetWindowPos(Hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SearchForWindow::PreviewMessage(MSG& msg) {

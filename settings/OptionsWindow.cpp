@@ -1,6 +1,5 @@
 #include "OptionsWindow.h"
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "WideText.h"
 #include "Window.h"
 #include "WindowText.h"
+#include "WorkArea.h"
 
 namespace kf {
 
@@ -76,15 +76,10 @@ HWND OptionsWindow::Control(ControlId id) const {
 RECT PlaceOver(HWND owner, SIZE size) {
   RECT over = {};
   GetWindowRect(owner, &over);
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
-  const RECT& work = monitor.rcWork;
-  LONG left = over.left + (over.right - over.left - size.cx) / 2;
-  LONG top = over.top + (over.bottom - over.top - size.cy) / 2;
-  left = std::max(work.left, std::min(left, work.right - size.cx));
-  top = std::max(work.top, std::min(top, work.bottom - size.cy));
-  return {left, top, left + size.cx, top + size.cy};
+  const LONG left = over.left + (over.right - over.left - size.cx) / 2;
+  const LONG top = over.top + (over.bottom - over.top - size.cy) / 2;
+  return MovedInto({left, top, left + size.cx, top + size.cy},
+                   WorkAreaOf(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)));
 }
 
 bool OptionsWindow::Run(HWND owner) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Profile.h"
+#include "WorkArea.h"
 
 namespace kf {
 
@@ -34,16 +35,11 @@ RECT OntoAMonitor(const RECT& rect) {
   EnumDisplayMonitors(nullptr, nullptr, FindWorkAreaMeeting, reinterpret_cast<LPARAM>(&search));
   if (search.second)
     return rect;
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info))
-    return rect;
-  const RECT& work = info.rcWork;
+  const RECT work = WorkAreaOf(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST));
+  // Made to fit first, so that all of it is seen.
   const LONG width = std::min(rect.right - rect.left, work.right - work.left);
   const LONG height = std::min(rect.bottom - rect.top, work.bottom - work.top);
-  const LONG left = std::max(work.left, std::min(rect.left, work.right - width));
-  const LONG top = std::max(work.top, std::min(rect.top, work.bottom - height));
-  return {left, top, left + width, top + height};
+  return MovedInto({rect.left, rect.top, rect.left + width, rect.top + height}, work);
 }
 
 FormPlacement ReadFormPlacement(const std::string& iniPath, const FormPlacement& fallback, SIZE minimum) {
