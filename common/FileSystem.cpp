@@ -22,4 +22,13 @@ bool IsFile(const std::string& path) {
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+DWORD WriteAllBytes(HANDLE file, const std::string& bytes) {
+  DWORD written = 0;
+  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    const DWORD error = GetLastError();
+    return error ? error : ERROR_WRITE_FAULT;
+  }
+  return written == bytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+}
+
 }  // namespace kf

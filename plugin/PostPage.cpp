@@ -5,6 +5,7 @@
 #include "AsciiText.h"
 #include "DirectoryWalk.h"
 #include "Error.h"
+#include "FileSystem.h"
 #include "Handles.h"
 #include "Path.h"
 #include "TextIds.h"
@@ -65,14 +66,12 @@ std::string WritePostPage(const std::string& folder, const std::string& bytes) {
       ThrowNotWritten(error);
     }
     SessionPages().push_back(path);
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-      const DWORD error = GetLastError();
+    const DWORD error = WriteAllBytes(file.Get(), bytes);
+    if (error != ERROR_SUCCESS) {
       file.Close();
       DeleteFileA(path.c_str());
       SessionPages().pop_back();
-      ThrowNotWritten(error ? error : ERROR_WRITE_FAULT);
+      ThrowNotWritten(error);
     }
     return path;
   }

@@ -16,6 +16,7 @@
 #include "AsciiText.h"
 #include "EngineStore.h"
 #include "Error.h"
+#include "FileSystem.h"
 #include "Handles.h"
 #include "OpenPolicy.h"
 #include "Path.h"
@@ -752,10 +753,8 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
         CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
       WriteFailed(path, GetLastError());
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-      const DWORD error = GetLastError();
+    const DWORD error = WriteAllBytes(file.Get(), bytes);
+    if (error != ERROR_SUCCESS) {
       file.Close();
       DeleteFileA(temporary.c_str());
       WriteFailed(path, error);
